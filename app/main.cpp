@@ -1,0 +1,39 @@
+// Program entry: one instance only, the ten windows in order, the event loop.
+#include <QApplication>
+#include <cstdio>
+
+#include "app/forms.h"
+#include "app/mainform.h"
+#include "app/signalbridge.h"
+#include "app/singleinstance.h"
+#include "widgets/skinnedform.h"
+
+int main(int argc, char* argv[]) {
+  // A second start ends at once, silently, leaving the first instance undisturbed. The
+  // guard is held until the process ends.
+  TSingleInstance guard(QStringLiteral("ZOVAProject"));
+  if (!guard.TryAcquire()) return 0;
+
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Zovalis"));
+  QApplication::setApplicationDisplayName(QStringLiteral("Zovalis"));
+  // Closing the main window ends the program, even while another window is shown.
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  if (!CreateForms(zengine::OutputKind::Default)) {
+    const int code = MainForm->StartupExitCode();
+    std::fprintf(stderr, "zovalis: %s\n", qUtf8Printable(MainForm->StartupError()));
+    DestroyForms();
+    return code;
+  }
+  QApplication::setWindowIcon(QIcon(LoadSkinPicture(QStringLiteral("icon48.png"))));
+
+  // Logout and Ctrl-C close the main window as "&Quitter" does, so the settings are saved.
+  TSignalBridge terminationSignals;
+  QObject::connect(&terminationSignals, &TSignalBridge::TerminateRequested, MainForm, [] { MainForm->close(); });
+
+  MainForm->show();
+  const int result = QApplication::exec();
+  DestroyForms();
+  return result;
+}

@@ -1,0 +1,207 @@
+#include "app/settings.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+#include <algorithm>
+#include <cmath>
+
+#include "app/appfolders.h"
+
+namespace {
+
+// The raw text of a value, or nullopt when the value is absent.
+std::optional<QString> ReadRaw(QSettings& store, const QString& name) {
+  if (!store.contains(name)) return std::nullopt;
+  const QVariant v = store.value(name);
+  // The INI reader turns an unquoted "a, b" into a list; give the text back whole.
+  if (v.typeId() == QMetaType::QStringList) return v.toStringList().join(u',');
+  return v.toString();
+}
+
+std::optional<int> ParseInt(const QString& text) {
+  bool ok = false;
+  const int value = text.trimmed().toInt(&ok, 10);
+  if (!ok) return std::nullopt;
+  return value;
+}
+
+QString ReadText(QSettings& store, const QString& name, const QString& fallback) {
+  return ReadRaw(store, name).value_or(fallback);
+}
+
+QString ReadText(QSettings& store, const char* name, const QString& fallback) {
+  return ReadText(store, QString::fromLatin1(name), fallback);
+}
+
+int ReadInt(QSettings& store, const char* name, int fallback) {
+  const auto raw = ReadRaw(store, QLatin1String(name));
+  if (!raw) return fallback;
+  return ParseInt(*raw).value_or(fallback);
+}
+
+bool ReadBool(QSettings& store, const char* name, bool fallback) {
+  const auto raw = ReadRaw(store, QLatin1String(name));
+  if (!raw) return fallback;
+  const QString t = raw->trimmed();
+  if (t.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0) return true;
+  if (t.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0) return false;
+  const auto number = ParseInt(t);
+  if (!number) return fallback;
+  return *number != 0;  // any non-zero value is true
+}
+
+template <typename T, typename Getter>
+T Live(const Getter& getter, const T& recorded) {
+  return getter ? static_cast<T>(getter()) : recorded;
+}
+
+void WriteBool(QSettings& store, const char* name, bool value) {
+  store.setValue(QLatin1String(name), value ? 1 : 0);
+}
+
+void WriteInt(QSettings& store, const char* name, int value) {
+  store.setValue(QLatin1String(name), value);
+}
+
+void WriteText(QSettings& store, const char* name, const QString& value) {
+  store.setValue(QLatin1String(name), value);
+}
+
+}  // namespace
+
+TSettings DefaultSettings(QSize screen, const QString& documentsFolder) {
+  TSettings s;
+  s.TrayInformation = true;
+  s.SpectroPeaks = false;
+  s.SpectroColorL = 32768;  // 0x008000, green (0x00BBGGRR)
+  s.SpectroColorM = 65535;  // 0x00FFFF, yellow
+  s.SpectroColorH = 255;    // 0x0000FF, red
+  s.IsProxyServer = false;
+  s.Filter = QStringLiteral("Genre");
+  s.FilterCountry = QStringLiteral("France");
+  s.FilterGenre = QStringLiteral("Eclectique");
+  s.FilterNetwork = QString::fromUtf8(kDefaultFilterNetwork);
+  s.FilterQuality = QStringLiteral("HI-FI");
+  s.FilterStream = QStringLiteral("MP3");
+  s.RecordDir = documentsFolder + QStringLiteral("Zovalis");
+  s.CutByTitle = true;
+  s.RecordOcc = 20;
+  s.RecordEncoder = QStringLiteral("OGG");
+  // Centred: the division is done in floating point and truncated.
+  s.Top = static_cast<int>(std::trunc((screen.height() - kMainFormHeight) / 2.0));
+  s.Left = static_cast<int>(std::trunc((screen.width() - kMainFormWidth) / 2.0));
+  s.Mode = QStringLiteral("remote");
+  s.Volume = 100;
+  return s;
+}
+
+TLoadResult LoadSettings(QSettings& store, TSettings& s, QSize screen, const QString& documentsFolder) {
+  const TSettings d = DefaultSettings(screen, documentsFolder);
+  TLoadResult result;
+
+  s.TrayInformation = ReadBool(store, "TrayInformation", d.TrayInformation);
+  s.SpectroPeaks = ReadBool(store, "SpectroPeaks", d.SpectroPeaks);
+  s.SpectroColorL = ReadInt(store, "SpectroColorL", d.SpectroColorL);
+  s.SpectroColorM = ReadInt(store, "SpectroColorM", d.SpectroColorM);
+  s.SpectroColorH = ReadInt(store, "SpectroColorH", d.SpectroColorH);
+  s.IsProxyServer = ReadBool(store, "IsProxyServer", d.IsProxyServer);
+  s.ProxyServer = ReadText(store, "ProxyServer", d.ProxyServer);
+  s.ProxyUser = ReadText(store, "ProxyUser", d.ProxyUser);
+  s.ProxyPasswd = ReadText(store, "ProxyPasswd", d.ProxyPasswd);
+  s.ProxyPort = ReadText(store, "ProxyPort", d.ProxyPort);
+  s.LastRadio = ReadText(store, "LastRadio", d.LastRadio);
+  s.Filter = ReadText(store, "Filter", d.Filter);
+  s.FilterName = ReadText(store, "FilterName", d.FilterName);
+  s.FilterCountry = ReadText(store, "FilterCountry", d.FilterCountry);
+  s.FilterGenre = ReadText(store, "FilterGenre", d.FilterGenre);
+  s.FilterNetwork = ReadText(store, "FilterNetwork", d.FilterNetwork);
+  s.FilterQuality = ReadText(store, "FilterQuality", d.FilterQuality);
+  s.FilterStream = ReadText(store, "FilterStream", d.FilterStream);
+  s.RecordDir = ReadText(store, "RecordDir", d.RecordDir);
+
+  // The recording folder is created when missing, one level only: its parent must exist.
+  if (!QFileInfo(s.RecordDir).isDir() && (s.RecordDir.isEmpty() || !QDir().mkdir(s.RecordDir))) {
+    result = {false, s.RecordDir, FolderCreationMessage(s.RecordDir)};
+  }
+
+  s.CutByTitle = ReadBool(store, "CutByTitle", d.CutByTitle);
+  s.RecordOcc = ReadInt(store, "RecordOcc", d.RecordOcc);
+  s.RecordEncoder = ReadText(store, "RecordEncoder", d.RecordEncoder);
+  s.Top = ReadInt(store, "Top", d.Top);
+  s.Left = ReadInt(store, "Left", d.Left);
+  s.Mode = ReadText(store, "Mode", d.Mode);
+  if (s.Mode != QLatin1String("local") && s.Mode != QLatin1String("remote")) s.Mode = d.Mode;
+
+  s.Favorites.clear();
+  // A damaged count cannot make the load run away: every real favourite has a value of
+  // its own, so there are never more favourites than values in the store.
+  const int count = std::min<qsizetype>(ReadInt(store, "FavoritesCount", 0), store.allKeys().size());
+  for (int i = 0; i < count; ++i) {
+    s.Favorites << ReadText(store, QStringLiteral("Favorites_%1").arg(i), QString());
+  }
+
+  s.Volume = std::clamp(ReadInt(store, "Volume", d.Volume), 0, 100);
+
+  store.remove(QStringLiteral("Filter1"));
+  store.remove(QStringLiteral("Filter2"));
+  store.sync();
+  return result;
+}
+
+bool SaveSettings(QSettings& store, const TSettings& s, const TSettingsLive& live) {
+  WriteBool(store, "TrayInformation", Live(live.TrayInformation, s.TrayInformation));
+  WriteBool(store, "SpectroPeaks", Live(live.SpectroPeaks, s.SpectroPeaks));
+  WriteInt(store, "SpectroColorL", Live(live.SpectroColorL, s.SpectroColorL));
+  WriteInt(store, "SpectroColorM", Live(live.SpectroColorM, s.SpectroColorM));
+  WriteInt(store, "SpectroColorH", Live(live.SpectroColorH, s.SpectroColorH));
+  WriteBool(store, "IsProxyServer", Live(live.IsProxyServer, s.IsProxyServer));
+  WriteText(store, "ProxyServer", Live(live.ProxyServer, s.ProxyServer));
+  WriteText(store, "ProxyUser", Live(live.ProxyUser, s.ProxyUser));
+  WriteText(store, "ProxyPasswd", Live(live.ProxyPasswd, s.ProxyPasswd));
+  WriteText(store, "ProxyPort", Live(live.ProxyPort, s.ProxyPort));
+  WriteText(store, "LastRadio", s.LastRadio);
+
+  const std::optional<QString> filter = live.Filter ? live.Filter() : std::optional<QString>(s.Filter);
+  if (filter) WriteText(store, "Filter", *filter);
+
+  WriteText(store, "FilterName", Live(live.FilterName, s.FilterName));
+  WriteText(store, "FilterGenre", Live(live.FilterGenre, s.FilterGenre));
+  WriteText(store, "FilterCountry", Live(live.FilterCountry, s.FilterCountry));
+  WriteText(store, "FilterNetwork", Live(live.FilterNetwork, s.FilterNetwork));
+  WriteText(store, "FilterQuality", Live(live.FilterQuality, s.FilterQuality));
+  WriteText(store, "FilterStream", Live(live.FilterStream, s.FilterStream));
+
+  WriteText(store, "RecordDir", Live(live.RecordDir, s.RecordDir));
+  int recordOcc = s.RecordOcc;
+  if (live.RecordOccText) {
+    bool ok = false;
+    const int value = live.RecordOccText().trimmed().toInt(&ok, 10);
+    if (ok) recordOcc = value;
+  }
+  WriteInt(store, "RecordOcc", recordOcc);
+  WriteText(store, "RecordEncoder", Live(live.RecordEncoder, s.RecordEncoder));
+  WriteBool(store, "CutByTitle", Live(live.CutByTitle, s.CutByTitle));
+
+  WriteInt(store, "Top", Live(live.Top, s.Top));
+  WriteInt(store, "Left", Live(live.Left, s.Left));
+  WriteText(store, "Mode", s.Mode);
+
+  const QStringList favorites = live.Favorites ? live.Favorites() : s.Favorites;
+  for (qsizetype i = 0; i < favorites.size(); ++i) {
+    store.setValue(QStringLiteral("Favorites_%1").arg(i), favorites[i]);
+  }
+  // Entries above the new count are left in the store; only FavoritesCount entries are read.
+  const int favoritesCount = live.FavoritesCount ? live.FavoritesCount() : static_cast<int>(favorites.size());
+  WriteInt(store, "FavoritesCount", favoritesCount);
+
+  WriteInt(store, "Volume", Live(live.Volume, s.Volume));
+
+  store.sync();
+  return store.status() == QSettings::NoError;
+}
+
+QSettings* OpenUserSettings() {
+  return new QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Kestrune"),
+                       QStringLiteral("Zovaline"));
+}

@@ -1,0 +1,142 @@
+// Zovalis audio engine: life cycle, options, global volume and error codes.
+//
+// The engine is the program's own audio library, free of Qt. Its operations follow
+// the order the program calls them in: version check, output start, recording start,
+// codec plug-ins, options, volume; at the end, output end then recording end.
+//
+// Errors: an operation that fails returns false (or 0 for a handle) and leaves its
+// reason in the calling thread's last error code, read with ErrorGetCode(). The
+// codes keep the numbers of the program's error-message table (engineerror.h in
+// playback/), so one table turns any of them into a French message.
+//
+// Threads: every function here may be called from any thread. Init/Free and
+// RecordInit/RecordFree are not meant to race each other (the program calls them
+// from its interface thread at start-up and exit).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zengine {
+
+// Version of this engine, laid out as 0xMMmmRRBB (major, minor, revision, build).
+// The program checks that the high 16 bits equal kExpectedVersionHigh, the
+// version it was built against.
+constexpr uint32_t kEngineVersion = 0x02030000u;
+constexpr uint32_t kExpectedVersionHigh = 0x0203u;
+uint32_t GetVersion();
+
+// Error codes. Numbers are fixed: the message table is keyed on them.
+enum Error : int {
+  kOk = 0,
+  kErrMem = 1,         // out of memory
+  kErrFileOpen = 2,    // the file or stream could not be opened
+  kErrDriver = 3,      // no sound server / output driver available
+  kErrBufLost = 4,
+  kErrHandle = 5,      // invalid handle
+  kErrFormat = 6,      // sample format not supported
+  kErrPosition = 7,
+  kErrInit = 8,        // Init has not been called successfully
+  kErrStart = 9,
+  kErrAlready = 14,    // already initialised
+  kErrNotPaused = 16,
+  kErrNoChan = 18,
+  kErrIllType = 19,
+  kErrIllParam = 20,   // an argument is out of range
+  kErrNo3D = 21,
+  kErrNoEAX = 22,
+  kErrDevice = 23,     // invalid device number
+  kErrNoPlay = 24,
+  kErrFreq = 25,       // illegal sample rate
+  kErrNotFile = 27,
+  kErrNoHW = 29,
+  kErrEmpty = 31,
+  kErrNoNet = 32,      // no internet connection could be opened
+  kErrCreate = 33,     // a file could not be created
+  kErrNoFX = 34,
+  kErrPlaying = 35,
+  kErrNotAvail = 37,   // requested data is not available
+  kErrDecode = 38,
+  kErrDx = 39,
+  kErrTimeout = 40,    // connection timed out
+  kErrFileForm = 41,   // unsupported file format
+  kErrSpeaker = 42,
+  kErrVersion = 43,
+  kErrCodec = 44,      // codec not available or not supported
+  kErrUnknown = -1,
+};
+
+// Last error of the calling thread (kOk after a successful call).
+int ErrorGetCode();
+
+// Which output the engine plays through.
+enum class OutputKind {
+  Default,   // the desktop's sound server (PulseAudio protocol; PipeWire serves it too)
+  Pulse,     // the same, named explicitly
+  Null,      // no sound: consumes audio paced in real time
+  NullFast,  // no sound: consumes audio as fast as it is produced (tests)
+};
+
+// Starts the output. device: -1 = the default device of `kind`; 1 = the null output
+// whatever `kind` says (kept for callers that select by number); other values fail
+// with kErrDevice. freq: output sample rate in Hz (8000-192000, else kErrFreq).
+// Fails with kErrAlready when already started, kErrDriver when no sound server answers.
+bool Init(int device, int freq, OutputKind kind = OutputKind::Default);
+
+// True between a successful Init and Free.
+bool IsInitialised();
+
+// Name of the running output ("pulse", "null", "null-fast"), empty when not started.
+std::string OutputName();
+
+// Stops the output and releases every channel. Fails with kErrInit when not started.
+bool Free();
+
+// Starts the recording side (encoders fed from playing channels). Needs Init first
+// (else kErrInit); kErrAlready when already started. device: -1 (the default) or 0,
+// the engine's own channels; other values fail with kErrDevice. Also makes SIGPIPE
+// ignored process-wide, for good: an encoder program that dies gives a write error.
+// RecordFree fails with kErrInit when the recording side is not started; it does
+// not need the output (the program calls it after Free).
+bool RecordInit(int device);
+bool RecordFree();
+
+// Codec plug-ins. The engine's codecs all come from FFmpeg; "loading" a plug-in
+// checks that the codecs it stands for are present. Known names: "wma", "aac",
+// "ac3", "cd". Returns a non-zero handle when every codec the plug-in needs is
+// available, else 0 with kErrFileForm (unknown name) or kErrCodec (codec missing).
+uint32_t PluginLoad(const std::string& name);
+
+// What FFmpeg offers for the formats the program plays and records.
+struct CodecReport {
+  std::vector<std::string> decoders;  // available decoder names among those the program uses
+  std::vector<std::string> encoders;  // available encoder names among those the program uses
+  std::vector<std::string> missing;   // what the program would use that this FFmpeg lacks,
+                                      // as "decoder NAME" or "encoder NAME"
+};
+CodecReport GetCodecReport();
+
+// Engine options.
+enum class Option {
+  NetTimeout,      // connect and stall time-out in ms (default 5000)
+  NetPrebuffer,    // percentage of the buffer to fill before playing (default 0)
+  NetPlaylist,     // 1 = follow PLS/M3U bodies to their first stream (default 1)
+  WmaAsx,          // accepted for compatibility; no effect
+  WmaPrebuffer,    // accepted for compatibility; no effect
+  WmaBassFile,     // accepted for compatibility; no effect
+};
+bool SetConfig(Option option, int value);  // kErrIllParam for a value out of range
+int GetConfig(Option option);
+
+// Proxy for the next URL streams: "user:password@host:port" (any part may be empty),
+// or empty for a direct connection.
+void SetProxy(const std::string& proxy);
+std::string GetProxy();
+
+// Global output volume 0-100 (applied to everything the output plays).
+// Fails with kErrIllParam outside 0-100 and kErrInit before Init.
+bool SetVolume(int volume);
+int GetVolume();  // -1 with kErrInit before Init
+
+}  // namespace zengine

@@ -1,0 +1,179 @@
+// The program as users run it: a real process on a real X server (Xvfb) and a real
+// PulseAudio daemon, both started here and stopped by PID.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QThread>
+#include <csignal>
+
+#include "app/appfolders.h"
+#include "support/pulsedaemon.h"
+#include "support/testenv.h"
+
+namespace {
+
+class ProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    QString xError;
+    ASSERT_TRUE(xvfb.Start(&xError)) << xError.toStdString();
+  }
+
+  void TearDown() override {
+    for (QProcess* p : processes) {
+      if (p->state() != QProcess::NotRunning) {
+        p->kill();
+        p->waitForFinished(5000);
+      }
+      delete p;
+    }
+  }
+
+  void StartPulse() {
+    std::string error;
+    ASSERT_TRUE(pulse.Start(&error)) << error;
+  }
+
+  QProcessEnvironment Environment(const QString& pulseServer) const {
+    QProcessEnvironment env = home.Environment();
+    env.insert("DISPLAY", xvfb.Display());
+    env.insert("PULSE_SERVER", pulseServer);
+    for (const std::string& entry : pulse.ClientEnv()) {
+      const QString e = QString::fromStdString(entry);
+      if (e.startsWith("PULSE_CLIENTCONFIG=")) env.insert("PULSE_CLIENTCONFIG", e.section('=', 1));
+    }
+    return env;
+  }
+
+  QProcess* Launch(const QString& pulseServer) {
+    auto* p = new QProcess;
+    processes.push_back(p);
+    p->setProcessEnvironment(Environment(pulseServer));
+    p->start(QStringLiteral(ZOVALIS_EXE), {});
+    EXPECT_TRUE(p->waitForStarted(10000));
+    return p;
+  }
+
+  QProcess* LaunchWithSound() { return Launch(QString::fromStdString(pulse.ServerAddress())); }
+
+  // Ids of the top-level windows of 480 x 241 that the X server has mapped.
+  QStringList MainWindows() const {
+    QStringList ids;
+    static const QRegularExpression line(R"(^\s*(0x[0-9a-f]+) .*\s480x241[+-])");
+    for (const QString& l : xvfb.WindowTree()) {
+      const auto m = line.match(l);
+      if (!m.hasMatch()) continue;
+      QProcess info;
+      QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+      env.insert("DISPLAY", xvfb.Display());
+      info.setProcessEnvironment(env);
+      info.start("xwininfo", {"-id", m.captured(1)});
+      info.waitForFinished(5000);
+      if (info.readAllStandardOutput().contains("Map State: IsViewable")) ids << m.captured(1);
+    }
+    return ids;
+  }
+
+  bool WaitForMainWindow(int timeoutMs = 20000) const {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < timeoutMs) {
+      if (!MainWindows().isEmpty()) return true;
+      QThread::msleep(200);
+    }
+    return false;
+  }
+
+  static void Signal(QProcess* p, int sig) { ::kill(static_cast<pid_t>(p->processId()), sig); }
+
+  TestEnv::Xvfb xvfb;
+  ztest::PulseDaemon pulse;
+  TestEnv::Home home;
+  std::vector<QProcess*> processes;
+};
+
+TEST_F(ProgramTest, FirstStartShowsTheWindowMakesTheFoldersAndSavesOnSigterm) {
+  StartPulse();
+  QProcess* first = LaunchWithSound();
+  ASSERT_TRUE(WaitForMainWindow()) << first->readAllStandardError().toStdString();
+  EXPECT_EQ(MainWindows().size(), 1);
+
+  // The folder layout of a new user.
+  const QString data = home.DataFolder();
+  EXPECT_TRUE(QFileInfo(data).isDir());
+  for (const QString& sub : DataSubFolders()) EXPECT_TRUE(QFileInfo(data + sub).isDir()) << sub.toStdString();
+  EXPECT_TRUE(QFileInfo(home.Path() + "/Documents/Zovalis").isDir());
+
+  // The engine is connected to the sound server.
+  std::string clients;
+  ASSERT_EQ(pulse.RunClient({"pactl", "list", "clients"}, &clients), 0);
+  EXPECT_NE(clients.find("Zovalis"), std::string::npos) << clients;
+
+  // A second start ends at once, silently, and leaves the first running with its window.
+  QProcess* second = LaunchWithSound();
+  ASSERT_TRUE(second->waitForFinished(15000));
+  EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(second->exitCode(), 0);
+  EXPECT_EQ(second->readAllStandardError(), "");
+  EXPECT_EQ(first->state(), QProcess::Running);
+  EXPECT_EQ(MainWindows().size(), 1);
+
+  EXPECT_FALSE(QFile::exists(home.ConfigFile()));  // nothing is written while running
+  Signal(first, SIGTERM);
+  ASSERT_TRUE(first->waitForFinished(15000));
+  EXPECT_EQ(first->exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(first->exitCode(), 0) << first->readAllStandardError().toStdString();
+
+  ASSERT_TRUE(QFile::exists(home.ConfigFile()));
+  QSettings saved(home.ConfigFile(), QSettings::IniFormat);
+  const QStringList names = {"TrayInformation", "SpectroPeaks",  "SpectroColorL", "SpectroColorM", "SpectroColorH",
+                             "IsProxyServer",   "ProxyServer",   "ProxyUser",     "ProxyPasswd",   "ProxyPort",
+                             "LastRadio",       "Filter",        "FilterName",    "FilterCountry", "FilterGenre",
+                             "FilterNetwork",   "FilterQuality", "FilterStream",  "RecordDir",     "CutByTitle",
+                             "RecordOcc",       "RecordEncoder", "Top",           "Left",          "Mode",
+                             "FavoritesCount",  "Volume"};
+  for (const QString& name : names) EXPECT_TRUE(saved.contains(name)) << name.toStdString();
+  EXPECT_EQ(saved.value("TrayInformation").toString(), "1");
+  EXPECT_EQ(saved.value("SpectroPeaks").toString(), "0");
+  EXPECT_EQ(saved.value("Volume").toString(), "100");
+  EXPECT_EQ(saved.value("Top").toString(), "263");  // centred on the 1024 x 768 screen
+  EXPECT_EQ(saved.value("Left").toString(), "272");
+  EXPECT_EQ(saved.value("Mode").toString(), "remote");
+}
+
+TEST_F(ProgramTest, ALockLeftByAKilledProcessDoesNotBlockTheNextStart) {
+  StartPulse();
+  QProcess* first = LaunchWithSound();
+  ASSERT_TRUE(WaitForMainWindow());
+  Signal(first, SIGKILL);
+  ASSERT_TRUE(first->waitForFinished(10000));
+  QThread::msleep(300);  // let the server drop the dead client's window
+
+  QProcess* next = LaunchWithSound();
+  ASSERT_TRUE(WaitForMainWindow()) << next->readAllStandardError().toStdString();
+  EXPECT_EQ(next->state(), QProcess::Running);
+  Signal(next, SIGINT);  // Ctrl-C closes in order as well
+  ASSERT_TRUE(next->waitForFinished(15000));
+  EXPECT_EQ(next->exitCode(), 0);
+  EXPECT_TRUE(QFile::exists(home.ConfigFile()));
+}
+
+TEST_F(ProgramTest, WithoutASoundServerTheProgramSaysWhyAndEnds) {
+  // The daemon is not started: the address names a socket that nothing listens on.
+  QProcess* p = Launch("unix:" + home.Path() + "/no-server/native");
+  ASSERT_TRUE(p->waitForFinished(20000));
+  EXPECT_EQ(p->exitStatus(), QProcess::NormalExit);
+  EXPECT_NE(p->exitCode(), 0);
+  const QString err = QString::fromUtf8(p->readAllStandardError());
+  EXPECT_TRUE(err.contains("Erreur! Impossible de trouver un pilote son.")) << err.toStdString();
+  EXPECT_EQ(err.trimmed().count('\n'), 0) << "one line: " << err.toStdString();
+  EXPECT_TRUE(MainWindows().isEmpty());
+  EXPECT_FALSE(QFile::exists(home.ConfigFile()));
+}
+
+}  // namespace

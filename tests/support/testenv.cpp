@@ -1,0 +1,136 @@
+#include "support/testenv.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QThread>
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace TestEnv {
+
+namespace {
+
+void MakeHomeFolders(const QString& root) {
+  const QStringList dirs = {".config", ".local/share", ".cache", "run"};
+  for (const QString& d : dirs) QDir().mkpath(root + u'/' + d);
+  QFile::setPermissions(root + QStringLiteral("/run"), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                          QFileDevice::ExeOwner);
+}
+
+// Sets the home variables in `env`, or in this process's own environment when null.
+void SetHomeVariables(const QString& root, QProcessEnvironment* env) {
+  auto set = [&](const char* name, const QString& value) {
+    if (env) {
+      env->insert(QLatin1String(name), value);
+    } else {
+      qputenv(name, value.toLocal8Bit());
+    }
+  };
+  set("HOME", root);
+  set("XDG_CONFIG_HOME", root + QStringLiteral("/.config"));
+  set("XDG_DATA_HOME", root + QStringLiteral("/.local/share"));
+  set("XDG_CACHE_HOME", root + QStringLiteral("/.cache"));
+  set("XDG_RUNTIME_DIR", root + QStringLiteral("/run"));
+}
+
+}  // namespace
+
+void UsePrivateHome() {
+  static QTemporaryDir dir;  // removed when the test process ends
+  MakeHomeFolders(dir.path());
+  SetHomeVariables(dir.path(), nullptr);
+}
+
+Home::Home() {
+  MakeHomeFolders(dir_.path());
+}
+
+QString Home::ConfigFile() const {
+  return dir_.path() + QStringLiteral("/.config/Kestrune/Zovaline.ini");
+}
+
+QString Home::DataFolder() const {
+  return dir_.path() + QStringLiteral("/.local/share/ZOVA/");
+}
+
+QString Home::RuntimeDir() const {
+  return dir_.path() + QStringLiteral("/run");
+}
+
+QProcessEnvironment Home::Environment() const {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+  env.remove(QStringLiteral("PULSE_SERVER"));
+  env.remove(QStringLiteral("DISPLAY"));
+  env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+  SetHomeVariables(dir_.path(), &env);
+  return env;
+}
+
+Xvfb::~Xvfb() {
+  Stop();
+}
+
+bool Xvfb::Start(QString* error) {
+  // -displayfd makes the server pick a free display and write its number back.
+  int fds[2];
+  if (::pipe(fds) != 0) {
+    *error = QStringLiteral("pipe failed");
+    return false;
+  }
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::close(fds[0]);
+    const QByteArray fd = QByteArray::number(fds[1]);
+    ::execlp("Xvfb", "Xvfb", "-displayfd", fd.constData(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+             static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  ::close(fds[1]);
+  if (pid < 0) {
+    ::close(fds[0]);
+    *error = QStringLiteral("fork failed");
+    return false;
+  }
+  pid_ = pid;
+  QByteArray number;
+  char c;
+  while (::read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+  ::close(fds[0]);
+  if (number.isEmpty()) {
+    Stop();
+    *error = QStringLiteral("Xvfb did not start (is the xvfb package installed?)");
+    return false;
+  }
+  display_ = QStringLiteral(":") + QString::fromLatin1(number);
+  return true;
+}
+
+void Xvfb::Stop() {
+  if (pid_ <= 0) return;
+  ::kill(static_cast<pid_t>(pid_), SIGTERM);
+  for (int i = 0; i < 50; ++i) {
+    if (::waitpid(static_cast<pid_t>(pid_), nullptr, WNOHANG) != 0) {
+      pid_ = 0;
+      return;
+    }
+    QThread::msleep(100);
+  }
+  ::kill(static_cast<pid_t>(pid_), SIGKILL);
+  ::waitpid(static_cast<pid_t>(pid_), nullptr, 0);
+  pid_ = 0;
+}
+
+QStringList Xvfb::WindowTree() const {
+  QProcess p;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("DISPLAY"), display_);
+  p.setProcessEnvironment(env);
+  p.start(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")});
+  p.waitForFinished(10000);
+  return QString::fromLocal8Bit(p.readAllStandardOutput()).split(u'\n');
+}
+
+}  // namespace TestEnv

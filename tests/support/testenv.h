@@ -1,0 +1,46 @@
+// Private folders and environments for tests, and the program run as a real process.
+#pragma once
+
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <memory>
+
+namespace TestEnv {
+
+// Points HOME and the XDG folders of this test process at a fresh temporary folder that
+// lives until the process ends.
+void UsePrivateHome();
+
+// A fresh home for a child process: HOME, XDG_CONFIG_HOME, XDG_DATA_HOME, XDG_CACHE_HOME
+// and XDG_RUNTIME_DIR (mode 700) under one temporary folder.
+class Home {
+ public:
+  Home();
+  QString Path() const { return dir_.path(); }
+  QString ConfigFile() const;   // the settings file the program writes
+  QString DataFolder() const;   // ~/.local/share/ZOVA/
+  QString RuntimeDir() const;
+  QProcessEnvironment Environment() const;
+
+ private:
+  QTemporaryDir dir_;
+};
+
+// A real X server for the program's windows, on a free display number.
+class Xvfb {
+ public:
+  ~Xvfb();
+  bool Start(QString* error);
+  void Stop();
+  QString Display() const { return display_; }
+  // The lines of `xwininfo -root -tree` (every window the server has).
+  QStringList WindowTree() const;
+
+ private:
+  qint64 pid_ = 0;
+  QString display_;
+};
+
+}  // namespace TestEnv

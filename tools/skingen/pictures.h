@@ -1,0 +1,32 @@
+// One function per skin picture. Each paints the whole picture onto a
+// painter whose device already has the picture's size (see pictures.cpp for
+// the file names and sizes) and is cleared to transparent.
+#pragma once
+
+#include <QSize>
+
+#include <functional>
+#include <vector>
+
+class QPainter;
+
+namespace skin {
+
+struct Picture {
+    const char *file;  // name inside the skin folder
+    QSize size;        // pixels; the program relies on these exact sizes
+    bool opaque;       // saved without an alpha channel
+    std::function<void(QPainter &)> paint;
+};
+
+// Every picture the generator writes, in a fixed order.
+const std::vector<Picture> &pictures();
+
+void paintMain(QPainter &p);
+// A secondary window: title strip, close-button place, calm body panel.
+// `seed` varies the brushed streaks so windows side by side don't repeat.
+void paintDialog(QPainter &p, QSize size, unsigned seed);
+void paintCloseStrip(QPainter &p);
+void paintIcon(QPainter &p, int size);
+
+} // namespace skin
