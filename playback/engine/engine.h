@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -138,5 +139,84 @@ std::string GetProxy();
 // Fails with kErrIllParam outside 0-100 and kErrInit before Init.
 bool SetVolume(int volume);
 int GetVolume();  // -1 with kErrInit before Init
+
+// ---------------------------------------------------------------------------------
+// Channels: one stream (URL, file, CD track or module music) decoded and played.
+// A handle of 0 is a failure whose reason is ErrorGetCode(). Positions and lengths are
+// byte counts of the decoded sound at the channel's own rate and channel count, as
+// 16-bit samples (so 1 s of 44.1 kHz stereo is 176400 bytes).
+
+using Handle = uint32_t;
+
+// Stream type codes reported by ChannelGetInfo.
+enum StreamType : uint32_t {
+  kTypeOgg = 0x10002,
+  kTypeMp2 = 0x10004,
+  kTypeMp3 = 0x10005,
+  kTypeWma = 0x10300,
+  kTypeWm3 = 0x10301,   // WMA Pro
+  kTypeAac = 0x10B00,
+  kTypeMp4 = 0x10B01,   // AAC in MP4/M4A
+  kTypeAc3 = 0x11000,
+  kTypeCda = 0x10200,   // CD track
+  kTypeWav = 0x40000,   // WAV file, sample format not told apart
+  kTypeWavPcm = 0x50001,  // WAV file, integer PCM
+  kTypeWavFloat = 0x50003,  // WAV file, 32-bit float
+};
+
+struct ChannelInfo {
+  int freq = 0;        // sample rate in Hz
+  int chans = 0;       // channel count
+  uint32_t ctype = 0;  // StreamType, or another value for codecs outside the table
+};
+
+// Sample hook: receives each block of decoded sound of a channel as it is played,
+// interleaved floats (-1..1) at the channel's rate and channel count, before the global
+// volume. Runs on the channel's playback thread; it must not block for long.
+using DspProc = std::function<void(const float* samples, size_t frames, int channels, int rate)>;
+
+// Sync callbacks run on an engine thread. `data` is the metadata text for kSyncMeta
+// (as the stream sent it), empty for kSyncEnd.
+enum SyncType : uint32_t { kSyncEnd = 2, kSyncMeta = 4 };
+using SyncProc = std::function<void(Handle channel, const std::string& data)>;
+
+// Kinds of tag blocks for ChannelGetTags.
+enum TagType : uint32_t {
+  kTagId3 = 0, kTagId3v2 = 1, kTagOgg = 2, kTagHttp = 3, kTagIcy = 4, kTagMeta = 5,
+  kTagMp4 = 7, kTagWma = 8,
+};
+
+// Length unit for ChannelGetData's FFT request: 1024 samples in, 512 magnitudes out.
+constexpr uint32_t kDataFFT1024 = 0x80000002u;
+
+Handle StreamCreateURL(const std::string& url);
+Handle StreamCreateFile(const std::string& path);
+Handle MusicLoad(const std::string& path);  // module music (MOD/XM/IT/S3M)
+bool ChannelGetInfo(Handle channel, ChannelInfo* info);
+// Network stream: mode 0 = decoder's read position, 1 = bytes downloaded, 2 = buffer
+// capacity (or the length when known), 1000 = -1. Files: 0 = read position, 2 = size.
+// -1 when unavailable.
+int64_t StreamGetFilePosition(Handle channel, int mode);
+// The tag block of a kind: texts each ended by '\0', the block ended by an empty text;
+// empty when the channel has none of that kind.
+std::string ChannelGetTags(Handle channel, TagType type);
+// Returns a sync id (non-zero), 0 on failure.
+uint32_t ChannelSetSync(Handle channel, SyncType type, SyncProc proc);
+bool ChannelRemoveSync(Handle channel, uint32_t sync);
+bool ChannelPlay(Handle channel, bool restart = false);
+bool ChannelPause(Handle channel);
+bool ChannelStop(Handle channel);
+bool StreamFree(Handle channel);
+int64_t ChannelGetPosition(Handle channel);
+int64_t ChannelGetLength(Handle channel);  // -1 when unknown (live streams)
+double ChannelBytes2Seconds(Handle channel, int64_t bytes);
+bool ChannelSetPosition(Handle channel, int64_t bytes);
+// kDataFFT1024: fills 512 non-negative magnitudes of what is heard now; returns the
+// number of bytes written (2048), or -1 when the channel does not play.
+int ChannelGetData(Handle channel, float* buffer, uint32_t length);
+// Sample hook: returns a hook id (non-zero) or 0. Removing waits for a running call to
+// end, unless it is called from within the hook itself.
+uint32_t ChannelSetDSP(Handle channel, DspProc proc);
+bool ChannelRemoveDSP(Handle channel, uint32_t dsp);
 
 }  // namespace zengine
