@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 
+#include "playback/engine/channelregistry.h"
 #include "playback/engine/enginemix.h"
 #include "playback/engine/lasterror.h"
 #include "playback/engine/mixer.h"
@@ -114,6 +115,9 @@ std::string OutputName() {
 
 bool Free() {
   Engine& e = TheEngine();
+  if (!IsInitialised()) return Fail(kErrInit);
+  // Channels leave the mix through the engine lock, so they go before it is taken.
+  FreeAllChannels();
   std::lock_guard<std::mutex> lock(e.mutex);
   if (!e.output) return Fail(kErrInit);
   e.output->Close();

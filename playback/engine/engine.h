@@ -175,8 +175,16 @@ struct ChannelInfo {
 // volume. Runs on the channel's playback thread; it must not block for long.
 using DspProc = std::function<void(const float* samples, size_t frames, int channels, int rate)>;
 
-// Sync callbacks run on an engine thread. `data` is the metadata text for kSyncMeta
-// (as the stream sent it), empty for kSyncEnd.
+// Sync callbacks run on an engine thread (a channel's decoding or download thread).
+// `data` is the metadata text for kSyncMeta, empty for kSyncEnd.
+//  - kSyncMeta: each time a URL stream sends a metadata block with text, that text as
+//    the stream sent it (e.g. "StreamTitle='Artist - Song';StreamUrl='';", read as
+//    Windows-1252 when it is not UTF-8). When an Ogg stream starts a new chained stream
+//    (Icecast does at each title change), "StreamTitle='ARTIST - TITLE';" (or TITLE
+//    alone) built from its new comments.
+//  - kSyncEnd: once, when a file or CD channel has played to its end (after its last
+//    sound was heard); the channel then no longer plays. Play starts it over.
+// A callback may call any engine function, StreamFree of its own channel included.
 enum SyncType : uint32_t { kSyncEnd = 2, kSyncMeta = 4 };
 using SyncProc = std::function<void(Handle channel, const std::string& data)>;
 
@@ -189,13 +197,28 @@ enum TagType : uint32_t {
 // Length unit for ChannelGetData's FFT request: 1024 samples in, 512 magnitudes out.
 constexpr uint32_t kDataFFT1024 = 0x80000002u;
 
+// HTTP, HTTPS (certificates verified; CURL_CA_BUNDLE may name the CA file) or old
+// "ICY 200 OK" servers; redirects followed; "Icy-MetaData: 1" sent; the proxy of
+// SetProxy; a PLS or M3U body is followed to its first stream (NetPlaylist option).
+// Returns once the stream's format is known. Errors: kErrInit, kErrFileOpen (refused,
+// HTTP error, TLS failure, redirect loop, bad URL), kErrNoNet (host unknown),
+// kErrTimeout (no answer or data within the NetTimeout option), kErrFileForm (not
+// audio: an HTML page, an empty playlist), kErrCodec (no decoder). The channel is
+// live: no length, seeks fail with kErrNotFile.
 Handle StreamCreateURL(const std::string& url);
+// MP3, MP2, AAC (ADTS), MP4/M4A, Ogg Vorbis, WMA, AC3, WAV, FLAC and what else FFmpeg
+// reads. Errors: kErrInit, kErrFileOpen (missing, unreadable), kErrFileForm (not an
+// audio file), kErrCodec (no decoder), kErrFormat (sample format out of range).
 Handle StreamCreateFile(const std::string& path);
-Handle MusicLoad(const std::string& path);  // module music (MOD/XM/IT/S3M)
+// Module music (MOD/XM/IT/S3M) only, through FFmpeg's libopenmpt demuxer; type codes
+// 0x20000 MOD, 0x20001 MTM, 0x20002 S3M, 0x20003 XM, 0x20004 IT.
+Handle MusicLoad(const std::string& path);
 bool ChannelGetInfo(Handle channel, ChannelInfo* info);
-// Network stream: mode 0 = decoder's read position, 1 = bytes downloaded, 2 = buffer
-// capacity (or the length when known), 1000 = -1. Files: 0 = read position, 2 = size.
-// -1 when unavailable.
+// Network stream: mode 0 = the byte of the stream the decoder has reached, 1 = bytes
+// downloaded, 2 = the buffer's capacity (about 4 s of audio at the stream's bit rate),
+// so (1 - 0) x 100 / 2 is the fill level; 2 answers -1 once the download has ended
+// (server closed, stalled past the time-out, failed). 1000 = -1 (no WMA buffering).
+// Files: 0 = read position, 1 and 2 = file size. -1 when unavailable.
 int64_t StreamGetFilePosition(Handle channel, int mode);
 // The tag block of a kind: texts each ended by '\0', the block ended by an empty text;
 // empty when the channel has none of that kind.
@@ -203,6 +226,9 @@ std::string ChannelGetTags(Handle channel, TagType type);
 // Returns a sync id (non-zero), 0 on failure.
 uint32_t ChannelSetSync(Handle channel, SyncType type, SyncProc proc);
 bool ChannelRemoveSync(Handle channel, uint32_t sync);
+// Play resumes where the channel was paused or stopped (restart: files start over);
+// a file that played to its end starts over. Pause fails with kErrNoPlay when the
+// channel does not play. Stop is Pause that also applies to a paused channel.
 bool ChannelPlay(Handle channel, bool restart = false);
 bool ChannelPause(Handle channel);
 bool ChannelStop(Handle channel);
@@ -210,9 +236,13 @@ bool StreamFree(Handle channel);
 int64_t ChannelGetPosition(Handle channel);
 int64_t ChannelGetLength(Handle channel);  // -1 when unknown (live streams)
 double ChannelBytes2Seconds(Handle channel, int64_t bytes);
+// Files and CD tracks only (kErrNotFile for URL streams); kErrPosition past the end.
 bool ChannelSetPosition(Handle channel, int64_t bytes);
-// kDataFFT1024: fills 512 non-negative magnitudes of what is heard now; returns the
-// number of bytes written (2048), or -1 when the channel does not play.
+// kDataFFT1024: fills 512 non-negative magnitudes of what is heard now (the last 1024
+// samples that reached the output, mixed to mono, Hann window; bin k is k x the
+// output rate / 1024); returns the number of bytes written (2048), or -1 when the
+// channel does not play (kErrNoPlay). Scaling: a full-scale sine on a bin gives 1.0
+// there, one at -20 dBFS gives 0.1 (see spectrum.h).
 int ChannelGetData(Handle channel, float* buffer, uint32_t length);
 // Sample hook: returns a hook id (non-zero) or 0. Removing waits for a running call to
 // end, unless it is called from within the hook itself.
@@ -220,3 +250,4 @@ uint32_t ChannelSetDSP(Handle channel, DspProc proc);
 bool ChannelRemoveDSP(Handle channel, uint32_t dsp);
 
 }  // namespace zengine
+#include "playback/engine/engine_record.h"

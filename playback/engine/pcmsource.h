@@ -4,6 +4,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <string>
+
+#include "playback/engine/engine.h"
 
 namespace zengine {
 
@@ -28,6 +32,30 @@ class PcmSource {
   // Moves the next Read to `frame`. False (with the last error set) when the source
   // cannot seek there. Called on the decoding thread only.
   virtual bool SeekFrame(int64_t frame) = 0;
+
+  // The optional parts below have defaults that suit a source without them.
+
+  // Makes a Read that blocks (network wait) return soon with 0 or -1, and every later
+  // one too; the channel calls it when it is freed. Any thread.
+  virtual void Abort() {}
+
+  // Tag block of a kind in the form of ChannelGetTags; empty when absent. Any thread.
+  virtual std::string Tags(TagType type) const {
+    (void)type;
+    return {};
+  }
+
+  // StreamGetFilePosition for this source; -1 when unavailable. Any thread.
+  virtual int64_t FilePosition(int mode) const {
+    (void)mode;
+    return -1;
+  }
+
+  // The channel hands its metadata-sync trigger here once, right after it is made;
+  // a source with in-stream titles calls it (on any engine thread) with each new
+  // metadata text.
+  using MetaSink = std::function<void(const std::string& text)>;
+  virtual void SetMetaSink(MetaSink sink) { (void)sink; }
 };
 
 }  // namespace zengine

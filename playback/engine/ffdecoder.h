@@ -1,0 +1,95 @@
+// FfDecoder: a PcmSource over FFmpeg: demuxes and decodes the best audio stream of a
+// file or of a byte stream (network), and gives float frames at the stream's first
+// rate and channel count (a chained stream that changes them is converted back).
+//
+// Threads: Open* on the caller's thread; Read and SeekFrame on the channel's decoding
+// thread; Tags, FilePosition and the format getters on any thread.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "playback/engine/pcmsource.h"
+
+struct AVFormatContext;
+struct AVCodecContext;
+struct AVIOContext;
+struct AVPacket;
+struct AVFrame;
+struct SwrContext;
+struct AVDictionary;
+
+namespace zengine {
+
+class FfDecoder : public PcmSource {
+ public:
+  // Opens a local file. `format` forces a demuxer ("libopenmpt" for module music), or
+  // null to probe. Null with *error set on failure.
+  static std::unique_ptr<FfDecoder> OpenFile(const std::string& path, const char* format,
+                                             int* error);
+  // Opens over a byte stream the caller reads (it stays owned by the caller and must
+  // outlive the decoder). `abort` makes blocking FFmpeg calls give up. `format` names
+  // the demuxer when the server's content type tells it (null: probe the bytes).
+  static std::unique_ptr<FfDecoder> OpenStream(AVIOContext* io, const std::atomic<bool>* abort,
+                                               const char* format, int* error);
+  ~FfDecoder() override;
+
+  int Rate() const override { return rate_; }
+  int Channels() const override { return channels_; }
+  uint32_t TypeCode() const override { return type_; }
+  long Read(float* dst, size_t frames) override;
+  int64_t LengthFrames() const override { return length_; }
+  bool SeekFrame(int64_t frame) override;
+  std::string Tags(TagType type) const override;
+  int64_t FilePosition(int mode) const override;
+  void SetMetaSink(MetaSink sink) override;
+  void Abort() override { aborted_ = true; }
+
+  // Bit rate of the stream in bit/s as its headers tell it, 0 when unknown.
+  int64_t BitRate() const;
+
+  // Name of the demuxer ("mp3", "ogg", "asf"...).
+  std::string FormatName() const;
+
+ private:
+  FfDecoder() = default;
+  int Setup(const std::string& path);  // after avformat_open_input; returns an error code
+  bool DecodeFrame();                  // decoding thread: one more frame into pending_
+  bool ConvertFrame();                 // decoding thread
+  void OnMetadataUpdate(AVDictionary* dict);  // decoding thread: a chained stream's tags
+  void ReadContainerTags();  // Ogg, MP4 and ASF blocks, files and streams alike
+  void ReadFileTags(const std::string& path);
+
+  AVFormatContext* fmt_ = nullptr;
+  AVCodecContext* dec_ = nullptr;
+  AVPacket* pkt_ = nullptr;
+  AVFrame* frame_ = nullptr;
+  SwrContext* swr_ = nullptr;
+  int swrInRate_ = 0, swrInChannels_ = 0, swrInFormat_ = -1;
+  int stream_ = -1;
+  int rate_ = 0;
+  int channels_ = 0;
+  uint32_t type_ = 0;
+  int64_t length_ = -1;
+  int64_t fileSize_ = -1;
+  std::atomic<int64_t> filePos_{0};
+  bool draining_ = false;
+  int64_t skipTo_ = -1;  // after a seek: drop decoded frames before this one
+  std::vector<float> pending_;
+  size_t pendingPos_ = 0;  // in samples
+  std::atomic<bool> aborted_{false};
+  const std::atomic<bool>* externalAbort_ = nullptr;
+
+  mutable std::mutex tagMutex_;
+  std::vector<std::string> tags_[9];  // by TagType
+  MetaSink metaSink_;
+  bool started_ = false;  // a packet was decoded: later tag changes are new titles
+
+  static int InterruptCb(void* opaque);
+};
+
+}  // namespace zengine

@@ -1,0 +1,19 @@
+// The proxy as the program gives it: "user:password@host:port", any part empty.
+#pragma once
+
+#include <string>
+
+namespace zengine {
+
+struct ProxySetting {
+  std::string host;  // empty: connect directly
+  int port = 0;      // 0: the proxy's usual port (1080 for libcurl's HTTP proxies)
+  std::string user;  // empty: no credentials
+  std::string password;
+};
+
+// Splits the text. Without '@' the whole text is host:port. The host part may be a
+// bracketed IPv6 address. A port that is not a number 1-65535 is ignored (0).
+ProxySetting ParseProxyText(const std::string& text);
+
+}  // namespace zengine
