@@ -1,0 +1,628 @@
+#include "catalogue/cataloguetable.h"
+
+#include <algorithm>
+
+#include "catalogue/datapacketreader.h"
+#include "catalogue/datapacketwriter.h"
+#include "catalogue/filterparser.h"
+
+TCatalogueTable::TCatalogueTable(const QString& name, QObject* parent) : QObject(parent), name_(name) {}
+
+TCatalogueTable::~TCatalogueTable() = default;
+
+// ---- Definition ---------------------------------------------------------------------
+
+TTableResult TCatalogueTable::ClearFields() {
+  if (Active())
+    return TTableResult::Fail(TTableErrorKind::Definition,
+                              QStringLiteral("Impossible de changer les champs de « %1 » : la table est ouverte.").arg(name_));
+  fields_.clear();
+  return TTableResult::Success();
+}
+
+TTableResult TCatalogueTable::AddField(const TFieldDef& def) {
+  if (Active())
+    return TTableResult::Fail(TTableErrorKind::Definition,
+                              QStringLiteral("Impossible de changer les champs de « %1 » : la table est ouverte.").arg(name_));
+  if (def.Name.isEmpty() || FieldIndex(def.Name) >= 0)
+    return TTableResult::Fail(TTableErrorKind::Definition,
+                              QStringLiteral("Nom de champ vide ou en double : « %1 ».").arg(def.Name));
+  fields_.append(def);
+  return TTableResult::Success();
+}
+
+int TCatalogueTable::FieldIndex(const QString& name) const {
+  for (int i = 0; i < fields_.size(); ++i)
+    if (fields_[i].Name.compare(name, Qt::CaseInsensitive) == 0) return i;
+  return -1;
+}
+
+void TCatalogueTable::SetIgnoreCase(bool on) {
+  if (on == ignoreCase_) return;
+  ignoreCase_ = on;
+  if (Active()) {
+    ReparseFilter();
+    InvalidateView();
+    Notify(TChange::Filter);
+  }
+}
+
+// ---- Life cycle ---------------------------------------------------------------------
+
+TTableResult TCatalogueTable::CreateDataSet() {
+  if (fields_.isEmpty())
+    return TTableResult::Fail(TTableErrorKind::Definition, QStringLiteral("La table « %1 » n'a aucun champ.").arg(name_));
+  return Load(fields_, {});
+}
+
+TTableResult TCatalogueTable::Load(const TFieldList& fields, std::vector<TRow>&& rows) {
+  static quint64 generations = 0;
+  generation_ = ++generations;
+  fields_ = fields;
+  rows_ = std::move(rows);
+  pending_.clear();
+  readOnly_ = false;
+  state_ = TState::Browse;
+  // Indexes and the field list survive re-creation as long as their fields still exist.
+  std::erase_if(indexes_, [&](const TIndexDef& d) { return FieldIndex(d.Field) < 0; });
+  if (!indexName_.isEmpty() &&
+      std::none_of(indexes_.begin(), indexes_.end(), [&](const TIndexDef& d) { return d.Name == indexName_; }))
+    indexName_.clear();
+  for (const QString& f : indexFieldNames_.split(u';', Qt::SkipEmptyParts))
+    if (FieldIndex(f.trimmed()) < 0) indexFieldNames_.clear();
+  ReparseFilter();
+  InvalidateOrder();
+  curRow_ = -1;
+  posHint_ = 0;
+  EnsureView();
+  eof_ = bof_ = true;
+  if (!view_.empty()) eof_ = false;
+  Notify(TChange::State);
+  return TTableResult::Success();
+}
+
+void TCatalogueTable::Close() {
+  rows_.clear();
+  rows_.shrink_to_fit();
+  pending_.clear();
+  state_ = TState::Inactive;
+  InvalidateOrder();
+  curRow_ = curPos_ = -1;
+  eof_ = bof_ = true;
+  Notify(TChange::State);
+}
+
+void TCatalogueTable::SetReadOnly(bool on) {
+  if (on == readOnly_) return;
+  readOnly_ = on;
+  Notify(TChange::State);
+}
+
+TTableResult TCatalogueTable::CheckOpen() const {
+  if (!Active())
+    return TTableResult::Fail(TTableErrorKind::ClosedTable, QStringLiteral("La table « %1 » est fermée.").arg(name_));
+  return TTableResult::Success();
+}
+
+TTableResult TCatalogueTable::CheckWritable() const {
+  if (TTableResult r = CheckOpen(); !r) return r;
+  if (readOnly_)
+    return TTableResult::Fail(TTableErrorKind::ReadOnly,
+                              QStringLiteral("La table « %1 » est en lecture seule.").arg(name_));
+  return TTableResult::Success();
+}
+
+TTableResult TCatalogueTable::CheckBrowse() {
+  if (TTableResult r = CheckOpen(); !r) return r;
+  if (state_ == TState::Insert || state_ == TState::Edit) return Post();
+  return TTableResult::Success();
+}
+
+// ---- Row operations -------------------------------------------------------------------
+
+TTableResult TCatalogueTable::Append() {
+  if (TTableResult r = CheckWritable(); !r) return r;
+  if (TTableResult r = CheckBrowse(); !r) return r;
+  pending_.assign(size_t(fields_.size()), TCell{});
+  state_ = TState::Insert;
+  Notify(TChange::State);
+  return TTableResult::Success();
+}
+
+TTableResult TCatalogueTable::Edit() {
+  if (TTableResult r = CheckWritable(); !r) return r;
+  if (state_ == TState::Insert || state_ == TState::Edit) return TTableResult::Success();
+  const TRow* row = CurrentRow();
+  if (!row)
+    return TTableResult::Fail(TTableErrorKind::NoCurrentRow, QStringLiteral("La table « %1 » est vide.").arg(name_));
+  pending_ = *row;
+  state_ = TState::Edit;
+  Notify(TChange::State);
+  return TTableResult::Success();
+}
+
+TTableResult TCatalogueTable::Post() {
+  if (TTableResult r = CheckOpen(); !r) return r;
+  if (state_ == TState::Browse) return TTableResult::Success();
+  for (int i = 0; i < fields_.size(); ++i) {
+    if (fields_[i].Required && !pending_[size_t(i)].HasValue)
+      return TTableResult::Fail(TTableErrorKind::RequiredField,
+                                QStringLiteral("Le champ « %1 » doit avoir une valeur.").arg(fields_[i].Name));
+  }
+  // The view stays dirty during a load (thousands of appends): no rebuild here.
+  if (!viewDirty_) posHint_ = std::max(curPos_, 0);
+  if (state_ == TState::Insert) {
+    rows_.push_back(std::move(pending_));
+    curRow_ = int(rows_.size()) - 1;
+  } else {
+    rows_[size_t(curRow_)] = std::move(pending_);
+  }
+  pending_.clear();
+  state_ = TState::Browse;
+  InvalidateOrder();
+  Notify(TChange::State);
+  return TTableResult::Success();
+}
+
+TTableResult TCatalogueTable::Cancel() {
+  if (TTableResult r = CheckOpen(); !r) return r;
+  if (state_ == TState::Browse) return TTableResult::Success();
+  pending_.clear();
+  state_ = TState::Browse;
+  Notify(TChange::State);
+  return TTableResult::Success();
+}
+
+TTableResult TCatalogueTable::Delete() {
+  if (TTableResult r = CheckWritable(); !r) return r;
+  if (state_ == TState::Insert) return Cancel();
+  if (state_ == TState::Edit) Cancel();
+  EnsureView();
+  if (curRow_ < 0)
+    return TTableResult::Fail(TTableErrorKind::NoCurrentRow, QStringLiteral("La table « %1 » est vide.").arg(name_));
+  rows_.erase(rows_.begin() + curRow_);
+  posHint_ = curPos_;
+  curRow_ = -1;  // the row at the same position becomes current
+  InvalidateOrder();
+  EnsureView();
+  eof_ = view_.empty();
+  bof_ = view_.empty();
+  Notify(TChange::Record);
+  return TTableResult::Success();
+}
+
+// ---- Fields -----------------------------------------------------------------------------
+
+TTableValue<int> TCatalogueTable::Column(const QString& field) const {
+  TTableValue<int> v;
+  v.Value = FieldIndex(field);
+  if (v.Value < 0)
+    v.Error = TTableError{TTableErrorKind::UnknownField,
+                          QStringLiteral("Champ « %1 » introuvable dans « %2 ».").arg(field, name_)};
+  return v;
+}
+
+const TRow* TCatalogueTable::CurrentRow() const {
+  if (state_ == TState::Insert || state_ == TState::Edit) return &pending_;
+  if (state_ == TState::Inactive) return nullptr;
+  EnsureView();
+  return curRow_ >= 0 ? &rows_[size_t(curRow_)] : nullptr;
+}
+
+TTableResult TCatalogueTable::SetFieldText(const QString& field, const QString& text) {
+  if (TTableResult r = CheckOpen(); !r) return r;
+  const TTableValue<int> col = Column(field);
+  if (!col.Ok()) return TTableResult{col.Error, false};
+  if (state_ != TState::Insert && state_ != TState::Edit)
+    return TTableResult::Fail(TTableErrorKind::NotEditing,
+                              QStringLiteral("La table « %1 » n'est pas en mode édition ou insertion.").arg(name_));
+  const TFieldDef& def = fields_[col.Value];
+  TCell& cell = pending_[size_t(col.Value)];
+  if (def.Type == TFieldType::Integer) {
+    const QString t = text.trimmed();
+    if (t.isEmpty()) {
+      cell = TCell{};
+    } else {
+      bool ok = false;
+      const int v = t.toInt(&ok);
+      if (!ok)
+        return TTableResult::Fail(TTableErrorKind::InvalidValue,
+                                  QStringLiteral("« %1 » n'est pas une valeur entière valide pour le champ « %2 ».")
+                                      .arg(text, def.Name));
+      cell = TCell{QString(), v, true};
+    }
+  } else {
+    // Only texts a catalogue file can carry are stored (see XmlSafeText).
+    const QString safe = XmlSafeText(def.Width > 0 && text.size() > def.Width ? text.left(def.Width) : text);
+    cell = safe.isEmpty() ? TCell{} : TCell{safe, 0, true};
+  }
+  Notify(TChange::Record);
+  return TTableResult::Success();
+}
+
+TTableResult TCatalogueTable::SetFieldInt(const QString& field, qint32 value) {
+  return SetFieldText(field, QString::number(value));
+}
+
+TTableValue<QString> TCatalogueTable::FieldText(const QString& field) const {
+  TTableValue<QString> v;
+  const TTableValue<int> col = Column(field);
+  if (!col.Ok()) {
+    v.Error = col.Error;
+    return v;
+  }
+  const TRow* row = CurrentRow();
+  if (!row) return v;
+  const TCell& cell = (*row)[size_t(col.Value)];
+  if (!cell.HasValue) return v;
+  v.Value = fields_[col.Value].Type == TFieldType::Integer ? QString::number(cell.Int) : cell.Text;
+  return v;
+}
+
+TTableValue<qint32> TCatalogueTable::FieldInt(const QString& field) const {
+  TTableValue<qint32> v;
+  const TTableValue<QString> text = FieldText(field);
+  if (!text.Ok()) {
+    v.Error = text.Error;
+    return v;
+  }
+  if (text.Value.isEmpty()) return v;
+  bool ok = false;
+  v.Value = text.Value.trimmed().toInt(&ok);
+  if (!ok)
+    v.Error = TTableError{TTableErrorKind::InvalidValue,
+                          QStringLiteral("« %1 » n'est pas une valeur entière valide.").arg(text.Value)};
+  return v;
+}
+
+TTableValue<bool> TCatalogueTable::FieldHasValue(const QString& field) const {
+  TTableValue<bool> v;
+  const TTableValue<int> col = Column(field);
+  if (!col.Ok()) {
+    v.Error = col.Error;
+    return v;
+  }
+  const TRow* row = CurrentRow();
+  v.Value = row && (*row)[size_t(col.Value)].HasValue;
+  return v;
+}
+
+// ---- View and navigation ---------------------------------------------------------------
+
+void TCatalogueTable::InvalidateOrder() {
+  orderDirty_ = true;
+  viewDirty_ = true;
+}
+
+void TCatalogueTable::InvalidateView() { viewDirty_ = true; }
+
+std::vector<TSortKey> TCatalogueTable::SortKeys() const {
+  std::vector<TSortKey> keys;
+  if (!indexName_.isEmpty()) {
+    for (const TIndexDef& d : indexes_) {
+      if (d.Name != indexName_) continue;
+      const int col = FieldIndex(d.Field);
+      if (col >= 0) keys.push_back(TSortKey{col, fields_[col].Type, d.Descending, d.IgnoreCase});
+    }
+    return keys;
+  }
+  for (const QString& f : indexFieldNames_.split(u';', Qt::SkipEmptyParts)) {
+    const int col = FieldIndex(f.trimmed());
+    if (col >= 0) keys.push_back(TSortKey{col, fields_[col].Type, false, false});
+  }
+  return keys;
+}
+
+void TCatalogueTable::EnsureView() const {
+  if (!viewDirty_) return;
+  if (orderDirty_) {
+    SortRows(rows_, SortKeys(), order_);
+    orderDirty_ = false;
+  }
+  view_.clear();
+  if (filter_) {
+    for (int r : order_)
+      if (filter_->accept(rows_[size_t(r)])) view_.push_back(r);
+  } else {
+    view_ = order_;
+  }
+  viewDirty_ = false;
+  curPos_ = -1;
+  if (curRow_ >= 0) {
+    const auto it = std::find(view_.begin(), view_.end(), curRow_);
+    if (it != view_.end()) curPos_ = int(it - view_.begin());
+  }
+  if (curPos_ < 0) {
+    curPos_ = view_.empty() ? -1 : std::clamp(posHint_, 0, int(view_.size()) - 1);
+    curRow_ = curPos_ >= 0 ? view_[size_t(curPos_)] : -1;
+  }
+}
+
+TTableResult TCatalogueTable::MoveTo(int pos, TChange change) {
+  EnsureView();
+  const int old = curRow_;
+  if (view_.empty()) {
+    curPos_ = curRow_ = -1;
+  } else {
+    curPos_ = std::clamp(pos, 0, int(view_.size()) - 1);
+    curRow_ = view_[size_t(curPos_)];
+  }
+  if (old != curRow_ || change != TChange::Scroll) Notify(change);
+  return TTableResult::Success(curRow_ >= 0);
+}
+
+TTableResult TCatalogueTable::First() {
+  if (TTableResult r = CheckBrowse(); !r) return r;
+  TTableResult r = MoveTo(0);
+  bof_ = true;
+  eof_ = view_.empty();
+  return r;
+}
+
+TTableResult TCatalogueTable::Last() {
+  if (TTableResult r = CheckBrowse(); !r) return r;
+  EnsureView();
+  TTableResult r = MoveTo(int(view_.size()) - 1);
+  eof_ = true;
+  bof_ = view_.empty();
+  return r;
+}
+
+TTableResult TCatalogueTable::Next() {
+  if (TTableResult r = CheckBrowse(); !r) return r;
+  EnsureView();
+  bof_ = false;
+  if (curPos_ + 1 >= int(view_.size())) {
+    eof_ = true;
+    return TTableResult::Success(false);
+  }
+  eof_ = false;
+  return MoveTo(curPos_ + 1);
+}
+
+TTableResult TCatalogueTable::Prior() {
+  if (TTableResult r = CheckBrowse(); !r) return r;
+  EnsureView();
+  eof_ = false;
+  if (curPos_ <= 0) {
+    bof_ = true;
+    return TTableResult::Success(false);
+  }
+  bof_ = false;
+  return MoveTo(curPos_ - 1);
+}
+
+bool TCatalogueTable::Eof() const {
+  EnsureView();
+  return eof_ || view_.empty();
+}
+
+bool TCatalogueTable::Bof() const {
+  EnsureView();
+  return bof_ || view_.empty();
+}
+
+TTableResult TCatalogueTable::FindFirst() {
+  TTableResult r = First();
+  if (r) r.Found = RecordCount() > 0;
+  return r;
+}
+
+TTableResult TCatalogueTable::FindLast() {
+  TTableResult r = Last();
+  if (r) r.Found = RecordCount() > 0;
+  return r;
+}
+
+TTableResult TCatalogueTable::FindNext() {
+  if (TTableResult r = CheckBrowse(); !r) return r;
+  EnsureView();
+  if (curPos_ < 0 || curPos_ + 1 >= int(view_.size())) return TTableResult::Success(false);
+  eof_ = bof_ = false;
+  return MoveTo(curPos_ + 1);
+}
+
+TTableResult TCatalogueTable::FindPrior() {
+  if (TTableResult r = CheckBrowse(); !r) return r;
+  EnsureView();
+  if (curPos_ <= 0) return TTableResult::Success(false);
+  eof_ = bof_ = false;
+  return MoveTo(curPos_ - 1);
+}
+
+int TCatalogueTable::RecordCount() const {
+  if (!Active()) return 0;
+  EnsureView();
+  return int(view_.size());
+}
+
+int TCatalogueTable::RecNo() const {
+  if (!Active()) return 0;
+  if (state_ == TState::Insert) return RecordCount() + 1;
+  EnsureView();
+  return curPos_ + 1;
+}
+
+TTableResult TCatalogueTable::SetRecNo(int recNo) {
+  if (TTableResult r = CheckBrowse(); !r) return r;
+  eof_ = bof_ = false;
+  return MoveTo(recNo - 1);
+}
+
+// ---- Filter -------------------------------------------------------------------------------
+
+TTableResult TCatalogueTable::ReparseFilter() {
+  TFilterParser parser(fields_, ignoreCase_);
+  auto parsed = parser.Parse(filterText_);
+  if (!parsed.Ok()) {
+    // A filter kept across a re-creation with other fields no longer applies.
+    filterText_.clear();
+    filter_.reset();
+    return TTableResult{parsed.Error, false};
+  }
+  filter_ = parsed.Value;
+  return TTableResult::Success();
+}
+
+TTableResult TCatalogueTable::SetFilter(const QString& text) {
+  if (fields_.isEmpty() && !Active()) {
+    // Never created yet (no catalogue could be loaded): keep the text for the creation.
+    filterText_ = text;
+    filter_.reset();
+    return TTableResult::Success();
+  }
+  TFilterParser parser(fields_, ignoreCase_);
+  auto parsed = parser.Parse(text);
+  if (!parsed.Ok()) return TTableResult{parsed.Error, false};
+  if (Active()) {
+    if (TTableResult r = CheckBrowse(); !r) return r;
+  }
+  filterText_ = text;
+  filter_ = parsed.Value;
+  InvalidateView();
+  if (!Active()) return TTableResult::Success();
+  eof_ = false;
+  bof_ = true;
+  curRow_ = -1;
+  posHint_ = 0;
+  return MoveTo(0, TChange::Filter);
+}
+
+// ---- Order --------------------------------------------------------------------------------
+
+TTableResult TCatalogueTable::SortByFields(const QString& fieldList) {
+  for (const QString& f : fieldList.split(u';', Qt::SkipEmptyParts)) {
+    if (FieldIndex(f.trimmed()) < 0) {
+      const TTableValue<int> col = Column(f.trimmed());
+      return TTableResult{col.Error, false};
+    }
+  }
+  if (Active()) {
+    if (TTableResult r = CheckBrowse(); !r) return r;
+  }
+  indexFieldNames_ = fieldList;
+  indexName_.clear();
+  InvalidateOrder();
+  if (Active()) Notify(TChange::Refresh);
+  return TTableResult::Success();
+}
+
+TTableResult TCatalogueTable::AddIndex(const QString& name, const QString& field, bool descending, bool ignoreCase) {
+  if (FieldIndex(field) < 0) {
+    const TTableValue<int> col = Column(field);
+    return TTableResult{col.Error, false};
+  }
+  if (name.isEmpty() || std::any_of(indexes_.begin(), indexes_.end(), [&](const TIndexDef& d) { return d.Name == name; }))
+    return TTableResult::Fail(TTableErrorKind::Definition, QStringLiteral("Nom d'index vide ou en double : « %1 ».").arg(name));
+  indexes_.push_back(TIndexDef{name, field, descending, ignoreCase});
+  return TTableResult::Success();
+}
+
+QStringList TCatalogueTable::IndexNames() const {
+  QStringList names;
+  for (const TIndexDef& d : indexes_) names << d.Name;
+  return names;
+}
+
+TTableResult TCatalogueTable::SetIndexName(const QString& name) {
+  if (!name.isEmpty() &&
+      std::none_of(indexes_.begin(), indexes_.end(), [&](const TIndexDef& d) { return d.Name == name; }))
+    return TTableResult::Fail(TTableErrorKind::UnknownIndex, QStringLiteral("Index « %1 » introuvable.").arg(name));
+  if (Active()) {
+    if (TTableResult r = CheckBrowse(); !r) return r;
+  }
+  if (name == indexName_ && (name.isEmpty() ? indexFieldNames_.isEmpty() : true)) return TTableResult::Success();
+  indexName_ = name;
+  indexFieldNames_.clear();
+  InvalidateOrder();
+  if (Active()) Notify(TChange::Refresh);
+  return TTableResult::Success();
+}
+
+// ---- Display ------------------------------------------------------------------------------
+
+void TCatalogueTable::SuspendDisplay() { ++suspend_; }
+
+void TCatalogueTable::ResumeDisplay() {
+  if (suspend_ == 0) return;
+  if (--suspend_ == 0 && heldBack_) {
+    heldBack_ = false;
+    Q_EMIT DataChange(TChange::Refresh);
+  }
+}
+
+void TCatalogueTable::Notify(TChange change) {
+  if (suspend_ > 0) {
+    heldBack_ = true;
+    return;
+  }
+  Q_EMIT DataChange(change);
+}
+
+// ---- Files --------------------------------------------------------------------------------
+
+TTableResult TCatalogueTable::SaveToFile(const QString& path) const {
+  if (TTableResult r = CheckOpen(); !r) return r;
+  return WriteDataPacketFile(path, fields_, rows_);
+}
+
+TTableResult TCatalogueTable::LoadFromFile(const QString& path) {
+  TTableValue<TDataPacket> packet = ReadDataPacketFile(path);
+  if (!packet.Ok()) return TTableResult{packet.Error, false};
+  return Load(packet.Value.Fields, std::move(packet.Value.Rows));
+}
+
+TTableResult TCatalogueTable::CopyCatalogueRow(const TCatalogueTable& scratch) {
+  if (TTableResult r = CheckOpen(); !r) return r;
+  if (state_ != TState::Insert && state_ != TState::Edit)
+    return TTableResult::Fail(TTableErrorKind::NotEditing,
+                              QStringLiteral("La table « %1 » n'est pas en mode édition ou insertion.").arg(name_));
+  if (copyFrom_ != scratch.generation_ || copyMap_.size() != size_t(fields_.size())) {
+    // Resolve the names once per scratch table, not once per row.
+    static const QStringList streamFields = {QStringLiteral("StreamType"), QStringLiteral("BitRate"),
+                                             QStringLiteral("SampleRate"), QStringLiteral("Channels")};
+    const bool station = FieldIndex(QStringLiteral("Radio")) >= 0 && FieldIndex(QStringLiteral("StreamType")) >= 0;
+    copyMap_.assign(size_t(fields_.size()), -1);
+    for (int i = 0; i < fields_.size(); ++i) {
+      const bool stream = station && streamFields.contains(fields_[i].Name, Qt::CaseInsensitive);
+      if (stream && scratch.FieldCount() == 7) {
+        copyMap_[size_t(i)] = -2;  // the older catalogue form, without stream information
+        continue;
+      }
+      if (stream && scratch.FieldCount() != 11) continue;  // any other form: no value
+      copyMap_[size_t(i)] = scratch.FieldIndex(fields_[i].Name);
+      if (copyMap_[size_t(i)] < 0) {
+        copyFrom_ = 0;
+        return TTableResult::Fail(TTableErrorKind::UnknownField,
+                                  QStringLiteral("Champ « %1 » introuvable dans le fichier.").arg(fields_[i].Name));
+      }
+    }
+    copyFrom_ = scratch.generation_;
+  }
+  const TRow* source = scratch.CurrentRow();
+  for (int i = 0; i < fields_.size(); ++i) {
+    const int from = copyMap_[size_t(i)];
+    if (from == -1) continue;
+    QString text;
+    if (from == -2) {
+      text = fields_[i].Type == TFieldType::Integer ? QStringLiteral("0") : QStringLiteral("N/A");
+    } else if (source) {
+      const TCell& cell = (*source)[size_t(from)];
+      if (cell.HasValue && scratch.fields_[from].Type == fields_[i].Type) {
+        // Same type: share the text, cut to this table's width.
+        TCell copy = cell;
+        if (copy.Text.size() > fields_[i].Width && fields_[i].Width > 0) {
+          copy.Text = XmlSafeText(copy.Text.left(fields_[i].Width));  // no half surrogate pair
+          copy.HasValue = !copy.Text.isEmpty();
+        }
+        pending_[size_t(i)] = std::move(copy);
+        continue;
+      }
+      if (cell.HasValue)
+        text = scratch.fields_[from].Type == TFieldType::Integer ? QString::number(cell.Int) : cell.Text;
+    }
+    if (TTableResult r = SetFieldText(fields_[i].Name, text); !r) return r;
+  }
+  Notify(TChange::Record);
+  return TTableResult::Success();
+}

@@ -1,0 +1,136 @@
+#include "catalogue/roworder.h"
+
+#include <algorithm>
+#include <numeric>
+
+#include "catalogue/textcompare.h"
+
+namespace {
+
+// One row in the sort: eight UTF-16 units of its first key packed into 128 bits, so that
+// nearly every comparison stays inside this array. Rows whose packed units tie are sorted
+// again on the next eight units (a most-significant-digit radix sort with 128-bit digits).
+struct TEntry {
+  quint64 High = 0;
+  quint64 Low = 0;
+  int Row = 0;
+};
+
+// Units are lower-cased and stored + 1, so 0 marks the end of the text and a shorter text
+// sorts before a longer one with the same start. 0xFFFF saturates (it cannot be stored
+// + 1); the final comparison settles such ties.
+void PackText(const QString& text, qsizetype offset, TEntry& e) {
+  const char16_t* s = reinterpret_cast<const char16_t*>(text.utf16());
+  const qsizetype n = text.size();
+  auto unit = [&](qsizetype i) -> quint64 {
+    if (i >= n) return 0;
+    const quint64 u = quint64(FoldChar(s[i], TFold::Lower)) + 1;
+    return u > 0xFFFF ? 0xFFFF : u;
+  };
+  quint64 high = 0, low = 0;
+  for (qsizetype i = 0; i < 4; ++i) high = (high << 16) | unit(offset + i);
+  for (qsizetype i = 4; i < 8; ++i) low = (low << 16) | unit(offset + i);
+  e.High = high;
+  e.Low = low;
+}
+
+int CompareCells(const TCell& a, const TCell& b, const TSortKey& key) {
+  if (!a.HasValue || !b.HasValue) return int(a.HasValue) - int(b.HasValue);
+  if (key.Type == TFieldType::Integer) return a.Int < b.Int ? -1 : (a.Int > b.Int ? 1 : 0);
+  if (a.Text.constData() == b.Text.constData() && a.Text.size() == b.Text.size()) return 0;  // shared text
+  return CollateText(a.Text, b.Text, key.IgnoreCase);
+}
+
+class TSorter {
+ public:
+  TSorter(const std::vector<TRow>& rows, const std::vector<TSortKey>& keys) : rows_(rows), keys_(keys) {}
+
+  void Run(std::vector<TEntry>& entries) {
+    const TSortKey& first = keys_.front();
+    for (TEntry& e : entries) {
+      const TCell& c = Cell(e.Row, 0);
+      if (!c.HasValue) continue;  // 0: before every value
+      if (first.Type == TFieldType::Integer) e.High = quint64(qint64(c.Int) - qint64(INT32_MIN)) + 1;
+      else PackText(c.Text, 0, e);
+    }
+    SortPacked(entries.begin(), entries.end(), 0);
+  }
+
+ private:
+  using It = std::vector<TEntry>::iterator;
+
+  const TCell& Cell(int row, size_t key) const { return rows_[size_t(row)][size_t(keys_[key].Column)]; }
+
+  // Sorts [b, e) on the packed digit, then each run of equal digits further.
+  void SortPacked(It b, It e, qsizetype offset) {
+    const bool desc = keys_.front().Descending;
+    std::sort(b, e, [desc](const TEntry& x, const TEntry& y) {
+      if (x.High != y.High || x.Low != y.Low) {
+        const bool less = x.High != y.High ? x.High < y.High : x.Low < y.Low;
+        return desc ? !less : less;
+      }
+      return x.Row < y.Row;
+    });
+    for (It run = b; run != e;) {
+      It end = run + 1;
+      while (end != e && end->High == run->High && end->Low == run->Low) ++end;
+      if (end - run > 1) {
+        const bool textGoesOn = keys_.front().Type == TFieldType::String && run->High != 0 && (run->Low & 0xFFFF) != 0;
+        if (textGoesOn) {
+          for (It i = run; i != end; ++i) PackText(Cell(i->Row, 0).Text, offset + 8, *i);
+          SortPacked(run, end, offset + 8);
+        } else {
+          SortTies(run, end);
+        }
+      }
+      run = end;
+    }
+  }
+
+  // Rows equal on the first key ignoring case: exact text (unless the index ignores
+  // case), then the other keys, then insertion order.
+  void SortTies(It b, It e) {
+    const TSortKey& first = keys_.front();
+    const bool exact = first.Type == TFieldType::String && !first.IgnoreCase;
+    if (!exact && keys_.size() == 1) return;  // already in row order
+    if (exact && keys_.size() == 1) {
+      // Most runs hold one text many times (countries, genres): already in row order.
+      const TCell& head = Cell(b->Row, 0);
+      const bool same = std::all_of(b + 1, e, [&](const TEntry& x) {
+        const TCell& c = Cell(x.Row, 0);
+        return c.HasValue == head.HasValue && CompareCells(c, head, first) == 0;
+      });
+      if (same) return;
+    }
+    std::sort(b, e, [&](const TEntry& x, const TEntry& y) {
+      if (exact) {
+        const TCell& a = Cell(x.Row, 0);
+        const TCell& c = Cell(y.Row, 0);
+        if (a.HasValue && c.HasValue) {
+          const int r = CompareText(a.Text, TFold::None, c.Text, TFold::None);
+          if (r != 0) return first.Descending ? r > 0 : r < 0;
+        }
+      }
+      for (size_t k = 1; k < keys_.size(); ++k) {
+        const int r = CompareCells(Cell(x.Row, k), Cell(y.Row, k), keys_[k]);
+        if (r != 0) return keys_[k].Descending ? r > 0 : r < 0;
+      }
+      return x.Row < y.Row;
+    });
+  }
+
+  const std::vector<TRow>& rows_;
+  const std::vector<TSortKey>& keys_;
+};
+
+}  // namespace
+
+void SortRows(const std::vector<TRow>& rows, const std::vector<TSortKey>& keys, std::vector<int>& order) {
+  order.resize(rows.size());
+  std::iota(order.begin(), order.end(), 0);
+  if (keys.empty()) return;
+  std::vector<TEntry> entries(rows.size());
+  for (size_t r = 0; r < rows.size(); ++r) entries[r].Row = int(r);
+  TSorter(rows, keys).Run(entries);
+  for (size_t i = 0; i < entries.size(); ++i) order[i] = entries[i].Row;
+}
