@@ -6,7 +6,8 @@
 #include <QWindow>
 
 #include "app/appfolders.h"
-#include "widgets/stripbutton.h"
+#include "widgets/imagelist.h"
+#include "widgets/simplebtn.h"
 
 QString SkinFolder() {
   return ExecutableFolder() + QStringLiteral("skin/");
@@ -62,12 +63,17 @@ TSkinnedForm::TSkinnedForm(const TSkinnedFormLayout& layout, QWidget* parent)
   title_->adjustSize();
 
   const QPixmap closeStrip = LoadSkinPicture(QStringLiteral("close.png"));
-  closeBtn_ = new TStripButton(closeStrip, 3, 2, 0, 1, this);
+  closeBtn_ = new TSimpleBtn(this);
   closeBtn_->setObjectName(QStringLiteral("CloseBtn"));
+  // Faces 2 (up), 0 (hover), 1 (pressed) of the three-image close strip, centred.
+  closeBtn_->Glyphs()->SetGlyphList(TImageList::FromStrip(closeStrip, 3));
+  closeBtn_->Glyphs()->SetFace(2, 0, 1);
+  closeBtn_->Glyphs()->SetG3_StillDown(1);
+  closeBtn_->Glyphs()->SetGlyphLayout(laCenter);
   QRect closeRect = layout.CloseRect;
   if (closeRect.isEmpty()) closeRect = QRect(layout.ClientSize.width() - 49, 0, 44, 19);
   closeBtn_->setGeometry(closeRect);
-  connect(closeBtn_, &TStripButton::clicked, this, [this] { CloseBtnClick(); });
+  connect(closeBtn_, &TSimpleBtn::clicked, this, [this] { CloseBtnClick(); });
 
   AddDragHandle(background_);
   AddDragHandle(title_);

@@ -9,7 +9,7 @@
 #include <QString>
 #include <QWidget>
 
-class TStripButton;
+class TSimpleBtn;
 
 // Where the delivered pictures are: the program folder's "skin/".
 QString SkinFolder();
@@ -42,7 +42,7 @@ class TSkinnedForm : public QWidget {
   QLabel* Background() const { return background_; }
   QLabel* TitleLabel() const { return title_; }
   QLabel* Icon() const { return icon_; }
-  TStripButton* CloseBtn() const { return closeBtn_; }
+  TSimpleBtn* CloseBtn() const { return closeBtn_; }
 
   // Makes `widget` a drag handle too (labels over the background, for instance).
   void AddDragHandle(QWidget* widget);
@@ -56,7 +56,7 @@ class TSkinnedForm : public QWidget {
   QLabel* background_;
   QLabel* icon_;
   QLabel* title_;
-  TStripButton* closeBtn_;
+  TSimpleBtn* closeBtn_;
   // Fallback drag when the window system cannot move the window itself (no window
   // manager): the window follows the pointer's travel since the press.
   bool manualDrag_ = false;

@@ -9,7 +9,7 @@
 
 #include "app/forms.h"
 #include "app/mainform.h"
-#include "widgets/stripbutton.h"
+#include "widgets/simplebtn.h"
 
 namespace {
 
@@ -57,10 +57,10 @@ TEST_F(FormsTest, SecondaryCloseButtonHidesItsWindow) {
   auto* config = AllForms()[1];
   config->show();
   ASSERT_TRUE(config->isVisible());
-  auto* close = config->findChild<TStripButton*>("CloseBtn");
+  auto* close = config->findChild<TSimpleBtn*>("CloseBtn");
   ASSERT_NE(close, nullptr);
-  EXPECT_EQ(close->CurrentFace(), 2);  // the up face of the close strip
-  close->click();
+  EXPECT_EQ(close->CurrentPicture(), 2);  // the up face of the close strip
+  close->Click();
   EXPECT_FALSE(config->isVisible());
   EXPECT_NE(MainForm, nullptr);  // only hidden, never destroyed
 }

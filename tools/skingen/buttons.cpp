@@ -40,6 +40,24 @@ void paintTab(QPainter &p, const QRectF &face, const TabLook &look, Glyph glyph)
 
 } // namespace
 
+// minimise 3 x 27 x 18: hover, pressed, normal, as the close strip (faces 2, 0, 1).
+void paintMinimiseStrip(QPainter &p)
+{
+    const TabLook looks[] = {
+        {QColor(96, 99, 108), QColor(46, 48, 54), QColor(255, 255, 255), {0, 0}},
+        {QColor(24, 25, 28), QColor(56, 58, 64), QColor(190, 190, 190), {1, 1}},
+        {QColor(64, 66, 72), QColor(30, 31, 35), kSilver, {0, 0}},
+    };
+    auto bar = [&p](QPointF c, QColor colour) {
+        p.save();
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.fillRect(QRectF(c.x() - 4, c.y() + 2, 8, 2), colour);
+        p.restore();
+    };
+    for (int i = 0; i < 3; ++i)
+        paintTab(p, QRectF(i * 27, 0, 27, 18), looks[i], bar);
+}
+
 void paintCloseStrip(QPainter &p)
 {
     const TabLook looks[] = {

@@ -26,7 +26,24 @@ void paintMain(QPainter &p);
 // A secondary window: title strip, close-button place, calm body panel.
 // `seed` varies the brushed streaks so windows side by side don't repeat.
 void paintDialog(QPainter &p, QSize size, unsigned seed);
+// The station browser (no seats) or the playlist (seats for its five buttons).
+void paintListWindow(QPainter &p, unsigned seed, bool buttonSeats);
 void paintCloseStrip(QPainter &p);
+void paintMinimiseStrip(QPainter &p);
+void paintToolStrip(QPainter &p);
+void paintSaveStrip(QPainter &p);
+void paintPlayStrip(QPainter &p);
+void paintRecordStrip(QPainter &p);
+void paintStopStrip(QPainter &p);
+void paintSkipStrip(QPainter &p, bool forward);
+void paintSpeakerStrip(QPainter &p);
+void paintSliderTrack(QPainter &p);
+void paintSliderThumb(QPainter &p);
+void paintArtwork(QPainter &p);
+void paintDonationBadge(QPainter &p);
+void paintAudioCD(QPainter &p);
+void paintAudioFile(QPainter &p);
+void paintNoIcon(QPainter &p);
 void paintIcon(QPainter &p, int size);
 
 } // namespace skin

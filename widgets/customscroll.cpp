@@ -1,0 +1,83 @@
+#include "widgets/customscroll.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <cmath>
+
+TCustomScroll::TCustomScroll(QWidget* parent) : QLabel(parent), scrollTimer_(new QTimer(this)) {
+  scrollTimer_->setInterval(50);
+  connect(scrollTimer_, &QTimer::timeout, this, &TCustomScroll::ScrollTick);
+  setText(scrollMessage_);
+  setWordWrap(false);
+}
+
+TCustomScroll::~TCustomScroll() {
+  setText(savedCaption_);
+}
+
+void TCustomScroll::Loaded() {
+  savedCaption_ = text();
+  if (scrollMethod_ == smPixel) setText(QString());
+  ResetScroll();
+}
+
+int TCustomScroll::FontSizePoints() const {
+  const QFont f = font();
+  if (f.pointSizeF() > 0) return int(std::lround(f.pointSizeF()));
+  return int(std::lround(f.pixelSize() * 72.0 / 96.0));
+}
+
+int TCustomScroll::MessagePixelWidth() const {
+  return fontMetrics().horizontalAdvance(scrollMessage_);
+}
+
+void TCustomScroll::ResetScroll() {
+  messageLength_ = int(scrollMessage_.size());
+  visibleChars_ = ScrollVisibleChars(width(), FontSizePoints());
+  scrollPos_ = ScrollStartPos(scrollMethod_, scrolltype_, messageLength_, visibleChars_, width(),
+                              MessagePixelWidth());
+}
+
+void TCustomScroll::SetScrollMessage(const QString& message) {
+  if (message.isEmpty()) return;
+  scrollMessage_ = message;
+}
+
+void TCustomScroll::SetScrolltype(TScrollType type) {
+  scrolltype_ = type;
+  if (type == scNone) {
+    scrollTimer_->stop();
+  } else if (!scrollTimer_->isActive()) {
+    scrollTimer_->start();
+  }
+}
+
+void TCustomScroll::SetSpeed(uint16_t speed) {
+  speed_ = speed == 0 ? 500 : speed;
+  scrollTimer_->setInterval(speed_);
+}
+
+void TCustomScroll::ScrollTick() {
+  if (scrollMethod_ == smPixel) {
+    scrollPos_ = ScrollPixelStep(scrollPos_, scrolltype_, MessagePixelWidth(), width());
+    pixelTextShown_ = true;
+    repaint();  // at once: the label's background, then the message at its new place
+    return;
+  }
+  scrollPos_ = ScrollCharStep(scrollPos_, scrolltype_, messageLength_, visibleChars_);
+  const QFontMetrics metrics = fontMetrics();
+  setText(ScrollCharCaption(scrollMessage_, scrollPos_, visibleChars_, FontSizePoints(),
+                            [&metrics](const QString& s) { return metrics.horizontalAdvance(s); }));
+}
+
+void TCustomScroll::paintEvent(QPaintEvent* event) {
+  QLabel::paintEvent(event);
+  // The pixel method's message is drawn over the (empty) label on every paint, not only
+  // on the tick, so a window uncovered between ticks still shows it where it stands.
+  if (scrollMethod_ != smPixel || !pixelTextShown_) return;
+  QPainter p(this);
+  p.setFont(font());
+  p.setPen(palette().color(QPalette::WindowText));
+  p.drawText(QRect(scrollPos_, 0, MessagePixelWidth() + 1, height()), Qt::AlignLeft | Qt::AlignTop,
+             scrollMessage_);
+}

@@ -1,0 +1,3 @@
+#include "widgets/scrolltext.h"
+
+TScrollText::TScrollText(QWidget* parent) : TCustomScroll(parent) {}
