@@ -12,6 +12,7 @@
 
 #include "options.h"
 #include "playback/engine/engine.h"
+#include "recordroute.h"
 
 namespace {
 
@@ -108,8 +109,21 @@ int PlayOne(const std::string& input, const zplayer::Options& o) {
   });
   const std::string firstMeta = ChannelGetTags(channel, kTagMeta);
   if (!firstMeta.empty()) std::printf("title: %s\n", firstMeta.c_str());
+  // Started before playing, so the file holds the sound from its first block.
+  RecordRoute recording;
+  if (!o.record.empty()) {
+    std::string why;
+    if (!recording.Start(channel, RecordRoute::FormatOf(o.record), o.record, "zplayer", input, &why)) {
+      const int code = ErrorGetCode();
+      std::fprintf(stderr, "zplayer: record: %s\n", why.c_str());
+      StreamFree(channel);
+      return code ? code : kErrUnknown;
+    }
+    if (!o.quiet) std::printf("recording into %s\n", o.record.c_str());
+  }
   if (!ChannelPlay(channel, false)) {
     std::fprintf(stderr, "zplayer: play: engine error %d\n", ErrorGetCode());
+    recording.Stop();
     StreamFree(channel);
     return ErrorGetCode();
   }
@@ -138,6 +152,9 @@ int PlayOne(const std::string& input, const zplayer::Options& o) {
       std::printf("  %.1f s\n", heard);
     }
   }
+  if (!o.record.empty() && !recording.Active())
+    std::fprintf(stderr, "zplayer: the recording ended early (encoder gone)\n");
+  recording.Stop();  // completes the file
   StreamFree(channel);
   return kOk;
 }

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "recordroute.h"
+
 namespace zplayer {
 
 const char kUsage[] =
@@ -12,7 +14,9 @@ const char kUsage[] =
     "  -v, --volume 0-100                  global volume (default 100)\n"
     "  -b, --wait-buffer                   fill the buffer to 75 % before playing\n"
     "  -p, --proxy user:pass@host:port     HTTP proxy for URLs\n"
-    "  -q, --quiet                         print titles and errors only\n";
+    "  -q, --quiet                         print titles and errors only\n"
+    "  -r, --record FILE                   record what plays into FILE, as the recorder does;\n"
+    "                                      the format is FILE's extension: aac ac3 mp3 ogg wav wma\n";
 
 bool ParseOptions(int argc, char** argv, Options* o, std::string* error) {
   for (int i = 1; i < argc; ++i) {
@@ -57,6 +61,14 @@ bool ParseOptions(int argc, char** argv, Options* o, std::string* error) {
       const char* v = value("--proxy");
       if (!v) return false;
       o->proxy = v;
+    } else if (a == "-r" || a == "--record") {
+      const char* v = value("--record");
+      if (!v) return false;
+      o->record = v;
+      if (RecordRoute::FormatOf(o->record).empty()) {
+        *error = "cannot record into " + o->record + ": use .aac .ac3 .mp3 .ogg .wav or .wma\n";
+        return false;
+      }
     } else if (a == "-b" || a == "--wait-buffer") {
       o->waitBuffer = true;
     } else if (a == "-q" || a == "--quiet") {

@@ -13,6 +13,7 @@ struct Options {
   bool quiet = false;            // titles and errors only
   bool waitBuffer = false;       // wait for a 75 % buffer before playing, as the program does
   std::string proxy;
+  std::string record;            // record what plays into this file (format from its extension)
   std::vector<std::string> inputs;  // URLs or files, played one after the other
 };
 
