@@ -1,5 +1,6 @@
 // Program entry: one instance only, the ten windows in order, the event loop.
 #include <QApplication>
+#include <QFont>
 #include <cstdio>
 
 #include "app/forms.h"
@@ -17,6 +18,11 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Zovalis"));
   QApplication::setApplicationDisplayName(QStringLiteral("Zovalis"));
+  // The windows are laid out for narrow sans-serif faces; Liberation Sans keeps their
+  // fixed-width labels from clipping where the default stand-in (DejaVu Sans) is wider.
+  for (const char* family : {"MS Sans Serif", "Tahoma", "Arial"}) {
+    QFont::insertSubstitution(QLatin1String(family), QStringLiteral("Liberation Sans"));
+  }
   // Closing the main window ends the program, even while another window is shown.
   QApplication::setQuitOnLastWindowClosed(false);
 
