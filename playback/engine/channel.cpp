@@ -27,8 +27,7 @@ Channel::Channel(std::unique_ptr<PcmSource> source, bool isFile, int outRate)
       srcChannels_(source_->Channels()),
       outRate_(outRate),
       resampler_(srcRate_, srcChannels_, outRate),
-      queue_(static_cast<size_t>(outRate) * kQueueMs / 1000, 2),
-      history_(kHistory, 0.0f) {}
+      queue_(static_cast<size_t>(outRate) * kQueueMs / 1000, 2) {}
 
 Channel::~Channel() { Shutdown(); }
 
@@ -44,6 +43,16 @@ void Channel::Start(Handle handle) {
     // destructor joins the thread running here. Drop it on a thread of its own.
     std::thread([c = std::move(self)]() mutable { c.reset(); }).detach();
   });
+}
+
+void Channel::StartThread() {
+  std::lock_guard<std::mutex> lock(threadMutex_);
+  if (thread_.joinable() || quit_) return;
+  {
+    // The analyser's history is only needed once the channel can be heard.
+    std::lock_guard<std::mutex> history(historyMutex_);
+    history_.assign(kHistory, 0.0f);
+  }
   thread_ = std::thread([self = shared_from_this()] { self->Run(); });
 }
 
@@ -56,11 +65,18 @@ void Channel::Shutdown() {
     seekCv_.notify_all();
   }
   if (attached_.exchange(false)) DetachSource(this);
-  if (thread_.joinable()) {
+  // Taken out under the lock (quit_ keeps it from starting again), joined outside it,
+  // so a callback on that thread may still call into the channel.
+  std::thread thread;
+  {
+    std::lock_guard<std::mutex> lock(threadMutex_);
+    thread = std::move(thread_);
+  }
+  if (thread.joinable()) {
     if (OnOwnThread())
-      thread_.detach();  // a sync or hook freed its own channel: the thread ends by itself
+      thread.detach();  // a sync or hook freed its own channel: the thread ends by itself
     else
-      thread_.join();
+      thread.join();
   }
 }
 
@@ -74,6 +90,7 @@ ChannelInfo Channel::Info() const {
 
 bool Channel::Play(bool restart) {
   if (quit_) return Fail(kErrHandle);
+  StartThread();
   if (isFile_ && (restart || state_.load() == State::Ended)) {
     if (!SetPositionBytes(0)) return false;
   }
@@ -140,6 +157,7 @@ bool Channel::SetPositionBytes(int64_t bytes) {
   const int64_t length = source_->LengthFrames();
   const int64_t frame = bytes / (srcChannels_ * 2);
   if (bytes < 0 || (length >= 0 && frame > length)) return Fail(kErrPosition);
+  StartThread();
   if (OnOwnThread()) {
     seekFrame_ = frame;
     seekPending_ = true;
@@ -258,7 +276,8 @@ size_t Channel::MixInto(float* dst, size_t frames, int channels) {
   const size_t n = queue_.PopAdd(dst, frames, monoScratch_.data());
   if (n > 0) {
     std::lock_guard<std::mutex> lock(historyMutex_);
-    for (size_t i = 0; i < n; ++i) history_[(historyWritten_ + i) % kHistory] = monoScratch_[i];
+    if (!history_.empty())
+      for (size_t i = 0; i < n; ++i) history_[(historyWritten_ + i) % kHistory] = monoScratch_[i];
     historyWritten_ += n;
   }
   mixedOut_ += static_cast<int64_t>(n);

@@ -32,7 +32,9 @@ class Channel : public MixerSource, public std::enable_shared_from_this<Channel>
   Channel(std::unique_ptr<PcmSource> source, bool isFile, int outRate);
   ~Channel() override;
 
-  // Starts the decoding thread; call once, after making the shared_ptr.
+  // Takes the channel's handle and hooks the source's titles to the metadata sync; call
+  // once, after making the shared_ptr. The decoding thread starts with the first play
+  // or seek, so a channel opened only to be measured never starts one.
   void Start(Handle handle);
   // Stops the decoding thread and leaves the mix; the source is aborted. A call from
   // the channel's own thread does not wait for that thread (it ends by itself).
@@ -80,6 +82,7 @@ class Channel : public MixerSource, public std::enable_shared_from_this<Channel>
     bool removed;
   };
 
+  void StartThread();          // once: starts the decoding thread unless shut down
   void Run();                  // decoding thread
   bool DecodeSome();           // decoding thread; false at the end of the source
   void RunDsp(const float* s, size_t frames);  // decoding thread
@@ -105,6 +108,7 @@ class Channel : public MixerSource, public std::enable_shared_from_this<Channel>
   std::atomic<bool> sourceEnded_{false};
   std::atomic<bool> attached_{false};
   std::atomic<std::thread::id> threadId_{};
+  std::mutex threadMutex_;  // guards the start of thread_ against Shutdown
   std::thread thread_;
   std::mutex wakeMutex_;
   std::condition_variable wake_;

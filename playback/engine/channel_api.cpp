@@ -6,6 +6,8 @@
 #include "playback/engine/enginemix.h"
 #include "playback/engine/engine.h"
 #include "playback/engine/ffdecoder.h"
+#include "playback/engine/fileheader.h"
+#include "playback/engine/filesource.h"
 #include "playback/engine/lasterror.h"
 
 namespace zengine {
@@ -14,6 +16,11 @@ namespace {
 
 Handle OpenFileChannel(const std::string& path, const char* format) {
   if (OutputRate() <= 0) return FailHandle(kErrInit);
+  // A common file with a sound header opens at once; its decoder waits for the play.
+  if (!format) {
+    if (auto header = ReadFileHeader(path))
+      return CreateSourceChannel(std::make_unique<FileSource>(path, *header), true);
+  }
   int error = kOk;
   auto decoder = FfDecoder::OpenFile(path, format, &error);
   if (!decoder) return FailHandle(error);

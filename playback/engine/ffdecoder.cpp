@@ -142,11 +142,12 @@ int MapOpenError(int averr) {
 }  // namespace
 
 namespace {
-// FFmpeg's messages about damaged frames go to standard error by default; the engine
-// reports failures through its error codes instead.
+// FFmpeg's messages about damaged frames (and damaged cover pictures, which some
+// decoders report as fatal) go to standard error by default; the engine reports
+// failures through its error codes instead.
 void QuietFfmpeg() {
   static std::once_flag once;
-  std::call_once(once, [] { av_log_set_level(AV_LOG_FATAL); });
+  std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
 }
 }  // namespace
 
@@ -156,7 +157,7 @@ int FfDecoder::InterruptCb(void* opaque) {
 }
 
 std::unique_ptr<FfDecoder> FfDecoder::OpenFile(const std::string& path, const char* format,
-                                               int* error) {
+                                               int* error, int outRate, int outChannels) {
   QuietFfmpeg();
   std::unique_ptr<FfDecoder> d(new FfDecoder());
   d->fmt_ = avformat_alloc_context();
@@ -179,6 +180,10 @@ std::unique_ptr<FfDecoder> FfDecoder::OpenFile(const std::string& path, const ch
   if (d->fmt_->pb) d->fileSize_ = avio_size(d->fmt_->pb);
   *error = d->Setup(path);
   if (*error != kOk) return nullptr;
+  if (outRate > 0 && outChannels > 0) {
+    d->rate_ = outRate;
+    d->channels_ = outChannels;
+  }
   d->ReadFileTags(path);
   return d;
 }

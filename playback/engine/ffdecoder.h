@@ -28,9 +28,10 @@ namespace zengine {
 class FfDecoder : public PcmSource {
  public:
   // Opens a local file. `format` forces a demuxer ("libopenmpt" for module music), or
-  // null to probe. Null with *error set on failure.
+  // null to probe. `outRate` and `outChannels`, when not 0, set the format Read gives
+  // (the decoded sound is converted to it). Null with *error set on failure.
   static std::unique_ptr<FfDecoder> OpenFile(const std::string& path, const char* format,
-                                             int* error);
+                                             int* error, int outRate = 0, int outChannels = 0);
   // Opens over a byte stream the caller reads (it stays owned by the caller and must
   // outlive the decoder). `abort` makes blocking FFmpeg calls give up. `format` names
   // the demuxer when the server's content type tells it (null: probe the bytes).

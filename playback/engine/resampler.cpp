@@ -9,13 +9,12 @@ extern "C" {
 namespace zengine {
 
 Resampler::Resampler(int inRate, int inChannels, int outRate)
-    : inRate_(inRate), inChannels_(inChannels), outRate_(outRate) {
-  Open();
-}
+    : inRate_(inRate), inChannels_(inChannels), outRate_(outRate) {}
 
 Resampler::~Resampler() { swr_free(&swr_); }
 
 void Resampler::Open() {
+  opened_ = true;
   swr_free(&swr_);
   AVChannelLayout in = {};
   AVChannelLayout out = {};
@@ -32,6 +31,7 @@ void Resampler::Open() {
 
 const float* Resampler::Convert(const float* in, size_t frames, size_t* outFrames) {
   *outFrames = 0;
+  if (!opened_) Open();
   if (!swr_) return out_.data();
   const int room = swr_get_out_samples(swr_, static_cast<int>(frames));
   if (room <= 0) return out_.data();
@@ -43,6 +43,9 @@ const float* Resampler::Convert(const float* in, size_t frames, size_t* outFrame
   return out_.data();
 }
 
-void Resampler::Reset() { Open(); }
+void Resampler::Reset() {
+  swr_free(&swr_);
+  opened_ = false;
+}
 
 }  // namespace zengine

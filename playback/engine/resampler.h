@@ -17,7 +17,6 @@ class Resampler {
   Resampler(const Resampler&) = delete;
   Resampler& operator=(const Resampler&) = delete;
 
-  bool Ok() const { return swr_ != nullptr; }
   // Converts `frames` input frames; returns the stereo output (valid until the next call)
   // and its frame count in *outFrames.
   const float* Convert(const float* in, size_t frames, size_t* outFrames);
@@ -25,7 +24,8 @@ class Resampler {
   void Reset();
 
  private:
-  void Open();
+  void Open();  // on the first Convert after construction or Reset
+  bool opened_ = false;
   const int inRate_;
   const int inChannels_;
   const int outRate_;

@@ -5,10 +5,12 @@
 namespace zengine {
 
 SampleQueue::SampleQueue(size_t capacityFrames, int channels)
-    : capacity_(capacityFrames), channels_(channels), data_(capacityFrames * channels) {}
+    : capacity_(capacityFrames), channels_(channels) {}
 
 size_t SampleQueue::Push(const float* src, size_t frames) {
   std::lock_guard<std::mutex> lock(mutex_);
+  // The storage comes with the first sound: a channel that never plays needs none.
+  if (data_.empty()) data_.resize(capacity_ * static_cast<size_t>(channels_));
   const size_t n = std::min(frames, capacity_ - size_);
   size_t tail = (head_ + size_) % capacity_;
   size_t done = 0;
