@@ -25,6 +25,7 @@
 #include "eventually.h"
 #include "playback/engine/engine.h"
 #include "support/icecast.h"
+#include "tagblock.h"
 #include "tempfolder.h"
 
 namespace {
@@ -32,15 +33,8 @@ namespace {
 using namespace zengine;
 using namespace std::chrono_literals;
 using ztest::Eventually;
-
-std::vector<std::string> Texts(const std::string& block) {
-  std::vector<std::string> texts;
-  for (size_t at = 0; at < block.size() && block[at];) {
-    texts.emplace_back(block.c_str() + at);
-    at += texts.back().size() + 1;
-  }
-  return texts;
-}
+using ztest::HasText;
+using ztest::Texts;
 
 // A child program, ended by PID when the object goes.
 class Child {

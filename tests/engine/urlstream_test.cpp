@@ -19,6 +19,7 @@
 #include "eventually.h"
 #include "playback/engine/engine.h"
 #include "support/icecast.h"
+#include "tagblock.h"
 #include "tempfolder.h"
 
 namespace {
@@ -26,22 +27,9 @@ namespace {
 using namespace zengine;
 using namespace std::chrono_literals;
 using ztest::Eventually;
+using ztest::HasText;
+using ztest::Texts;
 using ztest::Icecast;
-
-std::vector<std::string> Texts(const std::string& block) {
-  std::vector<std::string> texts;
-  for (size_t at = 0; at < block.size() && block[at];) {
-    texts.emplace_back(block.c_str() + at);
-    at += texts.back().size() + 1;
-  }
-  return texts;
-}
-
-bool HasText(const std::string& block, const std::string& text) {
-  for (const auto& t : Texts(block))
-    if (t == text) return true;
-  return false;
-}
 
 // Collects metadata syncs.
 struct Titles {
