@@ -45,6 +45,17 @@ struct Chunk {
   }
 };
 
+FileHeader Header(uint32_t rate, uint32_t channels, uint32_t type, int64_t length,
+                  int64_t fileSize) {
+  FileHeader h;
+  h.rate = static_cast<int>(rate);
+  h.channels = static_cast<int>(channels);
+  h.type = type;
+  h.lengthFrames = length;
+  h.fileSize = fileSize;
+  return h;
+}
+
 // ---- WAV -------------------------------------------------------------------------
 
 std::optional<FileHeader> ParseWav(const ReadAtFn& readAt, int64_t fileSize) {
@@ -78,13 +89,7 @@ std::optional<FileHeader> ParseWav(const ReadAtFn& readAt, int64_t fileSize) {
       // file leaves the length to the decoder's own estimate.
       const int64_t dataEnd = at + 8 + int64_t{size};
       if (size == 0 || size == 0xFFFFFFFFu || dataEnd > fileSize) return std::nullopt;
-      FileHeader h;
-      h.rate = static_cast<int>(rate);
-      h.channels = static_cast<int>(channels);
-      h.type = pcm ? kTypeWavPcm : kTypeWavFloat;
-      h.lengthFrames = size / blockAlign;
-      h.fileSize = fileSize;
-      return h;
+      return Header(rate, channels, pcm ? kTypeWavPcm : kTypeWavFloat, size / blockAlign, fileSize);
     }
     at += 8 + int64_t{size} + (size & 1);
   }
@@ -198,11 +203,9 @@ std::optional<FileHeader> ParseMpeg(const ReadAtFn& readAt, int64_t fileSize, in
     next += f.size;
   }
 
-  FileHeader h;
-  h.rate = first.rate;
-  h.channels = first.channels;
-  h.type = first.layer == 3 ? kTypeMp3 : first.layer == 2 ? kTypeMp2 : kTypeMp1;
-  h.fileSize = fileSize;
+  FileHeader h = Header(first.rate, first.channels,
+                        first.layer == 3 ? kTypeMp3 : first.layer == 2 ? kTypeMp2 : kTypeMp1, -1,
+                        fileSize);
 
   // Xing/Info (after the side information of layer 3) or VBRI (at 36): the frame count.
   int64_t frames = -1;
@@ -271,18 +274,13 @@ std::optional<FileHeader> ParseAdts(const ReadAtFn& readAt, int64_t fileSize, in
   const bool whole = start + static_cast<int64_t>(at) == audioEnd;
   if (frames < 2 && !whole) return std::nullopt;
   if (!whole && (run.size() < kTailBytes || at < run.size() / 2)) return std::nullopt;
-  FileHeader h;
-  h.rate = first.rate;
-  h.channels = first.channels;
-  h.type = kTypeAac;
-  h.fileSize = fileSize;
   // Every frame when the file is short; otherwise the frames read so far, scaled to
   // the whole size of the sound.
-  h.lengthFrames = whole ? samples
-                         : static_cast<int64_t>(static_cast<double>(samples) *
-                                                static_cast<double>(audioEnd - start) /
-                                                static_cast<double>(at));
-  return h;
+  const int64_t length = whole ? samples
+                               : static_cast<int64_t>(static_cast<double>(samples) *
+                                                      static_cast<double>(audioEnd - start) /
+                                                      static_cast<double>(at));
+  return Header(first.rate, first.channels, kTypeAac, length, fileSize);
 }
 
 // ---- Ogg Vorbis ----------------------------------------------------------------------
@@ -338,13 +336,7 @@ std::optional<FileHeader> ParseOgg(const ReadAtFn& readAt, int64_t fileSize) {
     at += p.headerSize + p.bodySize - 1;
   }
   if (last <= 0) return std::nullopt;
-  FileHeader h;
-  h.rate = static_cast<int>(rate);
-  h.channels = static_cast<int>(channels);
-  h.type = kTypeOgg;
-  h.lengthFrames = last;
-  h.fileSize = fileSize;
-  return h;
+  return Header(rate, channels, kTypeOgg, last, fileSize);
 }
 
 // ---- ASF (WMA) -------------------------------------------------------------------------
@@ -421,13 +413,7 @@ std::optional<FileHeader> ParseAsf(const ReadAtFn& readAt, int64_t fileSize) {
     return std::nullopt;
   const int64_t ms = static_cast<int64_t>(playTime / 10000) - static_cast<int64_t>(preroll);
   if (ms <= 0) return std::nullopt;
-  FileHeader h;
-  h.rate = static_cast<int>(rate);
-  h.channels = static_cast<int>(channels);
-  h.type = type;
-  h.lengthFrames = (ms * rate + 500) / 1000;
-  h.fileSize = fileSize;
-  return h;
+  return Header(rate, channels, type, (ms * rate + 500) / 1000, fileSize);
 }
 
 }  // namespace
