@@ -209,6 +209,10 @@ Handle StreamCreateURL(const std::string& url);
 // MP3, MP2, AAC (ADTS), MP4/M4A, Ogg Vorbis, WMA, AC3, WAV, FLAC and what else FFmpeg
 // reads. Errors: kErrInit, kErrFileOpen (missing, unreadable), kErrFileForm (not an
 // audio file), kErrCodec (no decoder), kErrFormat (sample format out of range).
+// A WAV, MPEG audio, Ogg Vorbis, WMA or ADTS file with a sound header opens from that
+// header alone (info, length and size at once, in microseconds); its decoder opens at
+// the first play, seek or tag request, and a file that fails then ends the channel
+// (end sync) instead of playing.
 Handle StreamCreateFile(const std::string& path);
 // Module music (MOD/XM/IT/S3M) only, through FFmpeg's libopenmpt demuxer; type codes
 // 0x20000 MOD, 0x20001 MTM, 0x20002 S3M, 0x20003 XM, 0x20004 IT.
