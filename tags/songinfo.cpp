@@ -111,21 +111,28 @@ void TSongInfo::Measure(const QString& path, const QString& ext) {
   zengine::StreamFree(channel);
 }
 
+void TSongInfo::SetTag(const QString& artist, const QString& album, const QString& title,
+                       const QString& track, const QString& genre, const QString& year,
+                       const QString& comment) {
+  Artist = artist;
+  Album = album;
+  Title = title;
+  Track = track;
+  Genre = genre;
+  Year = year;
+  Comment = comment;
+  HasTag = true;
+}
+
 void TSongInfo::ReadTags(const QString& path, const QString& ext, bool withPicture) {
   TFileSource file(path);
   if (InList(ext, kMpegList)) {
     TID3v2 id3v2;
     id3v2.ReadTag(file, withPicture);
     if (id3v2.TagFound) {
-      Artist = id3v2.Artist;
-      Album = id3v2.Album;
-      Title = id3v2.Title;
-      Track = tagtext::TwoDigits(id3v2.Track);
-      Genre = id3v2.Genre;
-      Year = id3v2.Year;
-      Comment = id3v2.Comment;
+      SetTag(id3v2.Artist, id3v2.Album, id3v2.Title, tagtext::TwoDigits(id3v2.Track), id3v2.Genre,
+             id3v2.Year, id3v2.Comment);
       Picture = id3v2.Picture;
-      HasTag = true;
       return;
     }
   }
@@ -133,14 +140,9 @@ void TSongInfo::ReadTags(const QString& path, const QString& ext, bool withPictu
     TAPETag ape;
     ape.ReadTag(file);
     if (ape.TagFound) {
-      Artist = ape.ItemValue(QStringLiteral("Artist"));
-      Album = ape.ItemValue(QStringLiteral("Album"));
-      Title = ape.ItemValue(QStringLiteral("Title"));
-      Track = ape.ItemValue(QStringLiteral("Track"));
-      Genre = ape.ItemValue(QStringLiteral("Genre"));
-      Year = ape.ItemValue(QStringLiteral("Year"));
-      Comment = ape.ItemValue(QStringLiteral("Comment"));
-      HasTag = true;
+      const auto item = [&ape](const char* name) { return ape.ItemValue(QLatin1String(name)); };
+      SetTag(item("Artist"), item("Album"), item("Title"), item("Track"), item("Genre"),
+             item("Year"), item("Comment"));
       return;
     }
   }
@@ -148,14 +150,8 @@ void TSongInfo::ReadTags(const QString& path, const QString& ext, bool withPictu
     TID3v1 id3v1;
     id3v1.ReadTag(file);
     if (id3v1.TagFound) {
-      Artist = id3v1.Artist;
-      Album = id3v1.Album;
-      Title = id3v1.Title;
-      Track = tagtext::TwoDigits(id3v1.Track);
-      Genre = id3v1.Genre();
-      Year = id3v1.Year;
-      Comment = id3v1.Comment;
-      HasTag = true;
+      SetTag(id3v1.Artist, id3v1.Album, id3v1.Title, tagtext::TwoDigits(id3v1.Track),
+             id3v1.Genre(), id3v1.Year, id3v1.Comment);
       return;
     }
   }
@@ -163,15 +159,9 @@ void TSongInfo::ReadTags(const QString& path, const QString& ext, bool withPictu
     TWMAfile wma;
     wma.ReadTag(file);
     if (wma.ValidFile) {
-      Artist = wma.Artist;
-      Album = wma.Album;
-      Title = wma.Title;
-      Track = tagtext::TwoDigits(wma.Track);
-      Genre = wma.Genre;
-      Year = wma.Year;
-      Comment = wma.Comment;
+      SetTag(wma.Artist, wma.Album, wma.Title, tagtext::TwoDigits(wma.Track), wma.Genre, wma.Year,
+             wma.Comment);
       BitRate = QString::number(wma.Kbps);
-      HasTag = true;
       return;
     }
   }
@@ -179,15 +169,9 @@ void TSongInfo::ReadTags(const QString& path, const QString& ext, bool withPictu
     TOggVorbis ogg;
     ogg.ReadTag(file);
     if (ogg.ValidFile()) {
-      Artist = ogg.Artist;
-      Album = ogg.Album;
-      Title = ogg.Title;
-      Track = tagtext::TwoDigits(ogg.Track);
-      Genre = ogg.Genre;
-      Year = ogg.Date;
-      Comment = ogg.Comment;
+      SetTag(ogg.Artist, ogg.Album, ogg.Title, tagtext::TwoDigits(ogg.Track), ogg.Genre, ogg.Date,
+             ogg.Comment);
       BitRate = QString::number(ogg.AverageKbps());
-      HasTag = true;
     }
   }
 }

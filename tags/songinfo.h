@@ -52,4 +52,8 @@ class TSongInfo {
  private:
   void Measure(const QString& path, const QString& ext);
   void ReadTags(const QString& path, const QString& ext, bool withPicture);
+  // The text fields of the tag that won, and HasTag.
+  void SetTag(const QString& artist, const QString& album, const QString& title,
+              const QString& track, const QString& genre, const QString& year,
+              const QString& comment);
 };
