@@ -7,8 +7,11 @@ JOBS ?= $(shell nproc)
 deps:
 	@scripts/install-deps
 
+# ccache (installed by scripts/install-deps) lets a rebuild reuse earlier work.
+LAUNCHER = $(shell command -v ccache >/dev/null 2>&1 && echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+
 configure: deps
-	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(LAUNCHER) --log-level=WARNING
 
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
