@@ -11,7 +11,20 @@
 #include "widgetpage.h"
 #include "windowspage.h"
 
+#include <cstdio>
+#include <cstring>
+
 int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0) {
+      std::puts("usage: gallery [--windows] [--dejavu] [--shot FILE] [SKINDIR]\n"
+                "  --windows    the secondary windows' look instead of the widgets and main window\n"
+                "  --dejavu     keep DejaVu Sans for the narrow font families\n"
+                "  --shot FILE  render the window into a PNG file and quit\n"
+                "  SKINDIR      the skin pictures (default: the program folder's skin/)");
+      return 0;
+    }
+  }
   QApplication app(argc, argv);
   // The windows ask for "MS Sans Serif" and "Tahoma"; fontconfig's default stand-in,
   // DejaVu Sans, is about 15 % wider and overflows the fixed label widths. Liberation

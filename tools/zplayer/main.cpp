@@ -165,6 +165,13 @@ int main(int argc, char** argv) {
   zplayer::Options options;
   std::string error;
   if (!zplayer::ParseOptions(argc, argv, &options, &error)) {
+    // Asking for the usage is not an error: it goes to standard output, exit status 0.
+    for (int i = 1; i < argc; ++i) {
+      if (std::string(argv[i]) == "-h" || std::string(argv[i]) == "--help") {
+        std::fputs(error.c_str(), stdout);
+        return 0;
+      }
+    }
     std::fprintf(stderr, "%s", error.c_str());
     return 2;
   }
