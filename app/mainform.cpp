@@ -6,11 +6,14 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QSettings>
+#include <QSystemTrayIcon>
 #include <QThread>
 #include <memory>
 
 #include "app/appfolders.h"
 #include "app/enginestart.h"
+#include "app/forms.h"
+#include "catalogue/formlisteradio.h"
 #include "app/versiontext.h"
 #include "playback/engineerror.h"
 
@@ -118,9 +121,23 @@ void TMainForm::FormCreate() {
       return;
   }
 
+  // The tray icon lives as long as the program, with the program's icon.
+  trayIcon_ = new QSystemTrayIcon(QIcon(LoadSkinPicture(QStringLiteral("icon48.png"))), this);
+  trayIcon_->setToolTip(QStringLiteral("Zovalis"));
+  if (QSystemTrayIcon::isSystemTrayAvailable()) trayIcon_->show();
+
   InitRadioButton();
   CreateSpectrum();
   ApplyVolume(Settings.Volume);
+}
+
+void TMainForm::SetTrayHint(const QString& text) {
+  if (trayIcon_) trayIcon_->setToolTip(text);
+}
+
+void TMainForm::ShowBalloon(const QString& title, const QString& text, bool error, int timeoutMs) {
+  if (!trayIcon_ || !trayIcon_->isVisible()) return;
+  trayIcon_->showMessage(title, text, error ? QSystemTrayIcon::Critical : QSystemTrayIcon::Information, timeoutMs);
 }
 
 void TMainForm::InitRadioButton() {
@@ -180,7 +197,7 @@ void TMainForm::FormClose() {
 }
 
 void TMainForm::SaveLocalCatalogue() {
-  // The local tuner's "radios.xml" is written here once the station table exists.
+  if (FormListeRadio) FormListeRadio->SaveLocalStations();
 }
 
 void TMainForm::FormDestroy() {

@@ -8,6 +8,7 @@
 #include "widgets/skinnedform.h"
 
 class QLabel;
+class QSystemTrayIcon;
 
 class TMainForm : public TSkinnedForm {
   Q_OBJECT
@@ -41,6 +42,12 @@ class TMainForm : public TSkinnedForm {
   // Caption of the information menu's about item: "&A Propos de " + title + version.
   QString MenuAProposCaption;
 
+  // The tray icon's hint, and a balloon with the information or error icon. Without a
+  // notification area nothing is shown.
+  void SetTrayHint(const QString& text);
+  void ShowBalloon(const QString& title, const QString& text, bool error, int timeoutMs);
+  QSystemTrayIcon* TrayIcon() const { return trayIcon_; }
+
   QLabel* NomAppli() const { return TitleLabel(); }
   QLabel* Statut() const { return statut_; }
 
@@ -68,6 +75,7 @@ class TMainForm : public TSkinnedForm {
 
   zengine::OutputKind output_;
   QLabel* statut_ = nullptr;
+  QSystemTrayIcon* trayIcon_ = nullptr;
   bool engineStarted_ = false;
   bool closed_ = false;
   int startupExitCode_ = 0;

@@ -81,6 +81,13 @@ TTableResult TCatalogueTable::Load(const TFieldList& fields, std::vector<TRow>&&
   return TTableResult::Success();
 }
 
+const TRow* TCatalogueTable::ViewRow(int pos) const {
+  if (state_ == TState::Inactive) return nullptr;
+  EnsureView();
+  if (pos < 0 || pos >= int(view_.size())) return nullptr;
+  return &rows_[size_t(view_[size_t(pos)])];
+}
+
 void TCatalogueTable::Close() {
   rows_.clear();
   rows_.shrink_to_fit();

@@ -137,6 +137,10 @@ class TCatalogueTable : public QObject {
   // the scratch table lacks a name that is read.
   TTableResult CopyCatalogueRow(const TCatalogueTable& scratch);
 
+  // The row at `pos` (from 0) of the rows passing the filter, in the current order, without
+  // moving the current row (grids read this); nullptr outside 0 .. RecordCount() - 1.
+  const TRow* ViewRow(int pos) const;
+
   // ---- Bulk access for the file reader and writer.
   // The posted rows in insertion order.
   const std::vector<TRow>& Rows() const { return rows_; }

@@ -41,6 +41,10 @@ void UsePrivateHome() {
   static QTemporaryDir dir;  // removed when the test process ends
   MakeHomeFolders(dir.path());
   SetHomeVariables(dir.path(), nullptr);
+  // A proxy of the machine running the tests would make the program ask about it.
+  qunsetenv("http_proxy");
+  qunsetenv("HTTP_PROXY");
+  qunsetenv("ZOVALIS_UPDATE_SERVER");
 }
 
 Home::Home() {
@@ -65,6 +69,9 @@ QProcessEnvironment Home::Environment() const {
   env.remove(QStringLiteral("PULSE_SERVER"));
   env.remove(QStringLiteral("DISPLAY"));
   env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+  env.remove(QStringLiteral("http_proxy"));
+  env.remove(QStringLiteral("HTTP_PROXY"));
+  env.remove(QStringLiteral("ZOVALIS_UPDATE_SERVER"));
   SetHomeVariables(dir_.path(), &env);
   return env;
 }

@@ -10,7 +10,7 @@
 namespace TestEnv {
 
 // Points HOME and the XDG folders of this test process at a fresh temporary folder that
-// lives until the process ends.
+// lives until the process ends, and removes the proxy and update-server variables.
 void UsePrivateHome();
 
 // A fresh home for a child process: HOME, XDG_CONFIG_HOME, XDG_DATA_HOME, XDG_CACHE_HOME
