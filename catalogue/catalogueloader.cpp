@@ -32,6 +32,15 @@ constexpr TPhaseText kPhases[] = {
 // Minimum time between two repaints of the progress (one screen frame).
 constexpr qint64 kRepaintIntervalMs = 16;
 
+bool SameFields(const TFieldList& a, const TFieldList& b) {
+  if (a.size() != b.size()) return false;
+  for (int i = 0; i < a.size(); ++i) {
+    if (a[i].Name != b[i].Name || a[i].Type != b[i].Type || a[i].Width != b[i].Width || a[i].Required != b[i].Required)
+      return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool IsBarePictureName(const QString& name) {
@@ -178,7 +187,9 @@ bool TCatalogueLoader::LoadPhase(TPhase phase, const QString& source) {
   TCatalogueTable scratch(QStringLiteral("scratch"));
   TTableResult result = scratch.LoadFromFile(folder + fileName);
   bool readAll = false;
+  bool sameLayout = false;
   if (result) {
+    sameLayout = SameFields(scratch.Fields(), working.Fields());
     list->clear();
     working.SuspendDisplay();
     display_.SetProgressMax(kLoadProgressMax);
@@ -225,9 +236,10 @@ bool TCatalogueLoader::LoadPhase(TPhase phase, const QString& source) {
 
   if (remote) {
     working.SetReadOnly(true);
-  } else if (readAll && result) {
+  } else if (readAll && result && (import || !sameLayout)) {
     // A phase that failed part-way does not write its partial table over the file: the
-    // rows it could not read would be lost.
+    // rows it could not read would be lost. A file read as it stands, already in the
+    // table's layout, would be written back unchanged: the write is skipped.
     if (TTableResult w = working.SaveToFile(folder + fileName); !w) {
       display_.ShowError(w.Error->Text());
       return false;
