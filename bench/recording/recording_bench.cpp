@@ -17,9 +17,9 @@
 #include <string>
 #include <thread>
 
-#include "playback/engine/encoder.h"
 #include "playback/engine/engine.h"
-#include "playback/engine/wavwriter.h"
+#include "playback/engine/record/encoder.h"
+#include "playback/engine/record/wavwriter.h"
 
 namespace {
 

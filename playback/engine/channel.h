@@ -19,10 +19,10 @@
 #include <thread>
 #include <vector>
 
+#include "playback/engine/decode/resampler.h"
 #include "playback/engine/engine.h"
-#include "playback/engine/mixersource.h"
+#include "playback/engine/output/mixersource.h"
 #include "playback/engine/pcmsource.h"
-#include "playback/engine/resampler.h"
 #include "playback/engine/samplequeue.h"
 
 namespace zengine {

@@ -3,11 +3,11 @@
 
 #include "playback/engine/channelfactory.h"
 #include "playback/engine/channelregistry.h"
-#include "playback/engine/enginemix.h"
+#include "playback/engine/decode/ffdecoder.h"
+#include "playback/engine/decode/fileheader.h"
+#include "playback/engine/decode/filesource.h"
 #include "playback/engine/engine.h"
-#include "playback/engine/ffdecoder.h"
-#include "playback/engine/fileheader.h"
-#include "playback/engine/filesource.h"
+#include "playback/engine/enginemix.h"
 #include "playback/engine/lasterror.h"
 
 namespace zengine {

@@ -11,10 +11,10 @@
 #include "playback/engine/channelregistry.h"
 #include "playback/engine/enginemix.h"
 #include "playback/engine/lasterror.h"
-#include "playback/engine/mixer.h"
-#include "playback/engine/output.h"
-#include "playback/engine/output_null.h"
-#include "playback/engine/output_pulse.h"
+#include "playback/engine/output/mixer.h"
+#include "playback/engine/output/output.h"
+#include "playback/engine/output/output_null.h"
+#include "playback/engine/output/output_pulse.h"
 
 namespace zengine {
 

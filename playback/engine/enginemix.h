@@ -10,7 +10,7 @@
 #include <cstddef>
 #include <memory>
 
-#include "playback/engine/mixersource.h"
+#include "playback/engine/output/mixersource.h"
 
 namespace zengine {
 

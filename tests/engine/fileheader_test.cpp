@@ -15,9 +15,9 @@
 #include <gtest/gtest.h>
 
 #include "eventually.h"
+#include "playback/engine/decode/ffdecoder.h"
+#include "playback/engine/decode/fileheader.h"
 #include "playback/engine/engine.h"
-#include "playback/engine/ffdecoder.h"
-#include "playback/engine/fileheader.h"
 #include "tempfolder.h"
 
 namespace {

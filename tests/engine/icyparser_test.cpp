@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include "playback/engine/icyparser.h"
-#include "playback/engine/playlistparse.h"
-#include "playback/engine/proxytext.h"
+#include "playback/engine/net/icyparser.h"
+#include "playback/engine/net/playlistparse.h"
+#include "playback/engine/net/proxytext.h"
 #include "playback/engine/textutil.h"
 
 namespace {

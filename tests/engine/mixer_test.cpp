@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "playback/engine/mixer.h"
+#include "playback/engine/output/mixer.h"
 #include "eventually.h"
 #include "testsource.h"
 

@@ -11,7 +11,7 @@
 #include "eventually.h"
 #include "playback/engine/engine.h"
 #include "playback/engine/enginemix.h"
-#include "playback/engine/output_null.h"
+#include "playback/engine/output/output_null.h"
 #include "testsource.h"
 
 namespace {

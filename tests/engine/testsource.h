@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "playback/engine/mixersource.h"
+#include "playback/engine/output/mixersource.h"
 
 namespace ztest {
 

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "playback/engine/fileheader.h"
+#include "playback/engine/decode/fileheader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const zengine::ReadAtFn readAt = [data, size](int64_t offset, char* dst, size_t n) -> size_t {

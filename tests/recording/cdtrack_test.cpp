@@ -10,8 +10,8 @@
 
 #include "cdimage.h"
 #include "mediaprobe.h"
-#include "playback/engine/cdafile.h"
-#include "playback/engine/cdtrack.h"
+#include "playback/engine/cd/cdafile.h"
+#include "playback/engine/cd/cdtrack.h"
 #include "playback/engine/engine.h"
 
 namespace {

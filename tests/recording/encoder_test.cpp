@@ -11,9 +11,9 @@
 #include <thread>
 
 #include "mediaprobe.h"
-#include "playback/engine/encoder.h"
-#include "playback/engine/encoderprocess.h"
 #include "playback/engine/engine_record.h"
+#include "playback/engine/record/encoder.h"
+#include "playback/engine/record/encoderprocess.h"
 #include "synthpcm.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // Splitting encoder command lines as a shell would, without a shell.
 #include <gtest/gtest.h>
 
-#include "playback/engine/encodercommand.h"
+#include "playback/engine/record/encodercommand.h"
 
 namespace {
 

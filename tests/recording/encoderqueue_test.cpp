@@ -1,7 +1,7 @@
 // The bounded queue between the playback thread and an encoder's writer.
 #include <gtest/gtest.h>
 
-#include "playback/engine/encoderqueue.h"
+#include "playback/engine/record/encoderqueue.h"
 
 #include <future>
 #include <thread>

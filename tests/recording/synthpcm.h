@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "playback/engine/encoderwavheader.h"
+#include "playback/engine/record/encoderwavheader.h"
 
 namespace ztest {
 

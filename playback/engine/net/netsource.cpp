@@ -1,0 +1,162 @@
+#include "playback/engine/net/netsource.h"
+
+#include <algorithm>
+
+extern "C" {
+#include <libavformat/avio.h>
+#include <libavutil/mem.h>
+}
+
+#include "playback/engine/lasterror.h"
+#include "playback/engine/textutil.h"
+
+namespace zengine {
+
+namespace {
+constexpr int kIoBufferSize = 4096;
+
+// The demuxer a content type names; null when the bytes must tell.
+const char* DemuxerFor(const std::string& type) {
+  if (type == "audio/mpeg" || type == "audio/mp3" || type == "audio/mpeg3") return "mp3";
+  if (type == "audio/aac" || type == "audio/aacp" || type == "audio/x-aac") return "aac";
+  if (type == "application/ogg" || type == "audio/ogg" || type == "audio/x-ogg") return "ogg";
+  if (type == "audio/x-ms-wma" || type == "video/x-ms-asf" || type == "audio/x-ms-asf")
+    return "asf";
+  if (type == "audio/flac" || type == "audio/x-flac") return "flac";
+  if (type == "audio/ac3") return "ac3";
+  return nullptr;
+}
+}  // namespace
+
+// Decoding thread (or the opening thread while probing).
+int NetSource::ReadPacket(void* opaque, uint8_t* buf, int size) {
+  auto* self = static_cast<NetSource*>(opaque);
+  const size_t n = self->download_->Buffer().Read(reinterpret_cast<char*>(buf),
+                                                  static_cast<size_t>(size));
+  return n == 0 ? AVERROR_EOF : static_cast<int>(n);
+}
+
+std::unique_ptr<NetSource> NetSource::Open(std::unique_ptr<HttpDownload>* download, int* error) {
+  std::unique_ptr<NetSource> s(new NetSource());
+  s->download_ = std::move(*download);
+  // On failure the download goes back to the caller, who may still be aborting it.
+  auto giveBack = [&] {
+    *download = std::move(s->download_);
+    return nullptr;
+  };
+  auto* buffer = static_cast<unsigned char*>(av_malloc(kIoBufferSize));
+  if (buffer)
+    s->io_ = avio_alloc_context(buffer, kIoBufferSize, 0, s.get(), &NetSource::ReadPacket,
+                                nullptr, nullptr);
+  if (!s->io_) {
+    av_free(buffer);
+    *error = kErrMem;
+    return giveBack();
+  }
+  s->decoder_ = FfDecoder::OpenStream(s->io_, &s->abort_,
+                                      DemuxerFor(s->download_->ContentType()), error);
+  if (!s->decoder_) {
+    // The body ended or failed before a format was found: say why when we know.
+    const int end = s->download_->Buffer().EndError();
+    if (end == kErrTimeout) *error = kErrTimeout;
+    return giveBack();
+  }
+  if (s->download_->Header("icy-br").empty() && s->decoder_->BitRate() > 0)
+    s->download_->Buffer().SetLimit(BufferBytesFor(s->decoder_->BitRate()));
+  s->meta_ = s->download_->LastMeta();
+  if (s->meta_.empty()) {
+    // An Ogg station's title is in its comments: offer it the way ICY titles come.
+    const std::string ogg = s->decoder_->Tags(kTagOgg);
+    std::string artist, title;
+    for (size_t at = 0; at < ogg.size() && ogg[at];) {
+      const std::string text(ogg.c_str() + at);
+      at += text.size() + 1;
+      std::string key = text.substr(0, text.find('='));
+      for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      const std::string value = text.substr(text.find('=') + 1);
+      if (key == "artist") artist = value;
+      if (key == "title") title = value;
+    }
+    if (!title.empty() || !artist.empty())
+      s->meta_ = "StreamTitle='" + (artist.empty() ? title : artist + " - " + title) + "';";
+  }
+  NetSource* raw = s.get();
+  // Download thread: an ICY metadata block.
+  s->download_->SetMetaHandler([raw](const std::string& text) { raw->OnMeta(text); });
+  // Decoding thread: a chained Ogg stream's title.
+  s->decoder_->SetMetaSink([raw](const std::string& text) { raw->OnMeta(text); });
+  *error = kOk;
+  return s;
+}
+
+NetSource::~NetSource() {
+  Abort();
+  decoder_.reset();  // before the reader it uses
+  if (io_) {
+    av_freep(&io_->buffer);
+    avio_context_free(&io_);
+  }
+  download_.reset();  // joins the download thread
+}
+
+long NetSource::Read(float* dst, size_t frames) { return decoder_->Read(dst, frames); }
+
+bool NetSource::SeekFrame(int64_t) { return Fail(kErrNotFile); }
+
+void NetSource::Abort() {
+  abort_ = true;
+  if (decoder_) decoder_->Abort();
+  if (download_) download_->Abort();
+}
+
+void NetSource::OnMeta(const std::string& text) {
+  MetaSink sink;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    meta_ = text;
+    sink = sink_;
+  }
+  if (sink) sink(text);
+}
+
+void NetSource::SetMetaSink(MetaSink sink) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  sink_ = std::move(sink);
+}
+
+std::string NetSource::Tags(TagType type) const {
+  switch (type) {
+    case kTagHttp:
+      return download_->IsIcy() ? std::string() : MakeTagBlock(download_->HeaderLines());
+    case kTagIcy:
+      return download_->IsIcy() ? MakeTagBlock(download_->HeaderLines()) : std::string();
+    case kTagMeta: {
+      std::lock_guard<std::mutex> lock(mutex_);
+      return MakeTagBlock(meta_.empty() ? std::vector<std::string>{}
+                                        : std::vector<std::string>{meta_});
+    }
+    default: return decoder_->Tags(type);
+  }
+}
+
+int64_t NetSource::FilePosition(int mode) const {
+  const NetBuffer& buffer = download_->Buffer();
+  switch (mode) {
+    case 0: {
+      // Where the decoder is: never behind what it has taken from the buffer less
+      // what the demuxer still holds, never ahead of the download.
+      const int64_t pos = decoder_->FilePosition(0);
+      return std::min(pos > 0 ? pos : buffer.ReadPos(), buffer.Written());
+    }
+    case 1: return buffer.Written();
+    case 2: {
+      if (buffer.Ended()) return -1;
+      // Never less than what waits in it (the limit may drop once the bit rate is known).
+      const int64_t waiting = buffer.Written() - FilePosition(0);
+      return std::max(static_cast<int64_t>(buffer.Capacity()), waiting);
+    }
+    default: return -1;
+  }
+}
+
+}  // namespace zengine
