@@ -1,3 +1,5 @@
+// cd/: audio CDs: tables of contents, ".cda" track descriptors and CD-track channels.
+//
 // CdTrack: the sound of one audio-CD track, read with libcdio-paranoia (error
 // correction on, skipping what cannot be read rather than retrying for ever), as a
 // PcmSource: 44100 Hz stereo floats, with a length and seeking to any frame.

@@ -1,3 +1,6 @@
+// decode/: turning sound files and streams into float frames: the FFmpeg decoder, the
+// quick header reader, local-file sources, the resampler and the codec report.
+//
 // FfDecoder: a PcmSource over FFmpeg: demuxes and decodes the best audio stream of a
 // file or of a byte stream (network), and gives float frames at the stream's first
 // rate and channel count (a chained stream that changes them is converted back).

@@ -1,3 +1,6 @@
+// net/: the engine's network input: HTTP/ICY downloads, the network buffer, ICY
+// metadata, stream playlists, the proxy setting and the channels of URL streams.
+//
 // NetSource: the PcmSource of a URL stream: an HttpDownload feeding an FfDecoder
 // through a custom FFmpeg reader, plus the stream's header and metadata tags.
 //

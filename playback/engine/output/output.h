@@ -1,3 +1,6 @@
+// output/: where the mixed sound goes: the mixer, the output interface and its
+// PulseAudio and null outputs.
+//
 // Output: where the engine's mix goes (a sound server, or nowhere at a chosen pace).
 //
 // An output pulls its audio: once opened it calls the pull function on its own

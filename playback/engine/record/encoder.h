@@ -1,3 +1,6 @@
+// record/: recording a channel's sound: encoder programs, their queue and command lines,
+// the WAV header and writer, and the WMA writer.
+//
 // Encoder: one recording of a channel's sound. The playback thread hands each block of
 // decoded sound to Push, which converts it to 16-bit PCM and queues it without waiting;
 // the encoder's own writer thread sends the WAV header and then the queued blocks to the
