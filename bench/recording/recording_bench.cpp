@@ -1,4 +1,4 @@
-// P6: CPU of playing an MP3 and recording it as MP3 (lame -V 0, through the engine)
+// CPU of playing an MP3 and recording it as MP3 (lame -V 0, through the engine)
 // against playing alone plus lame encoding the same sound alone. The difference is the
 // engine's own recording overhead (hook, conversion, queue, writer thread, pipe); the
 // target is at most 10 %. CPU is user + system time of this process and of its reaped
@@ -76,7 +76,7 @@ void Play(const std::string& mp3, const std::string& recordTo) {
   StreamFree(ch);
 }
 
-void P6_RecordingOverhead(benchmark::State& state) {
+void BM_RecordingOverhead(benchmark::State& state) {
   const Files& f = Fixture();
   Init(-1, 44100, OutputKind::Null);
   RecordInit(-1);
@@ -105,7 +105,7 @@ void P6_RecordingOverhead(benchmark::State& state) {
   state.counters["play_and_record_cpu_s"] = both / n;
   state.counters["overhead_pct"] = 100.0 * (both - play - lame) / (play + lame);
 }
-BENCHMARK(P6_RecordingOverhead)->Iterations(3)->Unit(benchmark::kSecond);
+BENCHMARK(BM_RecordingOverhead)->Iterations(3)->Unit(benchmark::kSecond);
 
 // One 1024-frame stereo block handed to an encoder (conversion to 16 bits and queueing),
 // as the playback thread does it. The writer drains into /dev/null meanwhile.
