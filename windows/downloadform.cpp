@@ -9,6 +9,7 @@
 #include <QScreen>
 
 #include "app/versiontext.h"
+#include "widgets/skinnedform.h"
 
 namespace {
 
@@ -46,6 +47,12 @@ TDownLoadForm::TDownLoadForm(QWidget* parent)
   panel->setLineWidth(3);
   panel->setGeometry(rect());
   panel->setAutoFillBackground(true);
+
+  // The product artwork fills the left of the panel, beside the texts.
+  auto* artwork = new QLabel(panel);
+  artwork->setObjectName(QStringLiteral("Image1"));
+  artwork->setPixmap(LoadSkinPicture(QStringLiteral("artwork.png")));
+  artwork->setGeometry(14, 10, 148, 113);
 
   auto* title = MakeLabel(panel, "lbAppTitle", QStringLiteral("Zovalis"), QRect(172, 12, 253, 22), "Arial", 19, true,
                           QColor(0, 0, 128));

@@ -12,6 +12,7 @@
 #include <csignal>
 
 #include "app/appfolders.h"
+#include "catalogue/cataloguetable.h"
 #include "support/pulsedaemon.h"
 #include "support/testenv.h"
 
@@ -144,6 +145,45 @@ TEST_F(ProgramTest, FirstStartShowsTheWindowMakesTheFoldersAndSavesOnSigterm) {
   EXPECT_EQ(saved.value("Top").toString(), "263");  // centred on the 1024 x 768 screen
   EXPECT_EQ(saved.value("Left").toString(), "272");
   EXPECT_EQ(saved.value("Mode").toString(), "remote");
+}
+
+// Rows of a catalogue file, or -1 when it cannot be read.
+int RowsOf(const QString& file) {
+  TCatalogueTable t("t");
+  return t.LoadFromFile(file) ? t.RecordCount() : -1;
+}
+
+TEST_F(ProgramTest, FirstStartLoadsTheDeliveredCatalogueInBothTunerModes) {
+  StartPulse();
+  const int delivered = RowsOf(QStringLiteral(ZOVALIS_PROGRAM_DIR "/server/catalogue/radios.xml"));
+  ASSERT_GE(delivered, 120);
+  const QString data = home.DataFolder();
+
+  // Default tuner: the remote catalogue, fetched from the program folder's own server
+  // without any network.
+  QProcess* remote = LaunchWithSound();
+  ASSERT_TRUE(WaitForMainWindow()) << remote->readAllStandardError().toStdString();
+  EXPECT_EQ(RowsOf(data + "tuner/remote/radios.xml"), delivered);
+  EXPECT_TRUE(QFile::exists(data + "version.xml"));
+  EXPECT_FALSE(QFile::exists(data + "tuner/local/radios.xml"));
+  Signal(remote, SIGTERM);
+  ASSERT_TRUE(remote->waitForFinished(15000));
+
+  // The local tuner's first start imports the delivered catalogue with its pictures.
+  {
+    QSettings settings(home.ConfigFile(), QSettings::IniFormat);
+    settings.setValue("Mode", "local");
+  }
+  QProcess* local = LaunchWithSound();
+  ASSERT_TRUE(WaitForMainWindow()) << local->readAllStandardError().toStdString();
+  EXPECT_EQ(RowsOf(data + "tuner/local/radios.xml"), delivered);
+  EXPECT_GE(QDir(data + "tuner/local/icones").entryList(QDir::Files).size(), delivered);
+  EXPECT_GE(QDir(data + "tuner/local/drapeaux").entryList(QDir::Files).size(), 25);
+  Signal(local, SIGTERM);
+  ASSERT_TRUE(local->waitForFinished(15000));
+  EXPECT_EQ(local->exitCode(), 0);
+  EXPECT_EQ(QSettings(home.ConfigFile(), QSettings::IniFormat).value("Mode").toString(), "local");
+  EXPECT_EQ(RowsOf(data + "tuner/local/radios.xml"), delivered);
 }
 
 TEST_F(ProgramTest, ALockLeftByAKilledProcessDoesNotBlockTheNextStart) {
