@@ -43,6 +43,7 @@ bool CreateForms(zengine::OutputKind output) {
   Create(InfoForm);
   Create(DownLoadForm);
   Create(FormListeRadio);
+  MainForm->AttachCatalogue(FormListeRadio);
   Create(RadioEditForm);
   Create(genreForm);
   Create(networkForm);

@@ -2,20 +2,33 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
+#include <QDesktopServices>
 #include <QLabel>
 #include <QMessageBox>
+#include <QMouseEvent>
+#include <QProgressBar>
 #include <QScreen>
 #include <QSettings>
 #include <QSystemTrayIcon>
 #include <QThread>
+#include <QUrl>
 #include <memory>
 
 #include "app/appfolders.h"
 #include "app/enginestart.h"
 #include "app/forms.h"
-#include "catalogue/formlisteradio.h"
 #include "app/versiontext.h"
+#include "catalogue/cataloguetable.h"
+#include "catalogue/formlisteradio.h"
+#include "localfiles/formlistefile.h"
 #include "playback/engineerror.h"
+#include "widgets/paintbox.h"
+#include "widgets/scrolltext.h"
+#include "widgets/simplebtn.h"
+#include "widgets/trackskin.h"
+#include "windows/configform.h"
+#include "windows/infoform.h"
 
 namespace {
 
@@ -54,6 +67,7 @@ QLabel* MakeLabel(QWidget* parent, const char* name, QRect geometry, QColor colo
 
 TMainForm::TMainForm(zengine::OutputKind output) : TSkinnedForm(MainLayout()), output_(output) {
   statut_ = MakeLabel(this, "Statut", QRect(229, 33, 196, 14), kSilver, 11);
+  face_ = BuildMainFace(this);
   FormCreate();
 }
 
@@ -121,14 +135,189 @@ void TMainForm::FormCreate() {
       return;
   }
 
+  BuildTray();
+  BuildMenus();
+  Favourites.SetNames(Settings.Favorites);
+  SettingsLive.Favorites = [this] { return Favourites.Names(); };
+  if (!Favourites.Names().isEmpty()) BuildFavouritesMenu();
+  ConnectPlayer();
+
+  InitRadioButton();
+  face_.RadioName->clear();
+  CreateSpectrum();
+  ApplyVolume(Settings.Volume);
+}
+
+// ---- Tray and menus ----------------------------------------------------------------------
+
+void TMainForm::BuildTray() {
   // The tray icon lives as long as the program, with the program's icon.
   trayIcon_ = new QSystemTrayIcon(QIcon(LoadSkinPicture(QStringLiteral("icon48.png"))), this);
   trayIcon_->setToolTip(QStringLiteral("Zovalis"));
+  systrayPopupMenu_ = new QMenu(this);
+  systrayPopupMenu_->setObjectName(QStringLiteral("SystrayPopupMenu"));
+  systrayPopupMenu_->addAction(QStringLiteral("&Afficher le tuner"), this, &TMainForm::Restore);
+  balloonSwitch_ = systrayPopupMenu_->addAction(QString(), this, [this] {
+    Settings.TrayInformation = !Settings.TrayInformation;
+    UpdateBalloonSwitchCaption();
+  });
+  systrayPopupMenu_->addAction(QStringLiteral("&Quitter"), this, [this] { close(); });
+  UpdateBalloonSwitchCaption();
+  trayIcon_->setContextMenu(systrayPopupMenu_);
+  connect(trayIcon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+    if (reason == QSystemTrayIcon::DoubleClick || reason == QSystemTrayIcon::Trigger) Restore();
+  });
   if (QSystemTrayIcon::isSystemTrayAvailable()) trayIcon_->show();
+}
 
-  InitRadioButton();
-  CreateSpectrum();
-  ApplyVolume(Settings.Volume);
+void TMainForm::UpdateBalloonSwitchCaption() {
+  if (balloonSwitch_)
+    balloonSwitch_->setText(Settings.TrayInformation ? QStringLiteral("Désactiver les infos bulles")
+                                                     : QStringLiteral("Activer les infos bulles"));
+}
+
+void TMainForm::BuildMenus() {
+  const auto menu = [this](const char* name) {
+    auto* m = new QMenu(this);
+    m->setObjectName(QLatin1String(name));
+    return m;
+  };
+  popupRadioMenu_ = menu("PopupRadioMenu");
+  popupRadioMenu_->addAction(QStringLiteral("Ouvrir une &radio ..."), this, [this] {
+    show();
+    if (browser_) {
+      browser_->show();
+      browser_->raise();
+    }
+  });
+  popupRadioMenu_->addAction(QStringLiteral("&Quitter"), this, [this] { close(); });
+
+  popupOpenMenu_ = menu("PopupOpenMenu");
+  popupOpenMenu_->addAction(QStringLiteral("Ouvrir la liste de lecture ..."), this, [this] {
+    show();
+    if (FormListeFile) {
+      FormListeFile->show();
+      FormListeFile->raise();
+    }
+  });
+  popupOpenMenu_->addAction(QStringLiteral("Explorer le répertoire d'enregistrement ..."), this,
+                            [this] { QDesktopServices::openUrl(QUrl::fromLocalFile(Settings.RecordDir)); });
+
+  popupSetupMenu_ = menu("PopupSetupMenu");
+  const struct {
+    const char* caption;
+    const char* page;
+  } setup[] = {{"&Affichage ...", "Affichage"},
+               {"Tuner ...", "Tuner"},
+               {"Mode de connexion ...", "Connexion"},
+               {"&Enregistrement ...", "Enregistrement"},
+               {"&Favoris ...", "Favoris"}};
+  for (const auto& item : setup) {
+    const QString page = QString::fromUtf8(item.page);
+    popupSetupMenu_->addAction(QString::fromUtf8(item.caption), this, [this, page] { ShowConfigPage(page); });
+  }
+
+  popupInfoMenu_ = menu("PopupInfoMenu");
+  const struct {
+    QString caption;
+    const char* page;
+  } info[] = {{QStringLiteral("&Radio Playlist"), "Radio PlayList"},
+              {QStringLiteral("Documentation - Support - FAQ"), "Support"},
+              {QStringLiteral("Soutenez le projet : faites un don !"), "Sountenez le projet !"},
+              {MenuAProposCaption, "A propos de ..."}};
+  for (const auto& item : info) {
+    const QString page = QString::fromUtf8(item.page);
+    popupInfoMenu_->addAction(item.caption, this, [this, page] { ShowInfoPage(page); });
+  }
+
+  popupFavorisMenu_ = menu("PopupFavorisMenu");
+  popupFavorisMenu_->addAction(QStringLiteral("&Ajouter cette radio aux favoris"), this,
+                               &TMainForm::MenuAjouterFavorisClick);
+  popupFavorisMenu_->addSeparator();
+
+  // The drop-down buttons: a press in the top 20 pixels toggles a window, lower opens the
+  // button's menu (the favourites button always opens its menu).
+  connect(face_.RadioBtn, &TSimpleBtn::mouseDown, this, [this](QMouseEvent* e) {
+    DropDown(face_.RadioBtn, popupRadioMenu_, e, [this] { ToggleWindow(browser_); });
+  });
+  connect(face_.OpenBtn, &TSimpleBtn::mouseDown, this, [this](QMouseEvent* e) {
+    DropDown(face_.OpenBtn, popupOpenMenu_, e, [this] { ToggleWindow(FormListeFile); });
+  });
+  connect(face_.ConfigBtn, &TSimpleBtn::mouseDown, this, [this](QMouseEvent* e) {
+    DropDown(face_.ConfigBtn, popupSetupMenu_, e, [this] { ToggleWindow(ConfigForm); });
+  });
+  connect(face_.InfoBtn, &TSimpleBtn::mouseDown, this, [this](QMouseEvent* e) {
+    DropDown(face_.InfoBtn, popupInfoMenu_, e, [this] {
+      if (InfoForm && InfoForm->isVisible()) {
+        InfoForm->hide();
+      } else if (InfoForm) {
+        ShowInfoPage(InfoForm->CurrentPage());
+      }
+    });
+  });
+  connect(face_.FavorisBtn, &TSimpleBtn::mouseDown, this,
+          [this](QMouseEvent* e) { DropDown(face_.FavorisBtn, popupFavorisMenu_, e, nullptr); });
+
+  connect(face_.MinBtn, &TSimpleBtn::clicked, this, &TMainForm::MinBtnClick);
+  connect(face_.PlayBtn, &TSimpleBtn::clicked, this, &TMainForm::PlayBtnClick);
+  connect(face_.StopBtn, &TSimpleBtn::clicked, this, &TMainForm::StopBtnClick);
+  connect(face_.PrevBtn, &TSimpleBtn::clicked, this, &TMainForm::PrevBtnClick);
+  connect(face_.NextBtn, &TSimpleBtn::clicked, this, &TMainForm::NextBtnClick);
+  connect(face_.SpeakerBtn, &TSimpleBtn::clicked, this, &TMainForm::SpeakerBtnClick);
+  connect(face_.VolumeBar, &TTrackSkin::changed, this, &TMainForm::VolumeBarChange);
+  connect(face_.PaintBox1, &TPaintBox::clicked, this, [this] {
+    if (spectrum_) spectrum_->ShowPeaks = !spectrum_->ShowPeaks;
+  });
+  face_.ImgRadio->installEventFilter(this);
+  face_.ImgRadio->setAttribute(Qt::WA_Hover);
+}
+
+void TMainForm::DropDown(TSimpleBtn* button, QMenu* menu, QMouseEvent* event,
+                         const std::function<void()>& shortPress) {
+  if (event->button() != Qt::LeftButton) return;
+  if (shortPress && event->position().y() < 20) {
+    shortPress();
+    return;
+  }
+  // Under the button's left edge.
+  lastPopped_ = menu;
+  lastPopupPoint_ = QPoint(x() + button->x(), y() + button->y() + button->height());
+  if (menusModal_) {
+    menu->exec(lastPopupPoint_);
+  } else {
+    menu->popup(lastPopupPoint_);
+  }
+}
+
+void TMainForm::ToggleWindow(QWidget* window) {
+  if (!window) return;
+  if (window->isVisible()) {
+    window->hide();
+  } else {
+    window->show();
+    window->raise();
+  }
+}
+
+// The configuration and information windows open below the main window when they fit
+// above the bottom of the desktop, otherwise above it.
+static void PlaceNextToMain(QWidget* main, QWidget* window) {
+  const QScreen* screen = main->screen();
+  const int bottom = screen ? screen->availableGeometry().bottom() : 10000;
+  const int below = main->y() + main->height();
+  window->move(main->x(), below + window->height() <= bottom ? below : main->y() - window->height());
+}
+
+void TMainForm::ShowConfigPage(const QString& page) {
+  if (!ConfigForm) return;
+  PlaceNextToMain(this, ConfigForm);
+  ConfigForm->ShowPage(page);
+}
+
+void TMainForm::ShowInfoPage(const QString& page) {
+  if (!InfoForm) return;
+  PlaceNextToMain(this, InfoForm);
+  InfoForm->ShowPage(page);
 }
 
 void TMainForm::SetTrayHint(const QString& text) {
@@ -140,21 +329,319 @@ void TMainForm::ShowBalloon(const QString& title, const QString& text, bool erro
   trayIcon_->showMessage(title, text, error ? QSystemTrayIcon::Critical : QSystemTrayIcon::Information, timeoutMs);
 }
 
-void TMainForm::InitRadioButton() {
-  // The playback display's idle state comes with the station display; the station name
-  // label is emptied then.
+void TMainForm::MinBtnClick() {
+  // Every window hides (no taskbar entry remains); the tray icon is the way back.
+  for (QWidget* w : AllForms()) w->hide();
+  hide();
+  ShowBalloon(QStringLiteral("Zovalis"), QStringLiteral("Retrouvez votre lecteur radio ici !"), false, 10000);
 }
 
+void TMainForm::Restore() {
+  show();
+  raise();
+  activateWindow();
+}
+
+// ---- Favourites ----------------------------------------------------------------------------
+
+void TMainForm::BuildFavouritesMenu() {
+  popupFavorisMenu_->clear();
+  popupFavorisMenu_->addAction(QStringLiteral("Ajouter aux favoris"), this, &TMainForm::MenuAjouterFavorisClick);
+  popupFavorisMenu_->addSeparator();
+  const QStringList& names = Favourites.Names();
+  for (int i = 0; i < names.size(); ++i) {
+    // "&" in a station name is shown, not taken as an access key.
+    QString caption = names[i];
+    caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    QAction* a = popupFavorisMenu_->addAction(caption);
+    a->setData(i);
+    connect(a, &QAction::triggered, this, [this, i] {
+      if (i < Favourites.Names().size()) PlayFavourite(Favourites.Names()[i]);
+    });
+  }
+}
+
+void TMainForm::MenuAjouterFavorisClick() {
+  const QString name = player_ ? player_->CurrentRadio.Radio : QString();
+  const auto answer =
+      QMessageBox::question(this, QStringLiteral("Zovalis"),
+                            QStringLiteral("Voulez-vous ajouter \"") + name + QStringLiteral("\" à vos favoris ?"),
+                            QMessageBox::Yes | QMessageBox::No);
+  if (answer != QMessageBox::Yes) return;
+  if (!Favourites.Add(name)) return;
+  CopyFavouritesToConfig();
+  BuildFavouritesMenu();
+}
+
+void TMainForm::CopyFavouritesToConfig() {
+  // The configuration page's list mirrors the master list once that page exists.
+}
+
+void TMainForm::CopyFavouritesFromConfig() {
+  // The configuration page's list, once it exists, is copied back here after a removal.
+}
+
+void TMainForm::PlayFavourite(const QString& name) {
+  if (!browser_ || !player_) return;
+  TCatalogueTable& t = browser_->radiosDataset;
+  if (!t.Active()) return;
+  const QString index = t.IndexName();
+  const QString filter = t.Filter();
+  if (t.SetFilter(StationNameFilter(name))) {
+    t.First();
+    if (t.RecordCount() > 0) {
+      player_->LoadCurrentStation();
+      player_->OpenStation();
+    }
+  }
+  t.SetIndexName(index);
+  t.SetFilter(filter);
+  t.First();
+}
+
+// ---- Station playback display ------------------------------------------------------------
+
+void TMainForm::AttachCatalogue(TFormListeRadio* browser) {
+  browser_ = browser;
+  TStationPlayer::TContext c;
+  c.Stations = &browser->radiosDataset;
+  c.Countries = &browser->countryDataSet;
+  c.Http = &browser->IdHTTP;
+  c.TunerFolder = [this] { return TunerFolder; };
+  c.DataFolder = [this] { return DataFolder; };
+  c.RemoteBase = [browser] { return browser->Loader().Tuner.RemoteBase; };
+  c.Remote = [this] { return Settings.Mode == QLatin1String("remote"); };
+  c.Proxy = [this] {
+    return TProxyFields{Settings.IsProxyServer, Settings.ProxyServer, Settings.ProxyPort, Settings.ProxyUser,
+                        Settings.ProxyPasswd};
+  };
+  c.Recording = [this] { return face_.RecordBtn->Glyphs()->G0_Up() == 3; };
+  player_->SetContext(std::move(c));
+  connect(browser, &TFormListeRadio::StationChosen, this, [this] {
+    player_->LoadCurrentStation();
+    player_->OpenStation();
+  });
+}
+
+void TMainForm::ConnectPlayer() {
+  player_ = std::make_unique<TStationPlayer>(TStationPlayer::TContext{});
+  TStationPlayer* p = player_.get();
+  connect(p, &TStationPlayer::StatusChanged, this, &TMainForm::SetStatus);
+  connect(p, &TStationPlayer::BusyChanged, this, [](bool busy) {
+    if (busy) {
+      QApplication::setOverrideCursor(Qt::BusyCursor);
+    } else {
+      while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+    }
+  });
+  connect(p, &TStationPlayer::FacesChanged, this, [this](TPlayFace play, TStopFace stop) {
+    if (play == TPlayFace::Ready) {
+      face_.PlayBtn->Glyphs()->SetFace(1, 2, 0);
+      face_.PlayBtn->setToolTip(QStringLiteral("Démarrer la lecture."));
+    } else {
+      face_.PlayBtn->Glyphs()->SetFace(0, -1, -1);
+      face_.PlayBtn->setToolTip(QString());
+    }
+    if (stop == TStopFace::Active) {
+      face_.StopBtn->Glyphs()->SetFace(0, 1, 2);
+      face_.StopBtn->setToolTip(QString());
+    } else {
+      face_.StopBtn->Glyphs()->SetFace(3, -1, -1);
+      face_.StopBtn->setToolTip(QStringLiteral("Stopper la lecture et l'enregistrement."));
+    }
+    face_.PlayBtn->update();
+    face_.StopBtn->update();
+  });
+  connect(p, &TStationPlayer::ProgressChanged, face_.ProgressBar, [this](int level) {
+    face_.ProgressBar->setValue(qBound(0, level, 100));
+  });
+  connect(p, &TStationPlayer::StationShown, this,
+          [this](const QString& name, const QString& genre, const QString& country, const QString& web) {
+            face_.RadioName->setText(name);
+            face_.edGenre->setText(genre);
+            face_.edCountry->setText(country);
+            face_.ImgRadio->setToolTip(web);
+          });
+  connect(p, &TStationPlayer::IconChanged, this, [this](const QString& path) {
+    const QPixmap pic = path.isEmpty() ? QPixmap() : QPixmap(path);
+    face_.ImgRadio->setPixmap(pic.isNull() ? QPixmap()
+                                           : pic.scaled(96, 96, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+  });
+  connect(p, &TStationPlayer::FlagChanged, this, [this](const QString& path, const QString& hint) {
+    face_.imgFlag->setPixmap(path.isEmpty() ? QPixmap() : QPixmap(path));
+    face_.imgFlag->setToolTip(hint);
+  });
+  connect(p, &TStationPlayer::RadioNameChanged, face_.RadioName, &QLabel::setText);
+  connect(p, &TStationPlayer::GenreChanged, face_.edGenre, &QLabel::setText);
+  connect(p, &TStationPlayer::TitleShown, this, [this](const QString& title) {
+    face_.EdTitle->SetScrollMessage(title);
+    // The desktop's window lists and accessibility tools see the song too.
+    const bool known = player_ && player_->CurrentRadio.Title == title && title != QLatin1String("Titre non disponible");
+    setWindowTitle(known ? title + QStringLiteral(" - Zovalis") : QStringLiteral("Zovalis"));
+  });
+  connect(p, &TStationPlayer::StreamInfoShown, this,
+          [this](const QString& type, const QString& rate, const QString& freq, const QString& channels) {
+            face_.TypeFlux->setText(type);
+            face_.Debit->setText(rate);
+            face_.Frequence->setText(freq);
+            face_.Canaux->setText(channels);
+          });
+  connect(p, &TStationPlayer::ElapsedChanged, face_.labelTimeEllapsed, &QLabel::setText);
+  connect(p, &TStationPlayer::RecordButtonVisible, face_.RecordBtn, &QWidget::setVisible);
+  connect(p, &TStationPlayer::DisplayReset, this, [this] { InitRadioButton(); });
+  connect(p, &TStationPlayer::Balloon, this, [this](const QString&, const QString& title) {
+    if (Settings.TrayInformation) ShowBalloon(face_.RadioName->text(), title, false, 10000);
+  });
+  connect(p, &TStationPlayer::ErrorBox, this,
+          [this](const QString& text) { QMessageBox::critical(this, QStringLiteral("Zovalis"), text); });
+  connect(p, &TStationPlayer::Beep, this, [] { QApplication::beep(); });
+}
+
+void TMainForm::SetStatus(const QString& text, bool error) {
+  QPalette pal = statut_->palette();
+  pal.setColor(QPalette::WindowText, error ? kRed : kSilver);
+  statut_->setPalette(pal);
+  statut_->setText(text);
+  if (error) QApplication::beep();
+}
+
+void TMainForm::InitRadioButton() {
+  // The labels the player's reset empties; the station name, picture and flag stay.
+  statut_->clear();
+  for (QLabel* l : {face_.TypeFlux, face_.Debit, face_.Frequence, face_.Canaux, face_.edCountry, face_.edGenre})
+    l->clear();
+  face_.ImgRadio->setToolTip(QString());
+  face_.ProgressBar->setValue(0);
+  face_.labelTimeEllapsed->setText(QStringLiteral("00:00:00"));
+  face_.PlayBtn->Glyphs()->SetFace(1, 2, 0);
+  face_.StopBtn->Glyphs()->SetFace(3, -1, -1);
+  face_.PrevBtn->Glyphs()->SetFace(0, 1, 2);
+  face_.NextBtn->Glyphs()->SetFace(0, 1, 2);
+  face_.labelRecordEllapsed->hide();
+  face_.LabelRecordType->hide();
+  face_.RecordBtn->hide();
+  face_.RecordBtn->Glyphs()->SetFace(0, 1, 2);
+  face_.RecordBtn->setToolTip(QStringLiteral("Démarrer l'enregistrement."));
+  face_.SpeakerBtn->setToolTip(QStringLiteral("Et je coupe le son !"));
+  if (player_) face_.EdTitle->SetScrollMessage(player_->CurrentRadio.Title);
+}
+
+void TMainForm::PlayBtnClick() {
+  if (!player_ || player_->PlayMode != QLatin1String("Radio")) return;
+  if (face_.PlayBtn->Glyphs()->G0_Up() == 1) {
+    player_->OpenStation();
+    face_.PlayBtn->setToolTip(QString());
+  } else {
+    face_.PlayBtn->setToolTip(QStringLiteral("Démarrer la lecture."));
+  }
+}
+
+void TMainForm::StopBtnClick() {
+  if (face_.StopBtn->Glyphs()->G0_Up() == 0) {
+    if (player_) player_->StopAll();
+    face_.StopBtn->setToolTip(QString());
+  } else {
+    face_.StopBtn->setToolTip(QStringLiteral("Stopper la lecture et l'enregistrement."));
+  }
+}
+
+void TMainForm::MoveStation(bool next) {
+  if (!browser_ || !player_) return;
+  TCatalogueTable& t = browser_->radiosDataset;
+  if (!t.Active() || t.RecordCount() == 0) return;
+  if (next) {
+    browser_->NextStation();
+  } else {
+    browser_->PreviousStation();
+  }
+  player_->LoadCurrentStation();
+  player_->OpenStation();
+}
+
+void TMainForm::PrevBtnClick() {
+  MoveStation(false);
+}
+
+void TMainForm::NextBtnClick() {
+  MoveStation(true);
+}
+
+void TMainForm::VolumeBarChange() {
+  const int position = face_.VolumeBar->Position();
+  SetStatus(QStringLiteral("Volume :") + QString::number(position) + QStringLiteral(" %"), false);
+  if (!muted_) zengine::SetVolume(position);
+}
+
+void TMainForm::SpeakerBtnClick() {
+  muted_ = !muted_;
+  if (muted_) {
+    zengine::SetVolume(0);
+    face_.SpeakerBtn->Glyphs()->SetFace(3, 4, 5);
+    face_.SpeakerBtn->setToolTip(QStringLiteral("Et je remets le son !"));
+  } else {
+    zengine::SetVolume(face_.VolumeBar->Position());
+    face_.SpeakerBtn->Glyphs()->SetFace(0, 1, 2);
+    face_.SpeakerBtn->setToolTip(QStringLiteral("Et je coupe le son !"));
+  }
+  face_.SpeakerBtn->update();
+}
+
+void TMainForm::ImgRadioClick() {
+  QApplication::setOverrideCursor(Qt::BusyCursor);
+  const QString web = face_.ImgRadio->toolTip().trimmed();
+  if (!web.isEmpty()) QDesktopServices::openUrl(QUrl(web));
+  QApplication::restoreOverrideCursor();
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == face_.ImgRadio) {
+    if (event->type() == QEvent::MouseButtonRelease) {
+      ImgRadioClick();
+      return true;
+    }
+    if (event->type() == QEvent::Enter) face_.ImgRadio->setCursor(Qt::PointingHandCursor);
+    if (event->type() == QEvent::Leave) face_.ImgRadio->unsetCursor();
+  }
+  return TSkinnedForm::eventFilter(watched, event);
+}
+
+// ---- Analyser and volume -------------------------------------------------------------------
+
 void TMainForm::CreateSpectrum() {
-  // The spectrum analyser and its 20 ms timer plug in here, with the settings
-  // SpectroPeaks and SpectroColorL/M/H.
+  spectrum_ = std::make_unique<TSpectrum>(64, 23, kSpectrumBandCount);
+  spectrum_->LowLevel = 16;
+  spectrum_->HighLevel = 20;
+  spectrum_->BarWidth = 2;
+  spectrum_->BandSpacing = 2;
+  spectrum_->LeftOffset = 0;
+  spectrum_->ShowPeaks = Settings.SpectroPeaks;
+  spectrum_->ColorLow = TColorValue(Settings.SpectroColorL);
+  spectrum_->ColorMid = TColorValue(Settings.SpectroColorM);
+  spectrum_->ColorHigh = TColorValue(Settings.SpectroColorH);
+  spectrumTimer_.setInterval(20);
+  connect(&spectrumTimer_, &QTimer::timeout, this, &TMainForm::SpectrumTimerTimer);
+  spectrumTimer_.start();
+}
+
+void TMainForm::SpectrumTimerTimer() {
+  const zengine::Handle channel = player_ ? player_->CurrentChannel : 0;
+  const bool data = FetchSpectrumBands(channel, fft_, bands_);
+  // Once nothing plays and the bars and peaks have fallen (two seconds), nothing changes
+  // on screen: the analyser stops drawing until sound comes back.
+  idleFrames_ = data ? 0 : idleFrames_ + 1;
+  if (idleFrames_ > 100 || !isVisible()) return;
+  spectrum_->Draw(&face_.PaintBox1->Surface(), bands_.data());
+  face_.PaintBox1->update();
 }
 
 void TMainForm::ApplyVolume(int volume) {
   zengine::SetVolume(volume);
-  // The volume slider takes the same value here once it exists, and reports it like a
-  // user move.
+  // The slider reports this like a user move: the status line shows the volume.
+  face_.VolumeBar->SetPosition(volume);
+  VolumeBarChange();
 }
+
+// ---- Showing, closing ----------------------------------------------------------------------
 
 void TMainForm::showEvent(QShowEvent* event) {
   TSkinnedForm::showEvent(event);
@@ -164,13 +651,38 @@ void TMainForm::showEvent(QShowEvent* event) {
 void TMainForm::FormShow() {
   // Let the window paint before any work starts.
   QCoreApplication::processEvents();
-  if (FirstShow) AutoPlayLastStation();
-  FirstShow = false;
+  if (FirstShow) {
+    FirstShow = false;
+    AutoPlayLastStation();
+  }
 }
 
 void TMainForm::AutoPlayLastStation() {
-  // With the station browser: clear its filter, order by "radio", open LastRadio (or the
-  // first station), then restore the saved filter selection.
+  if (!browser_ || !player_) return;
+  TCatalogueTable& t = browser_->radiosDataset;
+  if (!t.Active()) return;
+  t.SetFilter(QString());
+  t.SortByFields(QStringLiteral("radio"));
+  // An empty table opens nothing (an empty address could only fail).
+  if (t.RecordCount() > 0) {
+    bool found = false;
+    if (!Settings.LastRadio.isEmpty()) {
+      for (t.First(); !t.Eof(); t.Next()) {
+        if (t.FieldText(QStringLiteral("Radio")).Value == Settings.LastRadio) {
+          found = true;
+          break;
+        }
+        if (t.RecNo() == t.RecordCount()) break;
+      }
+    } else {
+      found = bool(t.First());
+    }
+    if (found) {
+      player_->LoadCurrentStation();
+      player_->OpenStation();
+    }
+  }
+  browser_->RestoreFilterState();
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
@@ -181,13 +693,14 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 void TMainForm::CloseBtnClick() {
-  // Playback is stopped first (StopAll) once there is playback; then the window closes.
+  if (player_) player_->StopAll();
   close();
 }
 
 void TMainForm::FormClose() {
   if (closed_) return;
   closed_ = true;
+  if (player_ && !player_->LastRadio.isEmpty()) Settings.LastRadio = player_->LastRadio;
   if (Settings.Mode == QLatin1String("local")) SaveLocalCatalogue();
   std::unique_ptr<QSettings> store(OpenUserSettings());
   if (!SaveSettings(*store, Settings, SettingsLive)) {
@@ -201,6 +714,8 @@ void TMainForm::SaveLocalCatalogue() {
 }
 
 void TMainForm::FormDestroy() {
+  spectrumTimer_.stop();
+  player_.reset();
   if (engineStarted_) EndEngine();
   engineStarted_ = false;
 }
@@ -210,9 +725,5 @@ void TMainForm::ShowEngineError(int code) {
     QMetaObject::invokeMethod(this, [this, code] { ShowEngineError(code); }, Qt::QueuedConnection);
     return;
   }
-  QPalette pal = statut_->palette();
-  pal.setColor(QPalette::WindowText, kRed);
-  statut_->setPalette(pal);
-  statut_->setText(EngineErrorMessage(code));
-  QApplication::beep();
+  SetStatus(EngineErrorMessage(code), true);
 }

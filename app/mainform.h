@@ -1,14 +1,27 @@
-// The main window: start-up, first showing, closing and the end of the program.
+// The main window: start-up, the face with its station display and commands, the menus,
+// the tray icon, favourites, first showing, closing and the end of the program. Station
+// playback itself is the station player's (playback/stationplayer.h); this window shows
+// what it reports.
 #pragma once
 
+#include <QMenu>
 #include <QString>
+#include <QTimer>
+#include <array>
+#include <memory>
 
+#include "app/favourites.h"
+#include "app/mainface.h"
 #include "app/settings.h"
 #include "playback/engine/engine.h"
+#include "playback/stationplayer.h"
 #include "widgets/skinnedform.h"
+#include "widgets/spectrum.h"
+#include "widgets/spectrumbands.h"
 
 class QLabel;
 class QSystemTrayIcon;
+class TFormListeRadio;
 
 class TMainForm : public TSkinnedForm {
   Q_OBJECT
@@ -28,6 +41,9 @@ class TMainForm : public TSkinnedForm {
   // another thread the message is queued to the interface thread, in call order.
   void ShowEngineError(int code);
 
+  // Joins the station browser once it exists: the station player reads its tables.
+  void AttachCatalogue(TFormListeRadio* browser);
+
   // The settings record and the live controls that hold settings until the save.
   TSettings Settings;
   TSettingsLive SettingsLive;
@@ -42,19 +58,60 @@ class TMainForm : public TSkinnedForm {
   // Caption of the information menu's about item: "&A Propos de " + title + version.
   QString MenuAProposCaption;
 
+  TStationPlayer* Player() const { return player_.get(); }
+  const TMainFace& Face() const { return face_; }
+  QLabel* NomAppli() const { return TitleLabel(); }
+  QLabel* Statut() const { return statut_; }
+
   // The tray icon's hint, and a balloon with the information or error icon. Without a
   // notification area nothing is shown.
   void SetTrayHint(const QString& text);
   void ShowBalloon(const QString& title, const QString& text, bool error, int timeoutMs);
   QSystemTrayIcon* TrayIcon() const { return trayIcon_; }
 
-  QLabel* NomAppli() const { return TitleLabel(); }
-  QLabel* Statut() const { return statut_; }
+  // Menus, by their design names.
+  QMenu* PopupRadioMenu() const { return popupRadioMenu_; }
+  QMenu* PopupOpenMenu() const { return popupOpenMenu_; }
+  QMenu* PopupSetupMenu() const { return popupSetupMenu_; }
+  QMenu* PopupInfoMenu() const { return popupInfoMenu_; }
+  QMenu* PopupFavorisMenu() const { return popupFavorisMenu_; }
+  QMenu* SystrayPopupMenu() const { return systrayPopupMenu_; }
+  // The menu the last drop-down press opened (tests), and where.
+  QMenu* LastPoppedMenu() const { return lastPopped_; }
+  QPoint LastPopupPoint() const { return lastPopupPoint_; }
+  // Pop-up menus open with exec() for users; tests turn that off to inspect them.
+  void SetMenusModal(bool modal) { menusModal_ = modal; }
+
+  // Favourites.
+  TFavourites Favourites;
+  void BuildFavouritesMenu();
+  void PlayFavourite(const QString& name);
+  void MenuAjouterFavorisClick();
+  // The configuration page's list joins these with its own window.
+  void CopyFavouritesToConfig();
+  void CopyFavouritesFromConfig();
+
+  // Handlers of the face.
+  void PlayBtnClick();
+  void StopBtnClick();
+  void PrevBtnClick();
+  void NextBtnClick();
+  void SpeakerBtnClick();
+  void VolumeBarChange();
+  void MinBtnClick();
+  void Restore();
+  bool Muted() const { return muted_; }
+
+  // Windows of other parts, shown on a page or toggled, each through one place.
+  void ShowConfigPage(const QString& page);
+  void ShowInfoPage(const QString& page);
+  void ToggleWindow(QWidget* window);
 
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void CloseBtnClick() override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void FormCreate();
@@ -62,20 +119,41 @@ class TMainForm : public TSkinnedForm {
   void FormClose();
   void FormDestroy();
 
-  // Start-up steps that the playback display, the analyser and the volume slider join.
+  void BuildMenus();
+  void BuildTray();
+  void ConnectPlayer();
+  void DropDown(TSimpleBtn* button, QMenu* menu, QMouseEvent* event, const std::function<void()>& shortPress);
   void InitRadioButton();
   void CreateSpectrum();
+  void SpectrumTimerTimer();
   void ApplyVolume(int volume);
-  // First-show auto-play of the last station; the station browser joins it.
   void AutoPlayLastStation();
-  // Writes the local tuner's catalogue at close; the catalogue joins it.
   void SaveLocalCatalogue();
+  void SetStatus(const QString& text, bool error);
+  void MoveStation(bool next);
+  void ImgRadioClick();
+  void UpdateBalloonSwitchCaption();
 
   void FailStartup(int exitCode, const QString& message);
 
   zengine::OutputKind output_;
   QLabel* statut_ = nullptr;
+  TMainFace face_;
+  std::unique_ptr<TStationPlayer> player_;
+  TFormListeRadio* browser_ = nullptr;
   QSystemTrayIcon* trayIcon_ = nullptr;
+  QMenu *popupRadioMenu_ = nullptr, *popupOpenMenu_ = nullptr, *popupSetupMenu_ = nullptr,
+        *popupInfoMenu_ = nullptr, *popupFavorisMenu_ = nullptr, *systrayPopupMenu_ = nullptr;
+  QAction* balloonSwitch_ = nullptr;
+  QMenu* lastPopped_ = nullptr;
+  QPoint lastPopupPoint_;
+  bool menusModal_ = true;
+  bool muted_ = false;
+  QTimer spectrumTimer_;
+  std::unique_ptr<TSpectrum> spectrum_;
+  std::array<float, kSpectrumFftSize> fft_{};
+  std::array<float, kSpectrumBandCount> bands_{};
+  int idleFrames_ = 0;
   bool engineStarted_ = false;
   bool closed_ = false;
   int startupExitCode_ = 0;

@@ -83,6 +83,12 @@ TFormListeRadio::TFormListeRadio(QWidget* parent, TLoadDisplay* display)
       listeRadio_->setColumnWidth(c, TStationGridModel::kColumns[c].Width);
   }
 
+  connect(listeRadio_, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
+    if (!index.isValid()) return;
+    radiosDataset.SetRecNo(index.row() + 1);
+    Q_EMIT StationChosen();
+  });
+
   WhiteLabel(this, "Label1", QStringLiteral("Tuner :"), QPoint(10, 300));
   tunerComboBox_ = new QComboBox(this);
   tunerComboBox_->setObjectName(QStringLiteral("TunerComboBox"));
@@ -142,6 +148,16 @@ void TFormListeRadio::SaveFilterState() {
 
 void TFormListeRadio::RestoreFilterState() {
   radiosDataset.SetFilter(savedFilter_);
+}
+
+void TFormListeRadio::PreviousStation() {
+  if (!radiosDataset.Active() || radiosDataset.RecordCount() == 0) return;
+  if (!radiosDataset.FindPrior().Found) radiosDataset.FindLast();
+}
+
+void TFormListeRadio::NextStation() {
+  if (!radiosDataset.Active() || radiosDataset.RecordCount() == 0) return;
+  if (!radiosDataset.FindNext().Found) radiosDataset.FindFirst();
 }
 
 void TFormListeRadio::SaveLocalStations() {

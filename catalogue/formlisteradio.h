@@ -45,9 +45,18 @@ class TFormListeRadio : public TSkinnedForm, private TStartupPrompts {
   void SaveFilterState();
   void RestoreFilterState();
 
+  // The previous and next station of the filtered list, wrapping at both ends: the
+  // station table's current row moves; the main window then plays it.
+  void PreviousStation();
+  void NextStation();
+
   // Writes the local tuner's station file (at close). Skipped when the stations were not
   // all read, so a damaged load never shortens the user's file.
   void SaveLocalStations();
+
+ Q_SIGNALS:
+  // The user chose the station table's current row (double click, Enter): play it.
+  void StationChosen();
 
  private:
   void FormCreate();

@@ -2,6 +2,8 @@
 // desktop, and the update descriptor.
 #include <gtest/gtest.h>
 
+#include "support/qtprint.h"
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>

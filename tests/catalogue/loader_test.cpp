@@ -3,6 +3,8 @@
 // sequence with its proxy offer, connection test and update offer.
 #include <gtest/gtest.h>
 
+#include "support/qtprint.h"
+
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QDir>

@@ -12,7 +12,9 @@
 #include <csignal>
 
 #include "app/appfolders.h"
+#include "catalogue/catalogueschema.h"
 #include "catalogue/cataloguetable.h"
+#include "support/icecast.h"
 #include "support/pulsedaemon.h"
 #include "support/testenv.h"
 
@@ -184,6 +186,88 @@ TEST_F(ProgramTest, FirstStartLoadsTheDeliveredCatalogueInBothTunerModes) {
   EXPECT_EQ(local->exitCode(), 0);
   EXPECT_EQ(QSettings(home.ConfigFile(), QSettings::IniFormat).value("Mode").toString(), "local");
   EXPECT_EQ(RowsOf(data + "tuner/local/radios.xml"), delivered);
+}
+
+// Whether a visible window's title contains `text` (xdotool).
+bool WindowTitled(const QString& display, const QString& text) {
+  QProcess p;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("DISPLAY", display);
+  p.setProcessEnvironment(env);
+  p.start("xdotool", {"search", "--onlyvisible", "--name", QRegularExpression::escape(text)});
+  p.waitForFinished(5000);
+  return p.exitCode() == 0 && !p.readAllStandardOutput().trimmed().isEmpty();
+}
+
+TEST_F(ProgramTest, PlaysTheLastStationAtStartWithItsTitleAndSavesIt) {
+  StartPulse();
+  ztest::Icecast icecast;
+  std::string error;
+  ASSERT_TRUE(icecast.Start(&error)) << error;
+  ASSERT_TRUE(icecast.AddSource({"/live", ztest::Icecast::Codec::Mp3, 440, 128, "Zova Live", "Jazz"}, &error)) << error;
+
+  // A local tuner whose catalogue names the local mount, and that station as the last one.
+  const QString local = home.DataFolder() + "tuner/local/";
+  QDir().mkpath(local);
+  TCatalogueTable radios("radiosDataset");
+  ASSERT_TRUE(CreateCatalogueTable(radios, TCatalogueKind::Stations));
+  for (const auto& [name, url] : {std::pair<QString, QString>{"Autre", "http://127.0.0.1:9/none"},
+                                  {"Zova Live", QString::fromStdString(icecast.Url("/live"))}}) {
+    radios.Append();
+    radios.SetFieldText("Radio", name);
+    radios.SetFieldText("Url", url);
+    ASSERT_TRUE(radios.Post());
+  }
+  ASSERT_TRUE(radios.SaveToFile(local + "radios.xml"));
+  {
+    QSettings settings(home.ConfigFile(), QSettings::IniFormat);
+    settings.setValue("Mode", "local");
+    settings.setValue("LastRadio", "Zova Live");
+  }
+
+  QProcess* program = LaunchWithSound();
+  ASSERT_TRUE(WaitForMainWindow()) << program->readAllStandardError().toStdString();
+
+  // Sound reaches the sink: the monitor carries the 440 Hz tone.
+  QElapsedTimer t;
+  t.start();
+  double rms = 0;
+  while (t.elapsed() < 20000 && rms < 0.01) {
+    std::string out;
+    pulse.RunClient({"sh", "-c",
+                     "timeout 2 parec -d rec.monitor --rate=44100 --channels=2 --format=s16le --latency-msec=50 "
+                     "| sox -t raw -r 44100 -e signed -b 16 -c 2 - -n stat 2>&1"},
+                    &out, 10000);
+    const auto m = QRegularExpression(R"(RMS\s+amplitude:\s+([0-9.]+))").match(QString::fromStdString(out));
+    if (m.hasMatch()) rms = m.captured(1).toDouble();
+  }
+  EXPECT_GT(rms, 0.01) << "no sound on the sink monitor";
+
+  // A new title reaches the window.
+  ASSERT_TRUE(icecast.SetTitle("/live", "Artiste Test - Chanson", &error)) << error;
+  t.restart();
+  while (t.elapsed() < 20000 && !WindowTitled(xvfb.Display(), "Artiste Test - Chanson")) QThread::msleep(250);
+  EXPECT_TRUE(WindowTitled(xvfb.Display(), "Artiste Test - Chanson"));
+  if (const QByteArray shots = qgetenv("ZOVALIS_TEST_SHOTS"); !shots.isEmpty()) {
+    QProcess shot;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", xvfb.Display());
+    shot.setProcessEnvironment(env);
+    shot.start("import", {"-window", "root", QString::fromUtf8(shots) + "/playing.png"});
+    shot.waitForFinished(10000);
+  }
+
+  Signal(program, SIGTERM);
+  ASSERT_TRUE(program->waitForFinished(15000));
+  EXPECT_EQ(program->exitCode(), 0);
+  EXPECT_EQ(QSettings(home.ConfigFile(), QSettings::IniFormat).value("LastRadio").toString(), "Zova Live");
+  // The stream information measured while playing is in the local catalogue.
+  TCatalogueTable saved("t");
+  ASSERT_TRUE(saved.LoadFromFile(local + "radios.xml"));
+  ASSERT_TRUE(saved.SetFilter("Radio = 'Zova Live'"));
+  saved.First();
+  EXPECT_EQ(saved.FieldText("StreamType").Value, "MP3");
+  EXPECT_EQ(saved.FieldText("SampleRate").Value, "44100");
 }
 
 TEST_F(ProgramTest, ALockLeftByAKilledProcessDoesNotBlockTheNextStart) {

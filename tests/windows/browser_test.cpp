@@ -2,6 +2,8 @@
 // at first start in both tuner modes, and the switch through the tuner list.
 #include <gtest/gtest.h>
 
+#include "support/qtprint.h"
+
 #include <QComboBox>
 #include <QDir>
 #include <QCoreApplication>

@@ -1,0 +1,44 @@
+#include "app/favourites.h"
+
+#include <QCollator>
+
+#include <algorithm>
+
+namespace {
+
+QCollator& Collation() {
+  static QCollator c = [] {
+    QCollator k;
+    k.setCaseSensitivity(Qt::CaseInsensitive);
+    return k;
+  }();
+  return c;
+}
+
+}  // namespace
+
+void TFavourites::SetNames(const QStringList& names) {
+  names_ = names;
+  std::stable_sort(names_.begin(), names_.end(),
+                   [](const QString& a, const QString& b) { return Collation().compare(a, b) < 0; });
+}
+
+bool TFavourites::Add(const QString& name) {
+  if (names_.contains(name, Qt::CaseSensitive)) return false;
+  const auto at = std::upper_bound(names_.begin(), names_.end(), name,
+                                   [](const QString& a, const QString& b) { return Collation().compare(a, b) < 0; });
+  names_.insert(at, name);
+  return true;
+}
+
+bool TFavourites::RemoveAt(int index) {
+  if (index < 0 || index >= names_.size()) return false;
+  names_.removeAt(index);
+  return true;
+}
+
+QString StationNameFilter(const QString& name) {
+  QString quoted = name.toLower();
+  quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
+  return QStringLiteral("lower(radio) = '") + quoted + QLatin1Char('\'');
+}

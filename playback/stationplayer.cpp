@@ -1,0 +1,519 @@
+#include "playback/stationplayer.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+
+#include <chrono>
+
+#include "catalogue/catalogueloader.h"
+#include "catalogue/cataloguetable.h"
+#include "catalogue/httpclient.h"
+#include "playback/engineerror.h"
+#include "playback/metadata.h"
+#include "playback/playlistcandidates.h"
+
+namespace {
+
+QString Quoted(const QString& text) {
+  QString q = text;
+  q.replace(QLatin1Char('\''), QStringLiteral("''"));
+  return q;
+}
+
+QString TypeName(uint32_t ctype) {
+  switch (ctype) {
+    case zengine::kTypeOgg: return QStringLiteral("OGG");
+    case zengine::kTypeMp2: return QStringLiteral("MP2");
+    case zengine::kTypeMp3: return QStringLiteral("MP3");
+    case zengine::kTypeWma: return QStringLiteral("WMA");
+    case zengine::kTypeWm3: return QStringLiteral("WM3");
+    case zengine::kTypeAac: return QStringLiteral("AAC");
+    case zengine::kTypeMp4: return QStringLiteral("MP4");
+    case zengine::kTypeAc3: return QStringLiteral("AC3");
+    default: return QStringLiteral("N/A");
+  }
+}
+
+// The channel count as text; nullopt keeps the catalogue's text.
+std::optional<QString> ChannelsName(int count) {
+  static const char* kNames[] = {"Mono", "Stereo", "3.0", "4.0", "5.0", "5.1", "6.1", "7.1"};
+  if (count < 1 || count > 8) return std::nullopt;
+  return QString::fromLatin1(kNames[count - 1]);
+}
+
+QString Clock(double seconds) {
+  const qint64 t = seconds > 0 ? qint64(seconds) : 0;
+  const auto two = [](qint64 v) { return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0')); };
+  return two(t / 3600) + QLatin1Char(':') + two((t / 60) % 60) + QLatin1Char(':') + two(t % 60);
+}
+
+// The buffer's fill level in percent: (downloaded - decoded) x 100 / capacity, or
+// nullopt when the download has ended. A capacity of 0 gives 0.
+std::optional<int> BufferLevel(zengine::Handle h) {
+  const int64_t wma = zengine::StreamGetFilePosition(h, 1000);
+  if (wma != -1) return int(wma);
+  const int64_t end = zengine::StreamGetFilePosition(h, 2);
+  if (end == -1) return std::nullopt;
+  if (end <= 0) return 0;
+  const int64_t got = zengine::StreamGetFilePosition(h, 1) - zengine::StreamGetFilePosition(h, 0);
+  return int(uint32_t(uint64_t(got > 0 ? got : 0) * 100 / uint64_t(end)));
+}
+
+}  // namespace
+
+// One connection: its serial, candidates and proxy, and the abandon flag the worker polls.
+struct TStationPlayer::TJob {
+  int Serial = 0;
+  QStringList Urls;
+  std::string Proxy;
+  bool Reconnect = false;
+  int ReconnectAttempt = 0;
+  int StallTimeoutMs = 5000;
+  std::atomic<bool> Abandoned{false};
+};
+
+// What the worker hands over once a candidate plays.
+struct TStationPlayer::TConnected {
+  zengine::Handle Channel = 0;
+  zengine::ChannelInfo Info;
+  QString Url;
+  std::vector<std::pair<int, std::string>> Tags;  // in the order they are dumped
+  std::optional<std::string> Meta;
+};
+
+TStationPlayer::TStationPlayer(TContext context, QObject* parent) : QObject(parent), ctx_(std::move(context)) {
+  radioTimer_.setInterval(1000);
+  connect(&radioTimer_, &QTimer::timeout, this, &TStationPlayer::RadioTimerTimer);
+  reconnectTimer_.setSingleShot(true);
+  connect(&reconnectTimer_, &QTimer::timeout, this, [this] {
+    if (!CurrentChannel || connectedUrl_.isEmpty()) return;
+    StartWorker({connectedUrl_}, true);
+  });
+}
+
+TStationPlayer::~TStationPlayer() {
+  Abandon();
+  for (TWorker& w : workers_)
+    if (w.Thread.joinable()) w.Thread.join();
+  if (CurrentChannel) {
+    zengine::ChannelStop(CurrentChannel);
+    zengine::StreamFree(CurrentChannel);
+  }
+}
+
+void TStationPlayer::Status(const QString& text, bool error) {
+  Q_EMIT StatusChanged(text, error);
+}
+
+void TStationPlayer::SetFaces(TPlayFace play, TStopFace stop) {
+  playFace_ = play;
+  stopFace_ = stop;
+  Q_EMIT FacesChanged(play, stop);
+}
+
+void TStationPlayer::LoadCurrentStation() {
+  if (!ctx_.Stations || !ctx_.Stations->Active()) return;
+  const auto field = [this](const char* name) { return ctx_.Stations->FieldText(QLatin1String(name)).Value; };
+  CurrentRadio.Radio = field("Radio");
+  CurrentRadio.Url = field("Url");
+  CurrentRadio.Genre = field("Genre");
+  CurrentRadio.Country = field("Country");
+  CurrentRadio.Network = field("Network");
+  CurrentRadio.Web = field("Web");
+  CurrentRadio.Icon = field("Icon");
+  CurrentRadio.StreamType = field("StreamType");
+  CurrentRadio.BitRate = field("BitRate");
+  CurrentRadio.SampleRate = field("SampleRate");
+  CurrentRadio.Channels = field("Channels");
+}
+
+QString TStationPlayer::Refreshed(const QString& folder, const QString& name) {
+  // Names from a catalogue never leave their picture folder.
+  if (!IsBarePictureName(name.trimmed())) return QString();
+  const QString local = ctx_.TunerFolder() + folder + name.trimmed();
+  if (ctx_.Remote && ctx_.Remote() && ctx_.Http && ctx_.RemoteBase && !ctx_.RemoteBase().isEmpty())
+    ctx_.Http->DownloadIfNewer(ctx_.RemoteBase() + folder + name.trimmed(), local);
+  return QFileInfo::exists(local) ? local : QString();
+}
+
+void TStationPlayer::ShowPictures() {
+  if (CurrentRadio.Icon.trimmed().isEmpty()) {
+    Q_EMIT IconChanged(QString());
+  } else {
+    QString icon = Refreshed(QStringLiteral("icones/"), CurrentRadio.Icon);
+    if (icon.isEmpty()) {
+      const QString noicon = ctx_.TunerFolder() + QStringLiteral("icones/noicon.png");
+      if (QFileInfo::exists(noicon)) icon = noicon;
+    }
+    Q_EMIT IconChanged(icon);
+  }
+  // The country's flag, looked up by exact name.
+  QString flag, hint;
+  if (ctx_.Countries && ctx_.Countries->Active()) {
+    TCatalogueTable& c = *ctx_.Countries;
+    const QString savedFilter = c.Filter();
+    if (c.SetFilter(QStringLiteral("Name = '") + Quoted(CurrentRadio.Country) + QLatin1Char('\''))) {
+      c.First();
+      if (c.RecordCount() > 0) {
+        hint = c.FieldText(QStringLiteral("Name")).Value;
+        const QString name = c.FieldText(QStringLiteral("Flag")).Value;
+        if (!name.trimmed().isEmpty()) flag = Refreshed(QStringLiteral("drapeaux/"), name);
+      }
+    }
+    c.SetFilter(savedFilter);
+  }
+  Q_EMIT FlagChanged(flag, hint);
+}
+
+void TStationPlayer::OpenStation() {
+  Q_EMIT BusyChanged(true);
+  // A connection still running is abandoned: its result will be dropped.
+  if (connecting_) Abandon();
+  if (CurrentChannel) StopAll();
+  Q_EMIT StationShown(CurrentRadio.Radio, CurrentRadio.Genre, CurrentRadio.Country, CurrentRadio.Web);
+  ShowPictures();
+
+  const TPlaylistKind kind = PlaylistKindOf(CurrentRadio.Url);
+  bool haveList = true;
+  if (kind == TPlaylistKind::None) {
+    UrlListBox = QStringList{CurrentRadio.Url};
+  } else {
+    Status(kind == TPlaylistKind::Pls ? QStringLiteral("Détection fichier .pls ...")
+                                      : QStringLiteral("Détection fichier .m3u ..."));
+    const QString temp = ctx_.DataFolder() + QStringLiteral("temp.dat");
+    THttpResult got;
+    if (ctx_.Http) {
+      ctx_.Http->SetUserAgent(QString::fromLatin1(THttpClient::kPlaylistUserAgent));
+      got = ctx_.Http->GetToFile(CurrentRadio.Url, temp);
+    }
+    if (!got.Ok) {
+      Status(QStringLiteral("Erreur: ") + got.Error, true);
+      haveList = false;
+    } else {
+      QFile f(temp);
+      QByteArray body;
+      if (f.open(QIODevice::ReadOnly)) body = f.read(1 << 20);  // a playlist is small
+      UrlListBox = PlaylistCandidates(kind, body);
+    }
+  }
+  if (haveList) StartWorker(UrlListBox, false);
+  PlayMode = QStringLiteral("Radio");
+  if (!connecting_) Q_EMIT BusyChanged(false);
+}
+
+void TStationPlayer::StartWorker(const QStringList& urls, bool reconnect) {
+  auto job = std::make_shared<TJob>();
+  job->Serial = ++serial_;
+  job->Urls = urls;
+  job->Reconnect = reconnect;
+  job->ReconnectAttempt = reconnectAttempt_;
+  job->StallTimeoutMs = stallTimeoutMs_;
+  const TProxyFields p = ctx_.Proxy ? ctx_.Proxy() : TProxyFields{};
+  if (p.Checked && !p.Server.trimmed().isEmpty())
+    job->Proxy = (p.User + QLatin1Char(':') + p.Password + QLatin1Char('@') + p.Server + QLatin1Char(':') + p.Port)
+                     .toStdString();
+  job_ = job;
+  connecting_ = true;
+  // Threads of earlier connections that have ended are joined here, so they do not pile up.
+  for (auto it = workers_.begin(); it != workers_.end();) {
+    if (*it->Done) {
+      it->Thread.join();
+      it = workers_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  auto done = std::make_shared<std::atomic<bool>>(false);
+  workers_.push_back({std::thread([this, job, done] {
+                        RunJob(job);
+                        *done = true;
+                      }),
+                      done});
+}
+
+void TStationPlayer::Post(const std::shared_ptr<TJob>& job, std::function<void()> action) {
+  // Runs `action` on the interface thread, unless the connection was abandoned meanwhile.
+  QMetaObject::invokeMethod(
+      this,
+      [this, job, action = std::move(action)] {
+        if (job->Abandoned || job->Serial != serial_) return;
+        action();
+      },
+      Qt::QueuedConnection);
+}
+
+// Worker thread: tries each candidate until one plays.
+void TStationPlayer::RunJob(std::shared_ptr<TJob> job) {
+  const int n = int(job->Urls.size());
+  bool played = false;
+  for (int i = 1; i <= n && !played && !job->Abandoned; ++i) {
+    Post(job, [this, job, i, n] {
+      if (!job->Reconnect) SetFaces(TPlayFace::Busy, TStopFace::Active);
+      Status(job->Reconnect ? QStringLiteral("Reconnexion (%1/%2) ...").arg(job->ReconnectAttempt).arg(kReconnectAttempts)
+                            : QStringLiteral("Connexion en cours (%1/%2) ...").arg(i).arg(n));
+    });
+    zengine::SetProxy(job->Proxy);
+    const QString url = job->Urls[i - 1];
+    const zengine::Handle h = zengine::StreamCreateURL(url.toStdString());
+    const int code = h ? 0 : zengine::ErrorGetCode();
+    if (job->Abandoned) {
+      if (h) zengine::StreamFree(h);
+      break;
+    }
+    if (!h) {
+      Post(job, [this, job, code] {
+        Q_EMIT StatusChanged(EngineErrorMessage(code), true);
+        if (!job->Reconnect) SetFaces(TPlayFace::Ready, TStopFace::Inactive);
+      });
+      continue;
+    }
+    if (!job->Reconnect) Post(job, [this] { Status(QStringLiteral("Connexion établie.")); });
+
+    // The buffering wait: until the buffer is more than 75 % full, the download has
+    // ended, or it has stood still for the stall time-out.
+    using Clock = std::chrono::steady_clock;
+    int64_t lastGot = -1;
+    auto lastMove = Clock::now();
+    for (;;) {
+      if (job->Abandoned) break;
+      const std::optional<int> level = BufferLevel(h);
+      if (!level) break;
+      Post(job, [this, l = *level] {
+        Status(QStringLiteral("Mise en mémoire ... %1%").arg(l));
+        Q_EMIT ProgressChanged(l);
+      });
+      if (*level > 75) break;
+      const int64_t got = zengine::StreamGetFilePosition(h, 1);
+      if (got != lastGot) {
+        lastGot = got;
+        lastMove = Clock::now();
+      } else if (Clock::now() - lastMove > std::chrono::milliseconds(job->StallTimeoutMs)) {
+        break;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    if (job->Abandoned) {
+      zengine::StreamFree(h);
+      break;
+    }
+    TConnected c;
+    c.Channel = h;
+    c.Url = url;
+    zengine::ChannelGetInfo(h, &c.Info);
+    for (zengine::TagType t : {zengine::kTagWma, zengine::kTagIcy, zengine::kTagId3, zengine::kTagId3v2,
+                               zengine::kTagHttp, zengine::kTagMp4, zengine::kTagOgg}) {
+      std::string block = zengine::ChannelGetTags(h, t);
+      if (!block.empty()) c.Tags.emplace_back(int(t), std::move(block));
+    }
+    std::string meta = zengine::ChannelGetTags(h, zengine::kTagMeta);
+    if (!meta.empty()) c.Meta = meta.substr(0, meta.find('\0'));
+    zengine::ChannelPlay(h, false);
+    // The handler frees the channel itself when the connection was abandoned meanwhile.
+    QMetaObject::invokeMethod(
+        this,
+        [this, job, c] {
+          if (job->Abandoned || job->Serial != serial_) {
+            zengine::ChannelStop(c.Channel);
+            zengine::StreamFree(c.Channel);
+            return;
+          }
+          ApplyConnected(job, c);
+        },
+        Qt::QueuedConnection);
+    // Each later metadata text goes to the interface thread, for this channel only.
+    const int serial = job->Serial;
+    zengine::ChannelSetSync(h, zengine::kSyncMeta, [this, h, serial](zengine::Handle, const std::string& data) {
+      // Engine thread.
+      const QString text = StreamText(data);
+      QMetaObject::invokeMethod(
+          this,
+          [this, h, serial, text] {
+            if (h == CurrentChannel && serial <= serial_) HandleMetadata(text);
+          },
+          Qt::QueuedConnection);
+    });
+    played = true;
+  }
+  Post(job, [this, job, played] {
+    if (job->Reconnect && !played) {
+      ScheduleReconnect();
+    }
+    FinishJob(job);
+  });
+}
+
+void TStationPlayer::ApplyTags(int kind, const std::string& block) {
+  const TTagEffects e = DumpTags(TTagKind(kind), SplitTagBlock(block));
+  if (e.RadioName) Q_EMIT RadioNameChanged(*e.RadioName);
+  if (e.BitRate) CurrentRadio.BitRate = *e.BitRate;
+  if (e.Genre) Q_EMIT GenreChanged(*e.Genre);
+  if (e.ShownTitle) Q_EMIT TitleShown(*e.ShownTitle);
+  Informations.append(e.Lines);
+  if (CurrentRadio.StreamType == QLatin1String("OGG")) CurrentRadio.BitRate = OggBitRate(CurrentRadio.BitRate);
+}
+
+void TStationPlayer::ApplyConnected(const std::shared_ptr<TJob>& job, const TConnected& c) {
+  if (job->Reconnect) {
+    // The new channel takes the place of the one that dropped; a recording follows it.
+    const zengine::Handle old = CurrentChannel;
+    CurrentChannel = c.Channel;
+    reconnectAttempt_ = 0;
+    Q_EMIT Reconnected(old, c.Channel);
+    if (old) {
+      zengine::ChannelStop(old);
+      zengine::StreamFree(old);
+    }
+    Q_EMIT ProgressChanged(100);
+    Status(QStringLiteral("Lecture en cours."));
+    radioTimer_.start();
+    return;
+  }
+  CurrentChannel = c.Channel;
+  connectedUrl_ = c.Url;
+  reconnectAttempt_ = 0;
+  Q_EMIT ProgressChanged(100);
+  CurrentRadio.StreamType = TypeName(c.Info.ctype);
+  CurrentRadio.SampleRate = QString::number(c.Info.freq);
+  if (const auto ch = ChannelsName(c.Info.chans)) CurrentRadio.Channels = *ch;
+  for (const auto& [kind, block] : c.Tags) ApplyTags(kind, block);
+  Q_EMIT InformationListsChanged();
+  HandleMetadata(c.Meta ? std::optional<QString>(StreamText(*c.Meta)) : std::nullopt);
+  Status(QStringLiteral("Lecture en cours."));
+  radioTimer_.start();
+  LastRadio = CurrentRadio.Radio;
+  if (!(ctx_.Remote && ctx_.Remote())) StoreStreamInfo();
+  Q_EMIT RecordButtonVisible(true);
+}
+
+void TStationPlayer::FinishJob(const std::shared_ptr<TJob>& job) {
+  if (!job->Reconnect) {
+    Q_EMIT StreamInfoShown(CurrentRadio.StreamType, CurrentRadio.BitRate + QStringLiteral(" Kbps"),
+                           CurrentRadio.SampleRate + QStringLiteral(" Hz"), CurrentRadio.Channels);
+  }
+  connecting_ = false;
+  if (job_ == job) job_.reset();
+  Q_EMIT BusyChanged(false);
+}
+
+void TStationPlayer::StoreStreamInfo() {
+  TCatalogueTable* t = ctx_.Stations;
+  if (!t || !t->Active()) return;
+  t->SuspendDisplay();
+  const QString index = t->IndexName();
+  const QString filter = t->Filter();
+  const int recNo = t->RecNo();
+  TTableResult r = t->SetFilter(QStringLiteral("lower(radio) = '") + Quoted(CurrentRadio.Radio.toLower()) +
+                                QLatin1Char('\''));
+  if (r) r = t->First();
+  if (r && t->RecordCount() > 0) {
+    r = t->Edit();
+    if (r) r = t->SetFieldText(QStringLiteral("StreamType"), CurrentRadio.StreamType);
+    if (r) r = t->SetFieldText(QStringLiteral("BitRate"), CurrentRadio.BitRate.trimmed());
+    if (r) r = t->SetFieldText(QStringLiteral("SampleRate"), CurrentRadio.SampleRate);
+    if (r) r = t->SetFieldText(QStringLiteral("Channels"), CurrentRadio.Channels);
+    if (r) r = t->Post();
+    if (!r) t->Cancel();
+  }
+  // The table's order, filter and position come back whatever happened.
+  t->SetIndexName(index);
+  t->SetFilter(filter);
+  t->First();
+  t->SetRecNo(recNo);
+  t->ResumeDisplay();
+  if (!r) Q_EMIT ErrorBox(r.Error->Text());
+}
+
+void TStationPlayer::HandleMetadata(const std::optional<QString>& text) {
+  if (!text) return;
+  Meta.append(*text);
+  const QDateTime now = QDateTime::currentDateTime();
+  MetaTimeStamp = MetaTimeStampOf(now.time().hour(), now.time().minute(), now.time().second());
+  MetaDateStamp = MetaDateStampOf(now.date().year(), now.date().month(), now.date().day());
+  const QString previous = CurrentRadio.Title;
+  const TMetaTitle t = ParseMetadataTitle(*text);
+  if (t.KeyFound && !t.Title.isEmpty()) {
+    CurrentRadio.Title = t.Title;
+    Q_EMIT TitleShown(t.Title);
+    PlayListBox.append(MetaTimeStamp + t.Title);
+    Q_EMIT TitleChanged(previous, t.Title);
+    Q_EMIT Balloon(QString(), t.Title);
+  }
+  Q_EMIT InformationListsChanged();
+}
+
+void TStationPlayer::RadioTimerTimer() {
+  if (CurrentChannel) {
+    const std::optional<int> level = BufferLevel(CurrentChannel);
+    if (!level) {
+      // The stream dropped: reconnect before giving up.
+      radioTimer_.stop();
+      ScheduleReconnect();
+      return;
+    }
+    Status(QStringLiteral("Mise en mémoire ... %1%").arg(*level));
+    Q_EMIT ProgressChanged(*level);
+    if (*level >= 100) {
+      const bool recording = ctx_.Recording && ctx_.Recording();
+      Status(recording ? QStringLiteral("Lecture/Enregistrement en cours.") : QStringLiteral("Lecture en cours."));
+    }
+    Q_EMIT ElapsedChanged(Clock(zengine::ChannelBytes2Seconds(CurrentChannel,
+                                                              zengine::ChannelGetPosition(CurrentChannel))));
+  } else {
+    Q_EMIT ElapsedChanged(QStringLiteral("00:00"));
+  }
+}
+
+void TStationPlayer::ScheduleReconnect() {
+  if (reconnectAttempt_ >= kReconnectAttempts) {
+    reconnectAttempt_ = 0;
+    Q_EMIT Lost();
+    StopAll();
+    Q_EMIT StatusChanged(EngineErrorMessage(zengine::kErrNoNet), true);
+    return;
+  }
+  ++reconnectAttempt_;
+  Status(QStringLiteral("Reconnexion (%1/%2) ...").arg(reconnectAttempt_).arg(kReconnectAttempts));
+  reconnectTimer_.start(reconnectAttempt_ == 1 ? reconnectFirstMs_ : reconnectLaterMs_);
+}
+
+void TStationPlayer::Abandon() {
+  if (job_) job_->Abandoned = true;
+  job_.reset();
+  ++serial_;
+  if (connecting_) {
+    connecting_ = false;
+    Q_EMIT BusyChanged(false);
+  }
+}
+
+void TStationPlayer::StopAll() {
+  radioTimer_.stop();
+  reconnectTimer_.stop();
+  reconnectAttempt_ = 0;
+  Abandon();
+  Q_EMIT StopRecordingRequested();
+  Status(QStringLiteral("Arrêt en cours ..."));
+  if (CurrentChannel) {
+    zengine::ChannelStop(CurrentChannel);
+    zengine::StreamFree(CurrentChannel);
+  }
+  InitRadioButton();
+  CurrentChannel = 0;
+  connectedUrl_.clear();
+  Informations.clear();
+  Meta.clear();
+  PlayListBox.clear();
+  Q_EMIT InformationListsChanged();
+  Q_EMIT RecordButtonVisible(false);
+}
+
+void TStationPlayer::InitRadioButton() {
+  CurrentRadio.Title = QStringLiteral("Titre non disponible");
+  Q_EMIT DisplayReset();
+  Q_EMIT TitleShown(CurrentRadio.Title);
+  Q_EMIT ProgressChanged(0);
+  Q_EMIT ElapsedChanged(QStringLiteral("00:00:00"));
+  SetFaces(TPlayFace::Ready, TStopFace::Inactive);
+  Q_EMIT RecordButtonVisible(false);
+}

@@ -1,0 +1,128 @@
+// The main window's face in-process: drop-down buttons by press height, menus and their
+// captions, sending to the tray and back, favourites, and Previous/Next over the table.
+#include <gtest/gtest.h>
+
+#include "support/qtprint.h"
+
+#include <QMenu>
+#include <QTest>
+
+#include "app/favourites.h"
+#include "app/forms.h"
+#include "app/mainform.h"
+#include "catalogue/catalogueschema.h"
+#include "catalogue/formlisteradio.h"
+#include "widgets/simplebtn.h"
+#include "windows/configform.h"
+
+namespace {
+
+QStringList Captions(const QMenu* menu) {
+  QStringList out;
+  for (const QAction* a : menu->actions()) out << (a->isSeparator() ? QStringLiteral("-") : a->text());
+  return out;
+}
+
+class MainFormTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(CreateForms(zengine::OutputKind::NullFast));
+    MainForm->SetMenusModal(false);
+  }
+  void TearDown() override {
+    for (QMenu* m : MainForm->findChildren<QMenu*>()) m->hide();
+    DestroyForms();
+  }
+};
+
+TEST_F(MainFormTest, DropDownButtonsTogglesOrMenusByPressHeight) {
+  auto* config = MainForm->Face().ConfigBtn;
+  QTest::mousePress(config, Qt::LeftButton, {}, QPoint(10, 10));
+  QTest::mouseRelease(config, Qt::LeftButton, {}, QPoint(10, 10));
+  EXPECT_TRUE(ConfigForm->isVisible());
+  EXPECT_EQ(MainForm->LastPoppedMenu(), nullptr);
+
+  QTest::mousePress(config, Qt::LeftButton, {}, QPoint(10, 25));
+  QTest::mouseRelease(config, Qt::LeftButton, {}, QPoint(10, 25));
+  EXPECT_TRUE(ConfigForm->isVisible());  // left as it was
+  EXPECT_EQ(MainForm->LastPoppedMenu(), MainForm->PopupSetupMenu());
+  EXPECT_EQ(MainForm->LastPopupPoint(), QPoint(MainForm->x() + 107, MainForm->y() + 28 + 31));
+  MainForm->PopupSetupMenu()->hide();
+
+  QTest::mousePress(MainForm->Face().FavorisBtn, Qt::LeftButton, {}, QPoint(10, 5));
+  EXPECT_EQ(MainForm->LastPoppedMenu(), MainForm->PopupFavorisMenu());
+  MainForm->PopupFavorisMenu()->hide();
+
+  // The setup menu opens the configuration window on the chosen page.
+  MainForm->PopupSetupMenu()->actions()[2]->trigger();
+  EXPECT_EQ(ConfigForm->CurrentPage(), "Connexion");
+}
+
+TEST_F(MainFormTest, MenusCarryTheirCaptions) {
+  EXPECT_EQ(Captions(MainForm->PopupRadioMenu()), QStringList({"Ouvrir une &radio ...", "&Quitter"}));
+  EXPECT_EQ(Captions(MainForm->PopupOpenMenu()),
+            QStringList({"Ouvrir la liste de lecture ...", "Explorer le répertoire d'enregistrement ..."}));
+  EXPECT_EQ(Captions(MainForm->PopupSetupMenu()),
+            QStringList({"&Affichage ...", "Tuner ...", "Mode de connexion ...", "&Enregistrement ...", "&Favoris ..."}));
+  EXPECT_EQ(Captions(MainForm->PopupInfoMenu()),
+            QStringList({"&Radio Playlist", "Documentation - Support - FAQ", "Soutenez le projet : faites un don !",
+                         "&A Propos de Zovalis 2.1.1"}));
+  EXPECT_EQ(Captions(MainForm->PopupFavorisMenu()), QStringList({"&Ajouter cette radio aux favoris", "-"}));
+  const QStringList tray = Captions(MainForm->SystrayPopupMenu());
+  ASSERT_EQ(tray.size(), 3);
+  EXPECT_EQ(tray[0], "&Afficher le tuner");
+  EXPECT_EQ(tray[1], "Désactiver les infos bulles");  // balloons are on by default
+  EXPECT_EQ(tray[2], "&Quitter");
+  MainForm->SystrayPopupMenu()->actions()[1]->trigger();
+  EXPECT_EQ(Captions(MainForm->SystrayPopupMenu())[1], "Activer les infos bulles");
+  EXPECT_FALSE(MainForm->Settings.TrayInformation);
+}
+
+TEST_F(MainFormTest, TrayHidesEveryWindowAndRestoresOnlyTheMainOne) {
+  MainForm->show();
+  FormListeRadio->show();
+  QTest::mouseClick(MainForm->Face().MinBtn, Qt::LeftButton);
+  EXPECT_FALSE(MainForm->isVisible());
+  EXPECT_FALSE(FormListeRadio->isVisible());
+  MainForm->SystrayPopupMenu()->actions()[0]->trigger();
+  EXPECT_TRUE(MainForm->isVisible());
+  EXPECT_FALSE(FormListeRadio->isVisible());
+}
+
+TEST(Favourites, SortedCaseInsensitiveDuplicatesCaseSensitive) {
+  TFavourites f;
+  EXPECT_TRUE(f.Add("Zeta"));
+  EXPECT_TRUE(f.Add("Alpha"));
+  EXPECT_EQ(f.Names(), QStringList({"Alpha", "Zeta"}));
+  EXPECT_FALSE(f.Add("Zeta"));
+  EXPECT_TRUE(f.Add("zeta"));
+  EXPECT_TRUE(f.Add("beta"));
+  EXPECT_EQ(f.Names().size(), 4);
+  EXPECT_EQ(f.Names()[1], "beta");
+  EXPECT_TRUE(f.RemoveAt(0));
+  EXPECT_FALSE(f.RemoveAt(9));
+  EXPECT_EQ(StationNameFilter("L'Écho"), "lower(radio) = 'l''écho'");
+}
+
+TEST_F(MainFormTest, FavouritesMenuAndPlayingOne) {
+  TCatalogueTable& t = FormListeRadio->radiosDataset;
+  ASSERT_TRUE(CreateCatalogueTable(t, TCatalogueKind::Stations));
+  for (const char* name : {"Zeta FM", "L'Écho du Jazz", "Alpha"}) {
+    t.Append();
+    t.SetFieldText("Radio", name);
+    t.SetFieldText("Url", "http://127.0.0.1:9/none");
+    ASSERT_TRUE(t.Post());
+  }
+  MainForm->Favourites.SetNames({"Zeta FM", "l'écho du jazz"});
+  MainForm->BuildFavouritesMenu();
+  EXPECT_EQ(Captions(MainForm->PopupFavorisMenu()),
+            QStringList({"Ajouter aux favoris", "-", "l'écho du jazz", "Zeta FM"}));
+  ASSERT_TRUE(t.SetFilter("Radio <> 'Alpha'"));
+  MainForm->PopupFavorisMenu()->actions()[2]->trigger();
+  EXPECT_EQ(MainForm->Player()->CurrentRadio.Radio, QString::fromUtf8("L'Écho du Jazz"));
+  // The table's filter comes back.
+  EXPECT_EQ(t.Filter(), "Radio <> 'Alpha'");
+  MainForm->Player()->StopAll();
+}
+
+}  // namespace
