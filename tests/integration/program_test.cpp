@@ -229,19 +229,38 @@ TEST_F(ProgramTest, PlaysTheLastStationAtStartWithItsTitleAndSavesIt) {
   ASSERT_TRUE(WaitForMainWindow()) << program->readAllStandardError().toStdString();
 
   // Sound reaches the sink: the monitor carries the 440 Hz tone.
-  QElapsedTimer t;
-  t.start();
-  double rms = 0;
-  while (t.elapsed() < 20000 && rms < 0.01) {
+  const auto level = [this] {
     std::string out;
     pulse.RunClient({"sh", "-c",
-                     "timeout 2 parec -d rec.monitor --rate=44100 --channels=2 --format=s16le --latency-msec=50 "
+                     "timeout 1.5 parec -d rec.monitor --rate=44100 --channels=2 --format=s16le --latency-msec=50 "
                      "| sox -t raw -r 44100 -e signed -b 16 -c 2 - -n stat 2>&1"},
                     &out, 10000);
     const auto m = QRegularExpression(R"(RMS\s+amplitude:\s+([0-9.]+))").match(QString::fromStdString(out));
-    if (m.hasMatch()) rms = m.captured(1).toDouble();
-  }
+    return m.hasMatch() ? m.captured(1).toDouble() : 0.0;
+  };
+  QElapsedTimer t;
+  t.start();
+  double rms = 0;
+  while (t.elapsed() < 20000 && rms < 0.01) rms = level();
   EXPECT_GT(rms, 0.01) << "no sound on the sink monitor";
+
+  // The speaker button mutes, as a user clicks it (the window is centred on the screen).
+  const auto click = [this](int x, int y) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", xvfb.Display());
+    p.setProcessEnvironment(env);
+    p.start("xdotool", {"mousemove", QString::number(272 + x), QString::number(263 + y), "click", "1"});
+    p.waitForFinished(5000);
+  };
+  click(309 + 12, 194 + 13);
+  QThread::msleep(500);
+  EXPECT_LT(level(), 0.001) << "still sounding after mute";
+  click(309 + 12, 194 + 13);
+  t.restart();
+  rms = 0;
+  while (t.elapsed() < 10000 && rms < 0.01) rms = level();
+  EXPECT_GT(rms, 0.01) << "no sound after unmuting";
 
   // A new title reaches the window.
   ASSERT_TRUE(icecast.SetTitle("/live", "Artiste Test - Chanson", &error)) << error;

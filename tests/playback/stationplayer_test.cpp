@@ -200,6 +200,25 @@ TEST_F(StationPlayerTest, PlaysTitlesAndStoresStreamInformation) {
   EXPECT_EQ(player->CurrentRadio.Title, "Titre non disponible");
 }
 
+TEST_F(StationPlayerTest, AacAndOggMountsGiveTheirStreamTypes) {
+  std::string error;
+  ASSERT_TRUE(icecast.AddSource({"/aac", ztest::Icecast::Codec::Aac, 660, 96, "Zova AAC", "Pop"}, &error)) << error;
+  ASSERT_TRUE(icecast.AddSource({"/ogg", ztest::Icecast::Codec::Ogg, 550, 96, "Zova Ogg", "Rock"}, &error)) << error;
+  const struct {
+    const char* name;
+    const char* mount;
+    const char* type;
+  } cases[] = {{"Zova AAC", "/aac", "AAC"}, {"Zova Ogg", "/ogg", "OGG"}};
+  for (const auto& c : cases) {
+    AddStation(c.name, QString::fromStdString(icecast.Url(c.mount)));
+    Play(c.name);
+    ASSERT_TRUE(WaitFor([&] { return player->RadioTimerActive() && !player->Connecting(); })) << c.name;
+    EXPECT_EQ(player->CurrentRadio.StreamType, c.type) << c.name;
+    EXPECT_EQ(shown.value(0), c.type) << c.name;
+    player->StopAll();
+  }
+}
+
 TEST_F(StationPlayerTest, RemoteTunerStoresNothing) {
   remote = true;
   AddStation("Zova Jazz", QString::fromStdString(icecast.Url("/mp3")));
