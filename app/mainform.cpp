@@ -32,8 +32,6 @@
 
 namespace {
 
-const QColor kSilver(192, 192, 192);
-const QColor kRed(255, 0, 0);
 
 TSkinnedFormLayout MainLayout() {
   TSkinnedFormLayout l;
@@ -50,23 +48,11 @@ TSkinnedFormLayout MainLayout() {
   return l;
 }
 
-QLabel* MakeLabel(QWidget* parent, const char* name, QRect geometry, QColor colour, int pixelSize) {
-  auto* label = new QLabel(parent);
-  label->setObjectName(QLatin1String(name));
-  label->setGeometry(geometry);
-  QFont font(QStringLiteral("MS Sans Serif"));
-  font.setPixelSize(pixelSize);
-  label->setFont(font);
-  QPalette pal = label->palette();
-  pal.setColor(QPalette::WindowText, colour);
-  label->setPalette(pal);
-  return label;
-}
 
 }  // namespace
 
 TMainForm::TMainForm(zengine::OutputKind output) : TSkinnedForm(MainLayout()), output_(output) {
-  statut_ = MakeLabel(this, "Statut", QRect(229, 33, 196, 14), kSilver, 11);
+  statut_ = FaceLabel(this, "Statut", QRect(229, 33, 196, 14), kFaceSilver, 11);
   face_ = BuildMainFace(this);
   FormCreate();
 }
@@ -499,7 +485,7 @@ void TMainForm::ConnectPlayer() {
 
 void TMainForm::SetStatus(const QString& text, bool error) {
   QPalette pal = statut_->palette();
-  pal.setColor(QPalette::WindowText, error ? kRed : kSilver);
+  pal.setColor(QPalette::WindowText, error ? kFaceRed : kFaceSilver);
   statut_->setPalette(pal);
   statut_->setText(text);
   if (error) QApplication::beep();
