@@ -125,4 +125,30 @@ TEST_F(MainFormTest, FavouritesMenuAndPlayingOne) {
   MainForm->Player()->StopAll();
 }
 
+TEST_F(MainFormTest, PreviousAndNextWrapAroundTheFilteredList) {
+  TCatalogueTable& t = FormListeRadio->radiosDataset;
+  ASSERT_TRUE(CreateCatalogueTable(t, TCatalogueKind::Stations));
+  for (const char* name : {"Un", "Deux", "Trois", "Quatre"}) {
+    t.Append();
+    t.SetFieldText("Radio", name);
+    t.SetFieldText("Url", "http://127.0.0.1:9/none");
+    t.SetFieldText("Genre", QString(name) == "Deux" ? "Rock" : "Jazz");
+    ASSERT_TRUE(t.Post());
+  }
+  ASSERT_TRUE(t.SetFilter("lower(genre) like '%jazz%'"));
+  t.First();
+  TStationPlayer* p = MainForm->Player();
+  QTest::mouseClick(MainForm->Face().PrevBtn, Qt::LeftButton);
+  EXPECT_EQ(p->CurrentRadio.Radio, "Quatre");  // before the first: the last
+  QTest::mouseClick(MainForm->Face().NextBtn, Qt::LeftButton);
+  EXPECT_EQ(p->CurrentRadio.Radio, "Un");  // after the last: the first
+  QTest::mouseClick(MainForm->Face().NextBtn, Qt::LeftButton);
+  EXPECT_EQ(p->CurrentRadio.Radio, "Trois");  // "Deux" is filtered out
+  // The station's labels show at once; the connection goes on in the worker.
+  EXPECT_EQ(MainForm->Face().RadioName->text(), "Trois");
+  p->StopAll();
+  EXPECT_EQ(MainForm->Statut()->text(), "");
+  EXPECT_EQ(MainForm->Face().labelTimeEllapsed->text(), "00:00:00");
+}
+
 }  // namespace
