@@ -1,6 +1,7 @@
 #include "catalogue/cataloguetable.h"
 
 #include <algorithm>
+#include <numeric>
 
 #include "catalogue/datapacketreader.h"
 #include "catalogue/datapacketwriter.h"
@@ -71,7 +72,7 @@ TTableResult TCatalogueTable::Load(const TFieldList& fields, std::vector<TRow>&&
   for (const QString& f : indexFieldNames_.split(u';', Qt::SkipEmptyParts))
     if (FieldIndex(f.trimmed()) < 0) indexFieldNames_.clear();
   ReparseFilter();
-  InvalidateOrder();
+  RowsChanged();
   curRow_ = -1;
   posHint_ = 0;
   EnsureView();
@@ -93,7 +94,7 @@ void TCatalogueTable::Close() {
   rows_.shrink_to_fit();
   pending_.clear();
   state_ = TState::Inactive;
-  InvalidateOrder();
+  RowsChanged();
   curRow_ = curPos_ = -1;
   eof_ = bof_ = true;
   Notify(TChange::State);
@@ -166,7 +167,7 @@ TTableResult TCatalogueTable::Post() {
   }
   pending_.clear();
   state_ = TState::Browse;
-  InvalidateOrder();
+  RowsChanged();
   Notify(TChange::State);
   return TTableResult::Success();
 }
@@ -190,7 +191,7 @@ TTableResult TCatalogueTable::Delete() {
   rows_.erase(rows_.begin() + curRow_);
   posHint_ = curPos_;
   curRow_ = -1;  // the row at the same position becomes current
-  InvalidateOrder();
+  RowsChanged();
   EnsureView();
   eof_ = view_.empty();
   bof_ = view_.empty();
@@ -303,6 +304,81 @@ void TCatalogueTable::InvalidateOrder() {
 
 void TCatalogueTable::InvalidateView() { viewDirty_ = true; }
 
+void TCatalogueTable::RowsChanged() {
+  InvalidateOrder();
+  columnIndexes_.clear();
+  columnTexts_.clear();
+}
+
+const TColumnText* TCatalogueTable::ColumnText(int column, TFold fold) const {
+  if (column < 0 || column >= fields_.size() || fields_[column].Type != TFieldType::String) return nullptr;
+  for (const auto& e : columnTexts_)
+    if (e->Column == column && e->Fold == fold) return &e->Text;
+  auto entry = std::make_unique<TColumnTextEntry>();
+  entry->Column = column;
+  entry->Fold = fold;
+  TColumnText& t = entry->Text;
+  const size_t col = size_t(column);
+  qsizetype total = 0;
+  for (const TRow& row : rows_) total += row[col].HasValue ? row[col].Text.size() : 0;
+  t.Text.resize(total);
+  t.Starts.resize(rows_.size() + 1);
+  char16_t* out = reinterpret_cast<char16_t*>(t.Text.data());
+  qsizetype at = 0;
+  for (size_t r = 0; r < rows_.size(); ++r) {
+    t.Starts[r] = at;
+    const TCell& c = rows_[r][col];
+    if (!c.HasValue) continue;
+    const char16_t* in = reinterpret_cast<const char16_t*>(c.Text.utf16());
+    for (qsizetype i = 0; i < c.Text.size(); ++i) out[at++] = FoldChar(in[i], fold);
+  }
+  t.Starts[rows_.size()] = at;
+  columnTexts_.push_back(std::move(entry));
+  return &columnTexts_.back()->Text;
+}
+
+const TColumnIndex* TCatalogueTable::ColumnIndex(int column, TFold fold) const {
+  if (column < 0 || column >= fields_.size()) return nullptr;
+  const TFieldDef& def = fields_[column];
+  const bool integer = def.Type == TFieldType::Integer;
+  if (!integer && (def.Width <= 0 || def.Width > kIndexedTextWidth)) return nullptr;
+  if (integer) fold = TFold::None;
+  for (const auto& e : columnIndexes_)
+    if (e->Column == column && e->Fold == fold) return &e->Index;
+
+  auto entry = std::make_unique<TColumnIndexEntry>();
+  entry->Column = column;
+  entry->Fold = fold;
+  std::vector<int>& order = entry->Index.Rows;
+  order.resize(rows_.size());
+  std::iota(order.begin(), order.end(), 0);
+  const size_t col = size_t(column);
+  if (integer) {
+    // Values as the filter reads them: a missing value is 0.
+    std::vector<std::pair<qint32, int>> keyed(rows_.size());
+    for (size_t r = 0; r < rows_.size(); ++r) {
+      const TCell& c = rows_[r][col];
+      keyed[r] = {c.HasValue ? c.Int : 0, int(r)};
+    }
+    std::sort(keyed.begin(), keyed.end());
+    entry->Index.Ints.resize(keyed.size());
+    for (size_t i = 0; i < keyed.size(); ++i) {
+      entry->Index.Ints[i] = keyed[i].first;
+      order[i] = keyed[i].second;
+    }
+  } else {
+    // A missing text sorts as the empty text, first.
+    auto key = [&](int r) {
+      const TCell& c = rows_[size_t(r)][col];
+      return c.HasValue ? QStringView(c.Text) : QStringView();
+    };
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int a, int b) { return CompareText(key(a), fold, key(b), fold) < 0; });
+  }
+  columnIndexes_.push_back(std::move(entry));
+  return &columnIndexes_.back()->Index;
+}
+
 std::vector<TSortKey> TCatalogueTable::SortKeys() const {
   std::vector<TSortKey> keys;
   if (!indexName_.isEmpty()) {
@@ -328,8 +404,10 @@ void TCatalogueTable::EnsureView() const {
   }
   view_.clear();
   if (filter_) {
+    // Select in storage order (or from column indexes), then list in the current order.
+    filter_->Select(*this, marks_);
     for (int r : order_)
-      if (filter_->accept(rows_[size_t(r)])) view_.push_back(r);
+      if (marks_[size_t(r)]) view_.push_back(r);
   } else {
     view_ = order_;
   }

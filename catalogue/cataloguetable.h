@@ -15,12 +15,11 @@
 #include <vector>
 
 #include "catalogue/fielddef.h"
+#include "catalogue/filternode.h"
 #include "catalogue/roworder.h"
 #include "catalogue/tableerror.h"
 
-class TFilterNode;
-
-class TCatalogueTable : public QObject {
+class TCatalogueTable : public QObject, private TFilterRows {
   Q_OBJECT
  public:
   enum class TState { Inactive, Browse, Insert, Edit };
@@ -108,6 +107,11 @@ class TCatalogueTable : public QObject {
   const QString& Filter() const { return filterText_; }
   TTableResult SetFilter(const QString& text);
 
+  // Texts up to this width (stream type, channels) and integers keep a sorted index per
+  // column, built when a filter first compares the column with a constant, so equality
+  // and range filters read only the rows they select. Longer texts are scanned.
+  static constexpr int kIndexedTextWidth = 16;
+
   // ---- Order. A field list ("radio", "genre;radio") sorts ascending and clears the
   // index name; a named index sorts by its one field. Ties keep insertion order.
   TTableResult SortByFields(const QString& fieldList);
@@ -159,6 +163,12 @@ class TCatalogueTable : public QObject {
   void EnsureView() const;
   void InvalidateOrder();
   void InvalidateView();
+  // The rows themselves changed: the order, the view and the column indexes are redone.
+  void RowsChanged();
+  // TFilterRows
+  const std::vector<TRow>& FilterRows() const override { return rows_; }
+  const TColumnIndex* ColumnIndex(int column, TFold fold) const override;
+  const TColumnText* ColumnText(int column, TFold fold) const override;
   TTableResult ReparseFilter();
   std::vector<TSortKey> SortKeys() const;
   TTableResult MoveTo(int pos, TChange change = TChange::Scroll);
@@ -184,6 +194,20 @@ class TCatalogueTable : public QObject {
   // load appending thousands of rows sorts and filters once.
   mutable std::vector<int> order_;  // all rows, current order
   mutable std::vector<int> view_;   // rows passing the filter, current order
+  mutable TRowMarks marks_;        // the rows passing the filter, by row number
+  struct TColumnIndexEntry {
+    int Column = 0;
+    TFold Fold = TFold::None;
+    TColumnIndex Index;
+  };
+  struct TColumnTextEntry {
+    int Column = 0;
+    TFold Fold = TFold::None;
+    TColumnText Text;
+  };
+  // Built on first use, dropped when the rows change; entries keep their address.
+  mutable std::vector<std::unique_ptr<TColumnIndexEntry>> columnIndexes_;
+  mutable std::vector<std::unique_ptr<TColumnTextEntry>> columnTexts_;
   mutable bool orderDirty_ = true;
   mutable bool viewDirty_ = true;
   mutable int curRow_ = -1;   // index in rows_ of the current row, -1 for none

@@ -70,6 +70,21 @@ bool LikeMatch(QStringView text, TFold ft, QStringView pattern, TFold fp) {
   return j == m;
 }
 
+bool ContainsMapped(QStringView text, TFold ft, QStringView needle) {
+  const qsizetype m = needle.size();
+  if (m == 0) return true;
+  const char16_t* t = text.utf16();
+  const char16_t* p = needle.utf16();
+  const char16_t first = p[0];
+  for (qsizetype i = 0, last = text.size() - m; i <= last; ++i) {
+    if (FoldChar(t[i], ft) != first) continue;
+    qsizetype j = 1;
+    while (j < m && FoldChar(t[i + j], ft) == p[j]) ++j;
+    if (j == m) return true;
+  }
+  return false;
+}
+
 int CollateText(QStringView a, QStringView b, bool caseInsensitive) {
   const int folded = CompareText(a, TFold::Lower, b, TFold::Lower);
   if (folded != 0 || caseInsensitive) return folded;

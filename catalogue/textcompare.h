@@ -29,6 +29,9 @@ int CompareText(QStringView a, TFold foldA, QStringView b, TFold foldB);
 // matches itself after mapping. Runs in O(text × pattern) at worst, never exponentially.
 bool LikeMatch(QStringView text, TFold foldText, QStringView pattern, TFold foldPattern);
 
+// Whether `text`, mapped by `foldText`, contains `needle`, which is already mapped.
+bool ContainsMapped(QStringView text, TFold foldText, QStringView needle);
+
 // Sort order of text indexes. Case-insensitive indexes compare lower-cased texts; the
 // others compare lower-cased texts first and break ties by the exact texts, so "abc",
 // "ABC" and "Abd" sort as a dictionary does while the order stays total.
