@@ -304,8 +304,38 @@ void TCatalogueTable::InvalidateOrder() {
 
 void TCatalogueTable::InvalidateView() { viewDirty_ = true; }
 
+void TCatalogueTable::ComputeOrder() const {
+  const std::vector<TSortKey> keys = SortKeys();
+  if (keys.empty()) return SortRows(rows_, keys, order_);  // insertion order
+  for (auto it = orders_.begin(); it != orders_.end(); ++it) {
+    if (it->Keys != keys) continue;
+    order_ = it->Order;
+    std::rotate(it, it + 1, orders_.end());  // most recently used last
+    return;
+  }
+  bool done = false;
+  if (keys.size() == 1) {
+    TSortKey opposite = keys.front();
+    opposite.Descending = !opposite.Descending;
+    for (const TOrderEntry& e : orders_) {
+      if (e.Keys.size() == 1 && e.Keys.front() == opposite) {
+        done = ReverseSortedRows(rows_, keys.front(), e.Order, order_);
+        break;
+      }
+    }
+  }
+  if (!done) {
+    // A text key is read from its column laid out in lower case (kept for name filters).
+    const TSortKey& first = keys.front();
+    SortRows(rows_, keys, order_, first.Type == TFieldType::String ? ColumnText(first.Column, TFold::Lower) : nullptr);
+  }
+  if (orders_.size() >= kKeptOrders) orders_.erase(orders_.begin());
+  orders_.push_back(TOrderEntry{keys, order_});
+}
+
 void TCatalogueTable::RowsChanged() {
   InvalidateOrder();
+  orders_.clear();
   columnIndexes_.clear();
   columnTexts_.clear();
 }
@@ -399,7 +429,7 @@ std::vector<TSortKey> TCatalogueTable::SortKeys() const {
 void TCatalogueTable::EnsureView() const {
   if (!viewDirty_) return;
   if (orderDirty_) {
-    SortRows(rows_, SortKeys(), order_);
+    ComputeOrder();
     orderDirty_ = false;
   }
   view_.clear();

@@ -171,6 +171,8 @@ class TCatalogueTable : public QObject, private TFilterRows {
   const TColumnText* ColumnText(int column, TFold fold) const override;
   TTableResult ReparseFilter();
   std::vector<TSortKey> SortKeys() const;
+  // Fills order_ for the current sort keys, from the kept orders when possible.
+  void ComputeOrder() const;
   TTableResult MoveTo(int pos, TChange change = TChange::Scroll);
   void Notify(TChange change);
 
@@ -208,6 +210,14 @@ class TCatalogueTable : public QObject, private TFilterRows {
   // Built on first use, dropped when the rows change; entries keep their address.
   mutable std::vector<std::unique_ptr<TColumnIndexEntry>> columnIndexes_;
   mutable std::vector<std::unique_ptr<TColumnTextEntry>> columnTexts_;
+  // Orders computed since the rows last changed, as an engine keeps its indexes: going
+  // back to an order, or turning one round, needs no sort.
+  struct TOrderEntry {
+    std::vector<TSortKey> Keys;
+    std::vector<int> Order;
+  };
+  static constexpr size_t kKeptOrders = 8;
+  mutable std::vector<TOrderEntry> orders_;  // the most recently used last
   mutable bool orderDirty_ = true;
   mutable bool viewDirty_ = true;
   mutable int curRow_ = -1;   // index in rows_ of the current row, -1 for none

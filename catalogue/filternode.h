@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "catalogue/columntext.h"
 #include "catalogue/fielddef.h"
 #include "catalogue/textcompare.h"
 
@@ -18,14 +19,6 @@
 struct TColumnIndex {
   std::vector<int> Rows;     // row numbers, by value
   std::vector<qint32> Ints;  // integer columns: the value of each entry of Rows
-};
-
-// One text column's values, mapped by a case mapping, laid end to end in one text, so a
-// substring search reads contiguous memory instead of one allocation per row. Row r is
-// Text[Starts[r] .. Starts[r + 1]); a missing value is empty.
-struct TColumnText {
-  QString Text;
-  std::vector<qsizetype> Starts;  // one per row, plus the end
 };
 
 // The rows a filter selects from, and the indexes it may use.

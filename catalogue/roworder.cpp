@@ -19,12 +19,11 @@ struct TEntry {
 // Units are lower-cased and stored + 1, so 0 marks the end of the text and a shorter text
 // sorts before a longer one with the same start. 0xFFFF saturates (it cannot be stored
 // + 1); the final comparison settles such ties.
-void PackText(const QString& text, qsizetype offset, TEntry& e) {
-  const char16_t* s = reinterpret_cast<const char16_t*>(text.utf16());
-  const qsizetype n = text.size();
+// `lowered`: the text is already in lower case.
+void PackUnits(const char16_t* s, qsizetype n, bool lowered, qsizetype offset, TEntry& e) {
   auto unit = [&](qsizetype i) -> quint64 {
     if (i >= n) return 0;
-    const quint64 u = quint64(FoldChar(s[i], TFold::Lower)) + 1;
+    const quint64 u = quint64(lowered ? s[i] : FoldChar(s[i], TFold::Lower)) + 1;
     return u > 0xFFFF ? 0xFFFF : u;
   };
   quint64 high = 0, low = 0;
@@ -32,6 +31,10 @@ void PackText(const QString& text, qsizetype offset, TEntry& e) {
   for (qsizetype i = 4; i < 8; ++i) low = (low << 16) | unit(offset + i);
   e.High = high;
   e.Low = low;
+}
+
+void PackText(const QString& text, qsizetype offset, TEntry& e) {
+  PackUnits(reinterpret_cast<const char16_t*>(text.constData()), text.size(), false, offset, e);
 }
 
 int CompareCells(const TCell& a, const TCell& b, const TSortKey& key) {
@@ -43,7 +46,8 @@ int CompareCells(const TCell& a, const TCell& b, const TSortKey& key) {
 
 class TSorter {
  public:
-  TSorter(const std::vector<TRow>& rows, const std::vector<TSortKey>& keys) : rows_(rows), keys_(keys) {}
+  TSorter(const std::vector<TRow>& rows, const std::vector<TSortKey>& keys, const TColumnText* lowered)
+      : rows_(rows), keys_(keys), lowered_(lowered) {}
 
   void Run(std::vector<TEntry>& entries) {
     const TSortKey& first = keys_.front();
@@ -51,7 +55,7 @@ class TSorter {
       const TCell& c = Cell(e.Row, 0);
       if (!c.HasValue) continue;  // 0: before every value
       if (first.Type == TFieldType::Integer) e.High = quint64(qint64(c.Int) - qint64(INT32_MIN)) + 1;
-      else PackText(c.Text, 0, e);
+      else Pack(e.Row, 0, e);
     }
     SortPacked(entries.begin(), entries.end(), 0);
   }
@@ -60,6 +64,17 @@ class TSorter {
   using It = std::vector<TEntry>::iterator;
 
   const TCell& Cell(int row, size_t key) const { return rows_[size_t(row)][size_t(keys_[key].Column)]; }
+
+  // Packs the first key's text of `row` from `offset`.
+  void Pack(int row, qsizetype offset, TEntry& e) const {
+    if (lowered_) {
+      const qsizetype start = lowered_->Starts[size_t(row)];
+      const char16_t* units = reinterpret_cast<const char16_t*>(lowered_->Text.constData()) + start;
+      PackUnits(units, lowered_->Starts[size_t(row) + 1] - start, true, offset, e);
+    } else {
+      PackText(Cell(row, 0).Text, offset, e);
+    }
+  }
 
   // Sorts [b, e) on the packed digit, then each run of equal digits further.
   void SortPacked(It b, It e, qsizetype offset) {
@@ -77,7 +92,7 @@ class TSorter {
       if (end - run > 1) {
         const bool textGoesOn = keys_.front().Type == TFieldType::String && run->High != 0 && (run->Low & 0xFFFF) != 0;
         if (textGoesOn) {
-          for (It i = run; i != end; ++i) PackText(Cell(i->Row, 0).Text, offset + 8, *i);
+          for (It i = run; i != end; ++i) Pack(i->Row, offset + 8, *i);
           SortPacked(run, end, offset + 8);
         } else {
           SortTies(run, end);
@@ -98,7 +113,7 @@ class TSorter {
       const TCell& head = Cell(b->Row, 0);
       const bool same = std::all_of(b + 1, e, [&](const TEntry& x) {
         const TCell& c = Cell(x.Row, 0);
-        return c.HasValue == head.HasValue && CompareCells(c, head, first) == 0;
+        return c.HasValue == head.HasValue && (!c.HasValue || c.Text == head.Text);
       });
       if (same) return;
     }
@@ -121,16 +136,43 @@ class TSorter {
 
   const std::vector<TRow>& rows_;
   const std::vector<TSortKey>& keys_;
+  const TColumnText* lowered_;
 };
 
 }  // namespace
 
-void SortRows(const std::vector<TRow>& rows, const std::vector<TSortKey>& keys, std::vector<int>& order) {
+void SortRows(const std::vector<TRow>& rows, const std::vector<TSortKey>& keys, std::vector<int>& order,
+              const TColumnText* lowered) {
   order.resize(rows.size());
   std::iota(order.begin(), order.end(), 0);
   if (keys.empty()) return;
   std::vector<TEntry> entries(rows.size());
   for (size_t r = 0; r < rows.size(); ++r) entries[r].Row = int(r);
-  TSorter(rows, keys).Run(entries);
+  if (lowered && (keys.front().Type != TFieldType::String || lowered->Starts.size() != rows.size() + 1))
+    lowered = nullptr;
+  TSorter(rows, keys, lowered).Run(entries);
   for (size_t i = 0; i < entries.size(); ++i) order[i] = entries[i].Row;
+}
+
+bool ReverseSortedRows(const std::vector<TRow>& rows, const TSortKey& key, const std::vector<int>& sorted,
+                       std::vector<int>& order) {
+  if (key.Type == TFieldType::String && key.IgnoreCase) return false;
+  // Rows with equal values keep insertion order in both directions: reverse the whole
+  // order, then each run of equal values back.
+  const size_t col = size_t(key.Column);
+  auto same = [&](int a, int b) {
+    const TCell& x = rows[size_t(a)][col];
+    const TCell& y = rows[size_t(b)][col];
+    if (x.HasValue != y.HasValue) return false;
+    if (!x.HasValue) return true;
+    return key.Type == TFieldType::Integer ? x.Int == y.Int : x.Text == y.Text;
+  };
+  order.assign(sorted.rbegin(), sorted.rend());
+  for (size_t run = 0; run < order.size();) {
+    size_t end = run + 1;
+    while (end < order.size() && same(order[run], order[end])) ++end;
+    std::reverse(order.begin() + std::ptrdiff_t(run), order.begin() + std::ptrdiff_t(end));
+    run = end;
+  }
+  return true;
 }

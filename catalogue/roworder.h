@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "catalogue/columntext.h"
 #include "catalogue/fielddef.h"
 
 // A named single-field index as added to a table ("Radio__IdxA").
@@ -20,9 +21,18 @@ struct TSortKey {
   TFieldType Type = TFieldType::String;
   bool Descending = false;
   bool IgnoreCase = false;
+  bool operator==(const TSortKey&) const = default;
 };
 
 // Fills `order` with the indexes of `rows` sorted by `keys`. Rows that compare equal keep
 // their order in `rows` (insertion order), ascending or descending. A cell without a
-// value sorts before every value. No keys: insertion order.
-void SortRows(const std::vector<TRow>& rows, const std::vector<TSortKey>& keys, std::vector<int>& order);
+// value sorts before every value. No keys: insertion order. `lowered`, when given, is the
+// first key's column laid out in lower case: the sort then reads it instead of the cells.
+void SortRows(const std::vector<TRow>& rows, const std::vector<TSortKey>& keys, std::vector<int>& order,
+              const TColumnText* lowered = nullptr);
+
+// The order of `rows` by `key` with the direction turned round, from `sorted`, their order
+// by the opposite direction (as SortRows gives it): the same as sorting again, in linear
+// time. Not for keys that ignore case; returns false for them and leaves `order` alone.
+bool ReverseSortedRows(const std::vector<TRow>& rows, const TSortKey& key, const std::vector<int>& sorted,
+                       std::vector<int>& order);

@@ -10,6 +10,7 @@ namespace {
 using cattest::Column;
 using cattest::FillStations;
 using cattest::FilterStations;
+using cattest::TStation;
 
 // Required fields: each row misses one value; the post fails and the row stays pending.
 struct TRequiredCase {
@@ -212,6 +213,62 @@ TEST(Indexes, NamesOrderAndStableTies) {
   EXPECT_EQ(table.SetIndexName("Nope__IdxA").Error->Kind, TTableErrorKind::UnknownIndex);
   EXPECT_EQ(table.AddIndex("BitRate__IdxA", "BitRate", false).Error->Kind, TTableErrorKind::Definition);
   EXPECT_EQ(table.SortByFields("nope").Error->Kind, TTableErrorKind::UnknownField);
+}
+
+// The table keeps the orders it computed: going back to one, or turning one round, must
+// give exactly the order a fresh sort gives (ties in insertion order both ways), and a
+// change of the rows must drop them.
+TEST(Indexes, KeptAndTurnedOrdersEqualFreshSorts) {
+  std::vector<TStation> stations = FilterStations();
+  // Duplicates, case variants and missing values in every column.
+  stations.push_back({"fip", "Jazz", "France", "", "mp3", 128, 44100, "Stereo"});
+  stations.push_back({"FIP", "", "", "", "", 0, 0, ""});
+  stations.push_back({"Zed", "Jazz", "france", "CBC", "MP3", -1, 48000, "stereo"});
+  const auto rowsOf = [](TCatalogueTable& t) {
+    std::vector<int> rows;
+    for (int pos = 0; const TRow* row = t.ViewRow(pos); ++pos) rows.push_back(int(row - t.Rows().data()));
+    return rows;
+  };
+  for (const QString field : {"Radio", "Genre", "Country", "Network", "StreamType", "BitRate", "SampleRate",
+                              "Channels"}) {
+    SCOPED_TRACE(field.toStdString());
+    TCatalogueTable kept("kept"), fresh("fresh");
+    ASSERT_TRUE(FillStations(kept, stations));
+    ASSERT_TRUE(FillStations(fresh, stations));
+    for (TCatalogueTable* t : {&kept, &fresh}) {
+      ASSERT_TRUE(t->AddIndex(field + "__IdxA", field, false));
+      ASSERT_TRUE(t->AddIndex(field + "__IdxD", field, true));
+    }
+    ASSERT_TRUE(kept.SetIndexName(field + "__IdxA"));
+    kept.First();
+    ASSERT_TRUE(kept.SetIndexName(field + "__IdxD"));  // turned round from the ascending one
+    ASSERT_TRUE(fresh.SetIndexName(field + "__IdxD"));
+    EXPECT_EQ(rowsOf(kept), rowsOf(fresh));
+    ASSERT_TRUE(kept.SetIndexName(field + "__IdxA"));  // kept
+    ASSERT_TRUE(fresh.SetIndexName(QString()));
+    fresh.First();
+    ASSERT_TRUE(fresh.SetIndexName(field + "__IdxA"));
+    EXPECT_EQ(rowsOf(kept), rowsOf(fresh));
+  }
+
+  // After an edit the kept orders are dropped: the edited row moves.
+  TCatalogueTable table("radiosDataset");
+  ASSERT_TRUE(FillStations(table, stations));
+  ASSERT_TRUE(table.AddIndex("Radio__IdxA", "Radio", false));
+  ASSERT_TRUE(table.AddIndex("Radio__IdxD", "Radio", true));
+  ASSERT_TRUE(table.SetIndexName("Radio__IdxA"));
+  ASSERT_TRUE(table.First());
+  EXPECT_EQ(table.FieldText("Radio").Value, QString("Aac Stereo"));
+  ASSERT_TRUE(table.SetIndexName("Radio__IdxD"));
+  ASSERT_TRUE(table.Last());
+  ASSERT_TRUE(table.Edit());
+  ASSERT_TRUE(table.SetFieldText("Radio", "Zz Top"));
+  ASSERT_TRUE(table.Post());
+  ASSERT_TRUE(table.First());
+  EXPECT_EQ(table.FieldText("Radio").Value, QString("Zz Top"));
+  ASSERT_TRUE(table.SetIndexName("Radio__IdxA"));
+  ASSERT_TRUE(table.Last());
+  EXPECT_EQ(table.FieldText("Radio").Value, QString("Zz Top"));
 }
 
 // Change notifications: one per change, held back while suspended (nested), one
