@@ -1,11 +1,17 @@
 #include "catalogue/formlisteradio.h"
 
+#include <QAction>
+#include <QButtonGroup>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QHeaderView>
 #include <QInputDialog>
+#include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
-#include <QTableView>
+#include <QMouseEvent>
+#include <QRadioButton>
+#include <QScreen>
 #include <QUrl>
 
 #include "app/appfolders.h"
@@ -13,11 +19,14 @@
 #include "app/mainform.h"
 #include "app/versiontext.h"
 #include "catalogue/proxydetect.h"
+#include "catalogue/stationgrid.h"
 #include "catalogue/stationgridmodel.h"
 #include "catalogue/updatedescriptor.h"
 #include "windows/downloadform.h"
 
 namespace {
+
+using F = TBrowserFilter;
 
 QFont Tahoma(int pixelSize) {
   QFont f(QStringLiteral("Tahoma"));
@@ -25,9 +34,9 @@ QFont Tahoma(int pixelSize) {
   return f;
 }
 
-QLabel* WhiteLabel(QWidget* parent, const char* name, const QString& text, QPoint at) {
+QLabel* WhiteLabel(QWidget* parent, const QString& name, const QString& text, QPoint at) {
   auto* label = new QLabel(text, parent);
-  label->setObjectName(QLatin1String(name));
+  label->setObjectName(name);
   label->setFont(Tahoma(11));
   QPalette pal = label->palette();
   pal.setColor(QPalette::WindowText, Qt::white);
@@ -35,6 +44,56 @@ QLabel* WhiteLabel(QWidget* parent, const char* name, const QString& text, QPoin
   label->move(at);
   label->adjustSize();
   return label;
+}
+
+// The browser's colours: white text on black, dark fields and headers, a steel-blue
+// selection that reads on the dark grey skin.
+QPalette DarkPalette(QPalette pal) {
+  const QColor text = Qt::white;
+  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+    pal.setColor(group, QPalette::Window, Qt::black);
+    pal.setColor(group, QPalette::WindowText, text);
+    pal.setColor(group, QPalette::Base, Qt::black);
+    pal.setColor(group, QPalette::AlternateBase, QColor(16, 16, 16));
+    pal.setColor(group, QPalette::Text, text);
+    pal.setColor(group, QPalette::Button, QColor(38, 38, 40));
+    pal.setColor(group, QPalette::ButtonText, text);
+    pal.setColor(group, QPalette::Light, QColor(70, 70, 74));
+    pal.setColor(group, QPalette::Midlight, QColor(56, 56, 60));
+    pal.setColor(group, QPalette::Mid, QColor(44, 44, 48));
+    pal.setColor(group, QPalette::Dark, QColor(24, 24, 26));
+    pal.setColor(group, QPalette::Shadow, Qt::black);
+    pal.setColor(group, QPalette::Highlight, QColor(46, 88, 134));
+    pal.setColor(group, QPalette::HighlightedText, text);
+  }
+  pal.setColor(QPalette::Inactive, QPalette::Highlight, QColor(38, 64, 94));
+  pal.setColor(QPalette::Disabled, QPalette::Text, QColor(110, 110, 110));
+  pal.setColor(QPalette::Disabled, QPalette::WindowText, QColor(110, 110, 110));
+  pal.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(110, 110, 110));
+  return pal;
+}
+
+struct TFilterControl {
+  const char* Button;
+  const char* Label;
+  const char* Caption;
+  int X;
+};
+
+// Indexed by TBrowserFilter: the radio buttons and their labels along the top.
+const TFilterControl kFilterControls[kBrowserFilterCount] = {
+    {"rbByName", "lbByName", "Nom", 14},          {"rbByGenre", "lbByGenre", "Style", 64},
+    {"rbByCountry", "lbByCountry", "Pays", 117},  {"rbByNetwork", "lbByNetwork", "Réseau", 172},
+    {"rbByStream", "lbByStream", "Flux", 239},    {"rbByQuality", "lbByQuality", "Qualité", 288},
+};
+
+QComboBox* DropDownList(QWidget* parent, const char* name) {
+  auto* combo = new QComboBox(parent);
+  combo->setObjectName(QLatin1String(name));
+  combo->setGeometry(353, 32, 111, 21);
+  combo->setFont(Tahoma(11));
+  combo->setMaxVisibleItems(20);
+  return combo;
 }
 
 }  // namespace
@@ -48,6 +107,7 @@ TFormListeRadio::TFormListeRadio(QWidget* parent, TLoadDisplay* display)
     ownDisplay_ = std::make_unique<TDownLoadForm>();
     display = ownDisplay_.get();
   }
+  if (!MainForm) ownSettings_ = std::make_unique<TSettings>();
   const QString exeFolder = MainForm ? MainForm->ExeFolder : ExecutableFolder();
   const QString dataFolder =
       MainForm ? MainForm->DataFolder : GetSpecialFolderPath(SpecialFolder::LocalAppData) + QStringLiteral("ZOVA/");
@@ -61,35 +121,18 @@ TFormListeRadio::TFormListeRadio(QWidget* parent, TLoadDisplay* display)
     MainForm->Settings.Mode = mode;
     MainForm->TunerFolder = loader_->TunerFolder();
   });
-
-  // The grid, the tuner list and the status line; the filters join them above the grid.
-  model_ = new TStationGridModel(radiosDataset, this);
-  listeRadio_ = new QTableView(this);
-  listeRadio_->setObjectName(QStringLiteral("ListeRadio"));
-  listeRadio_->setGeometry(7, 59, 462, 235);
-  listeRadio_->setModel(model_);
-  listeRadio_->setSelectionBehavior(QAbstractItemView::SelectRows);
-  listeRadio_->setSelectionMode(QAbstractItemView::SingleSelection);
-  listeRadio_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  listeRadio_->verticalHeader()->hide();
-  listeRadio_->verticalHeader()->setDefaultSectionSize(17);
-  listeRadio_->setFont(Tahoma(11));
-  listeRadio_->setStyleSheet(QStringLiteral(
-      "QTableView { background: black; color: white; gridline-color: #303030; "
-      "selection-background-color: #2a4d7a; selection-color: white; }"
-      "QHeaderView::section { background: #202020; color: white; border: 1px solid #404040; padding: 1px 3px; }"));
-  for (int c = 0; c < int(std::size(TStationGridModel::kColumns)); ++c) {
-    if (TStationGridModel::kColumns[c].Width > 0)
-      listeRadio_->setColumnWidth(c, TStationGridModel::kColumns[c].Width);
-  }
-
-  connect(listeRadio_, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
-    if (!index.isValid()) return;
-    radiosDataset.SetRecNo(index.row() + 1);
-    Q_EMIT StationChosen();
+  connect(loader_.get(), &TCatalogueLoader::ListsChanged, this, &TFormListeRadio::FillLists);
+  connect(loader_.get(), &TCatalogueLoader::EditMenuEnabledChanged, this, [this](bool enabled) {
+    editMenuState_ = TEditMenuState{enabled, enabled, enabled, enabled};
+    ApplyEditMenu();
   });
 
-  WhiteLabel(this, "Label1", QStringLiteral("Tuner :"), QPoint(10, 300));
+  setPalette(DarkPalette(palette()));
+  CreateFilterControls();
+  CreateGrid();
+  CreateEditMenu();
+
+  WhiteLabel(this, QStringLiteral("Label1"), QStringLiteral("Tuner :"), QPoint(10, 300));
   tunerComboBox_ = new QComboBox(this);
   tunerComboBox_->setObjectName(QStringLiteral("TunerComboBox"));
   tunerComboBox_->addItems({QStringLiteral("Distant"), QStringLiteral("Local")});
@@ -97,14 +140,142 @@ TFormListeRadio::TFormListeRadio(QWidget* parent, TLoadDisplay* display)
   tunerComboBox_->setFont(Tahoma(11));
   // Only the user's choice switches tuners; selecting from the code does not.
   connect(tunerComboBox_, &QComboBox::activated, this, &TFormListeRadio::TunerComboBoxChange);
-  lbStatusBar_ = WhiteLabel(this, "lbStatusBar", QString(), QPoint(133, 300));
-  lbStatusBar_->resize(330, 14);
+  lbStatusBar_ = WhiteLabel(this, QStringLiteral("lbStatusBar"), QString(), QPoint(133, 300));
+  lbStatusBar_->resize(340, 14);
+
+  // After the grid model's own connection: the model is reset before the status line,
+  // the hints and the grid's current row follow the change.
   connect(&radiosDataset, &TCatalogueTable::DataChange, this, [this] { radiosDataSourceDataChange(); });
+  RegisterLiveSettings();
 
   FormCreate();
 }
 
-TFormListeRadio::~TFormListeRadio() = default;
+TFormListeRadio::~TFormListeRadio() {
+  // The settings saved at exit must not read controls that are gone.
+  if (MainForm) {
+    TSettingsLive& live = MainForm->SettingsLive;
+    live.Filter = nullptr;
+    live.FilterName = live.FilterGenre = live.FilterCountry = live.FilterNetwork = live.FilterQuality =
+        live.FilterStream = nullptr;
+  }
+}
+
+void TFormListeRadio::CreateFilterControls() {
+  filterGroup_ = new QButtonGroup(this);
+  filterGroup_->setExclusive(true);
+  for (int i = 0; i < kBrowserFilterCount; ++i) {
+    const TFilterControl& c = kFilterControls[i];
+    auto* button = new QRadioButton(this);
+    button->setObjectName(QLatin1String(c.Button));
+    button->setGeometry(c.X, 34, 15, 15);
+    // Light discs with a dark dot, as radio buttons look: a dark disc would vanish on black.
+    QPalette pal = button->palette();
+    pal.setColor(QPalette::Base, QColor(224, 224, 224));
+    pal.setColor(QPalette::Text, Qt::black);
+    button->setPalette(pal);
+    filterGroup_->addButton(button, i);
+    filterButtons_[size_t(i)] = button;
+    // The label beside the button chooses the filter too.
+    QLabel* label = WhiteLabel(this, QLatin1String(c.Label), QString::fromUtf8(c.Caption), QPoint(c.X + 16, 35));
+    label->installEventFilter(this);
+    filterLabels_[size_t(i)] = label;
+  }
+  void (TFormListeRadio::*const clicks[kBrowserFilterCount])() = {
+      &TFormListeRadio::rbByNameClick,   &TFormListeRadio::rbByGenreClick,  &TFormListeRadio::rbByCountryClick,
+      &TFormListeRadio::rbByNetworkClick, &TFormListeRadio::rbByStreamClick, &TFormListeRadio::rbByQualityClick};
+  for (int i = 0; i < kBrowserFilterCount; ++i) connect(filterButtons_[size_t(i)], &QRadioButton::clicked, this, clicks[i]);
+
+  nameEditBox_ = new QLineEdit(this);
+  nameEditBox_->setObjectName(QStringLiteral("nameEditBox"));
+  nameEditBox_->setGeometry(353, 32, 111, 21);
+  nameEditBox_->setFont(Tahoma(11));
+  connect(nameEditBox_, &QLineEdit::textEdited, this, &TFormListeRadio::nameEditBoxChange);
+  genreComboBox_ = DropDownList(this, "genreComboBox");
+  countryComboBox_ = DropDownList(this, "countryComboBox");
+  networkComboBox_ = DropDownList(this, "networkComboBox");
+  streamComboBox_ = DropDownList(this, "streamComboBox");
+  streamComboBox_->addItems(SortedListItems(StreamTypeItems()));
+  streamComboBox_->setCurrentIndex(-1);
+  qualityComboBox_ = DropDownList(this, "qualityComboBox");
+  qualityComboBox_->addItems(SortedListItems(QualityItems()));
+  qualityComboBox_->setCurrentIndex(-1);
+  connect(genreComboBox_, &QComboBox::activated, this, &TFormListeRadio::genreComboBoxChange);
+  connect(countryComboBox_, &QComboBox::activated, this, &TFormListeRadio::countryComboBoxChange);
+  connect(networkComboBox_, &QComboBox::activated, this, &TFormListeRadio::networkComboBoxChange);
+  connect(streamComboBox_, &QComboBox::activated, this, &TFormListeRadio::streamComboBoxChange);
+  connect(qualityComboBox_, &QComboBox::activated, this, &TFormListeRadio::qualityComboBoxChange);
+  valueControls_ = {nameEditBox_, genreComboBox_, countryComboBox_, networkComboBox_, streamComboBox_, qualityComboBox_};
+
+  // At design time the name filter is checked with an empty text: every station shows.
+  filterButtons_[size_t(F::Name)]->setChecked(true);
+  for (int i = 0; i < kBrowserFilterCount; ++i) valueControls_[size_t(i)]->setVisible(i == int(F::Name));
+}
+
+void TFormListeRadio::CreateGrid() {
+  model_ = new TStationGridModel(radiosDataset, this);
+  listeRadio_ = new TStationGrid(this);
+  listeRadio_->setObjectName(QStringLiteral("ListeRadio"));
+  listeRadio_->setGeometry(7, 59, 462, 235);
+  listeRadio_->setFont(Tahoma(11));
+  listeRadio_->horizontalHeader()->setFont(Tahoma(11));
+  listeRadio_->setModel(model_);
+  for (int c = 0; c < TStationBrowser::kColumnCount; ++c) {
+    if (TStationGridModel::kColumns[c].Width > 0) listeRadio_->setColumnWidth(c, TStationGridModel::kColumns[c].Width);
+  }
+  listeRadio_->FindNamePrefix = [this](const QString& prefix, int from) { return browser_.FindNamePrefix(prefix, from); };
+  connect(listeRadio_->horizontalHeader(), &QHeaderView::sectionClicked, this, &TFormListeRadio::ListeRadioTitleClick);
+  connect(listeRadio_, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
+    if (index.isValid()) GridCurrentRowChanged(index.row());
+    ListeRadioDblClick();
+  });
+  connect(listeRadio_, &TStationGrid::EnterPressed, this, &TFormListeRadio::ListeRadioDblClick);
+  connect(listeRadio_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this](const QModelIndex& current) {
+            if (current.isValid()) GridCurrentRowChanged(current.row());
+          });
+}
+
+void TFormListeRadio::CreateEditMenu() {
+  // The entries' actions come with the station editor; their enabling is kept here.
+  editMenu_ = new QMenu(this);
+  editMenu_->setObjectName(QStringLiteral("EditMenu"));
+  const struct {
+    const char* Name;
+    const char* Caption;
+  } entries[] = {{"mnAddRadio", "&Ajouter une radio"},
+                 {"mnUdpateRadio", "&Modifier cette radio"},
+                 {"mnDeleteRadio", "&Supprimer cette radio"},
+                 {"mnSuggestRadio", "&Proposer cette radio ..."}};
+  for (size_t i = 0; i < editActions_.size(); ++i) {
+    if (i == 3) editMenu_->addSeparator();
+    editActions_[i] = editMenu_->addAction(QString::fromUtf8(entries[i].Caption));
+    editActions_[i]->setObjectName(QLatin1String(entries[i].Name));
+  }
+  ApplyEditMenu();
+  listeRadio_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(listeRadio_, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { editMenu_->popup(listeRadio_->viewport()->mapToGlobal(at)); });
+}
+
+void TFormListeRadio::RegisterLiveSettings() {
+  if (!MainForm) return;
+  TSettingsLive& live = MainForm->SettingsLive;
+  live.Filter = [this]() -> std::optional<QString> {
+    if (!filterGroup_->checkedButton()) return std::nullopt;
+    return FilterSettingName(CheckedFilter());
+  };
+  live.FilterName = [this] { return nameEditBox_->text(); };
+  live.FilterGenre = [this] { return genreComboBox_->currentText(); };
+  live.FilterCountry = [this] { return countryComboBox_->currentText(); };
+  live.FilterNetwork = [this] { return networkComboBox_->currentText(); };
+  live.FilterQuality = [this] { return qualityComboBox_->currentText(); };
+  live.FilterStream = [this] { return streamComboBox_->currentText(); };
+}
+
+QTableView* TFormListeRadio::ListeRadio() const { return listeRadio_; }
+
+TSettings& TFormListeRadio::SettingsRecord() { return MainForm ? MainForm->Settings : *ownSettings_; }
 
 void TFormListeRadio::FormCreate() {
   serverBase_ = UpdateServerBase(MainForm ? MainForm->ExeFolder : ExecutableFolder());
@@ -112,8 +283,7 @@ void TFormListeRadio::FormCreate() {
   TitleLabel()->adjustSize();
 
   TStartupContext context;
-  TSettings fallback;
-  context.Settings = MainForm ? &MainForm->Settings : &fallback;
+  context.Settings = &SettingsRecord();
   context.Http = &IdHTTP;
   context.Loader = loader_.get();
   context.Prompts = this;
@@ -127,6 +297,193 @@ void TFormListeRadio::FormCreate() {
   SelectTunerEntry();
   radiosDataSourceDataChange();
 }
+
+void TFormListeRadio::showEvent(QShowEvent* event) {
+  TSkinnedForm::showEvent(event);
+  FormShow();
+}
+
+void TFormListeRadio::FormShow() {
+  if (!MainForm) return;
+  const QScreen* screen = MainForm->screen();
+  const QRect desktop = screen ? screen->availableGeometry() : QRect(QPoint(0, 0), QSize(1024, 768));
+  move(BrowserPlacement(MainForm->frameGeometry(), frameSize(), desktop));
+}
+
+bool TFormListeRadio::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+    for (int i = 0; i < kBrowserFilterCount; ++i) {
+      if (watched == filterLabels_[size_t(i)]) {
+        filterButtons_[size_t(i)]->click();
+        return true;
+      }
+    }
+  }
+  return TSkinnedForm::eventFilter(watched, event);
+}
+
+// ---- Filters ------------------------------------------------------------------------------
+
+TBrowserFilter TFormListeRadio::CheckedFilter() const {
+  const int id = filterGroup_->checkedId();
+  return id >= 0 ? F(id) : F::Name;
+}
+
+QString TFormListeRadio::FilterValue(TBrowserFilter filter) const {
+  if (filter == F::Name) return nameEditBox_->text();
+  return static_cast<QComboBox*>(valueControls_[size_t(filter)])->currentText();
+}
+
+void TFormListeRadio::rbByNameClick() { ChooseFilter(F::Name); }
+void TFormListeRadio::rbByGenreClick() { ChooseFilter(F::Genre); }
+void TFormListeRadio::rbByCountryClick() { ChooseFilter(F::Country); }
+void TFormListeRadio::rbByNetworkClick() { ChooseFilter(F::Network); }
+void TFormListeRadio::rbByStreamClick() { ChooseFilter(F::Stream); }
+void TFormListeRadio::rbByQualityClick() { ChooseFilter(F::Quality); }
+
+void TFormListeRadio::nameEditBoxChange() { ApplyFilter(F::Name); }
+void TFormListeRadio::genreComboBoxChange() { ApplyFilter(F::Genre); }
+void TFormListeRadio::countryComboBoxChange() { ApplyFilter(F::Country); }
+void TFormListeRadio::networkComboBoxChange() { ApplyFilter(F::Network); }
+void TFormListeRadio::streamComboBoxChange() { ApplyFilter(F::Stream); }
+void TFormListeRadio::qualityComboBoxChange() { ApplyFilter(F::Quality); }
+
+void TFormListeRadio::ChooseFilter(TBrowserFilter filter) {
+  filterButtons_[size_t(filter)]->setChecked(true);  // the group unchecks the others
+  for (int i = 0; i < kBrowserFilterCount; ++i) valueControls_[size_t(i)]->setVisible(i == int(filter));
+  if (filter == F::Name && isActiveWindow()) nameEditBox_->setFocus();
+  ApplyFilter(filter);
+}
+
+void TFormListeRadio::ApplyFilter(TBrowserFilter filter) {
+  // Applied at once for every keystroke: a filter over 50,000 stations takes well under a
+  // frame, so the grid always shows the text in the box.
+  const TTableResult r = browser_.ApplyFilter(filter, FilterValue(filter));
+  if (!r.Ok()) ShowStandardError(r.Error->Text());
+  UpdateSortMarkers();
+  // A table never created (no catalogue could be loaded) sends no change notification.
+  if (r.Found && !radiosDataset.Active()) radiosDataSourceDataChange();
+}
+
+void TFormListeRadio::FillLists() {
+  // The loader empties and refills the reference lists: no entry is selected afterwards.
+  const struct {
+    QComboBox* Combo;
+    const QStringList& Names;
+  } lists[] = {{countryComboBox_, loader_->CountryNames()},
+               {genreComboBox_, loader_->GenreNames()},
+               {networkComboBox_, loader_->NetworkNames()}};
+  for (const auto& l : lists) {
+    l.Combo->clear();
+    l.Combo->addItems(SortedListItems(l.Names));
+    l.Combo->setCurrentIndex(-1);
+  }
+}
+
+void TFormListeRadio::SaveFilterState() {
+  TSettings& s = SettingsRecord();
+  if (filterGroup_->checkedButton()) s.Filter = FilterSettingName(CheckedFilter());
+  s.FilterName = nameEditBox_->text();
+  s.FilterGenre = genreComboBox_->currentText();
+  s.FilterCountry = countryComboBox_->currentText();
+  s.FilterNetwork = networkComboBox_->currentText();
+  s.FilterQuality = qualityComboBox_->currentText();
+  s.FilterStream = streamComboBox_->currentText();
+}
+
+void TFormListeRadio::RestoreFilterState() {
+  const TSettings& s = SettingsRecord();
+  const std::optional<F> saved = FilterFromSettingName(s.Filter);
+  nameEditBox_->setText(s.FilterName);
+  if (saved == F::Name) ChooseFilter(F::Name);
+  // A saved value missing from its list leaves the list's selection as it is.
+  const struct {
+    F Filter;
+    QComboBox* Combo;
+    const QString& Value;
+  } lists[] = {{F::Genre, genreComboBox_, s.FilterGenre},
+               {F::Country, countryComboBox_, s.FilterCountry},
+               {F::Network, networkComboBox_, s.FilterNetwork},
+               {F::Quality, qualityComboBox_, s.FilterQuality},
+               {F::Stream, streamComboBox_, s.FilterStream}};
+  for (const auto& l : lists) {
+    const int index = l.Combo->findText(l.Value, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index >= 0) l.Combo->setCurrentIndex(index);
+    if (saved == l.Filter) ChooseFilter(l.Filter);
+  }
+}
+
+// ---- Order, moves and the grid --------------------------------------------------------------
+
+void TFormListeRadio::ListeRadioTitleClick(int column) {
+  browser_.TitleClick(column);
+  UpdateSortMarkers();
+}
+
+void TFormListeRadio::UpdateSortMarkers() {
+  QHeaderView* header = listeRadio_->horizontalHeader();
+  for (int c = 0; c < TStationBrowser::kColumnCount; ++c) {
+    const TSortMarker m = browser_.Marker(c);
+    if (m == TSortMarker::None) continue;
+    // The header draws Qt's descending order as an arrow pointing up: the marker of an
+    // ascending order, smallest first.
+    header->setSortIndicator(c, m == TSortMarker::Ascending ? Qt::DescendingOrder : Qt::AscendingOrder);
+    return;
+  }
+  header->setSortIndicator(-1, Qt::AscendingOrder);
+}
+
+void TFormListeRadio::ListeRadioDblClick() {
+  if (!radiosDataset.Active() || radiosDataset.RecNo() < 1) return;
+  Q_EMIT StationChosen();
+}
+
+void TFormListeRadio::PreviousStation() { browser_.PreviousStation(); }
+
+void TFormListeRadio::NextStation() { browser_.NextStation(); }
+
+void TFormListeRadio::GridCurrentRowChanged(int row) {
+  if (syncingGrid_ || !radiosDataset.Active() || radiosDataset.RecNo() == row + 1) return;
+  syncingGrid_ = true;
+  radiosDataset.SetRecNo(row + 1);
+  syncingGrid_ = false;
+}
+
+void TFormListeRadio::SyncGridToTable() {
+  if (syncingGrid_) return;
+  syncingGrid_ = true;
+  const int row = radiosDataset.Active() ? radiosDataset.RecNo() - 1 : -1;
+  const QModelIndex current = listeRadio_->currentIndex();
+  if (row < 0) {
+    listeRadio_->selectionModel()->clear();
+  } else if (current.row() != row || !listeRadio_->selectionModel()->isRowSelected(row, {})) {
+    listeRadio_->setCurrentIndex(model_->index(row, std::max(current.column(), 0)));
+  }
+  syncingGrid_ = false;
+}
+
+void TFormListeRadio::radiosDataSourceDataChange() {
+  const F filter = CheckedFilter();
+  const QString value = FilterValue(filter);
+  const int count = radiosDataset.Active() ? radiosDataset.RecordCount() : 0;
+  lbStatusBar_->setText(BrowserStatusText(filter, value, count));
+  hints_ = BrowserNavigationHints(filter, value);
+  Q_EMIT NavigationHintsChanged(hints_.Previous, hints_.Next);
+  ApplyEditMenu();
+  SyncGridToTable();
+}
+
+void TFormListeRadio::ApplyEditMenu() {
+  const bool local = loader_->Tuner.Mode == QLatin1String("local");
+  const int count = radiosDataset.Active() ? radiosDataset.RecordCount() : 0;
+  editMenuState_ = EditMenuAfterChange(local, count, editMenuState_);
+  editActions_[0]->setEnabled(editMenuState_.Add);
+  editActions_[1]->setEnabled(editMenuState_.Update);
+  editActions_[2]->setEnabled(editMenuState_.Delete);
+  editActions_[3]->setEnabled(editMenuState_.Suggest);
+}
+
+// ---- Tuners ---------------------------------------------------------------------------------
 
 void TFormListeRadio::SelectTunerEntry() {
   // Setting the index from the code does not emit `activated`, so no switch runs.
@@ -142,24 +499,6 @@ void TFormListeRadio::TunerComboBoxChange(int index) {
   RestoreFilterState();
 }
 
-void TFormListeRadio::SaveFilterState() {
-  savedFilter_ = radiosDataset.Filter();
-}
-
-void TFormListeRadio::RestoreFilterState() {
-  radiosDataset.SetFilter(savedFilter_);
-}
-
-void TFormListeRadio::PreviousStation() {
-  if (!radiosDataset.Active() || radiosDataset.RecordCount() == 0) return;
-  if (!radiosDataset.FindPrior().Found) radiosDataset.FindLast();
-}
-
-void TFormListeRadio::NextStation() {
-  if (!radiosDataset.Active() || radiosDataset.RecordCount() == 0) return;
-  if (!radiosDataset.FindNext().Found) radiosDataset.FindFirst();
-}
-
 void TFormListeRadio::SaveLocalStations() {
   if (loader_->Tuner.Mode != QLatin1String("local") || !loader_->StationsReadWhole() || !radiosDataset.Active())
     return;
@@ -167,11 +506,7 @@ void TFormListeRadio::SaveLocalStations() {
     std::fprintf(stderr, "zovalis: %s\n", qUtf8Printable(r.Error->Text()));
 }
 
-void TFormListeRadio::radiosDataSourceDataChange() {
-  const int count = radiosDataset.Active() ? radiosDataset.RecordCount() : 0;
-  const QString s = count > 1 ? QStringLiteral("s") : QString();
-  lbStatusBar_->setText(QString::number(count) + QStringLiteral(" radio") + s + QStringLiteral(" trouvée") + s);
-}
+// ---- TStartupPrompts ---------------------------------------------------------------------------
 
 bool TFormListeRadio::Confirm(const QString& text) {
   return QMessageBox::question(nullptr, QStringLiteral("Zovalis"), text, QMessageBox::Yes | QMessageBox::No) ==

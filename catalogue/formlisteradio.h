@@ -1,21 +1,35 @@
 // The station browser: owns the four catalogue tables, the shared HTTP client and the
 // loader; at its creation it prepares the network side and loads the first catalogue.
-// The grid shows the station table; the tuner list switches between the local and the
-// remote tuner.
+// It shows the station table in a grid, filtered by one of six filters and ordered by a
+// column title; its Previous and Next moves, its double click and its status line follow
+// the filtered order. The tuner list switches between the local and the remote tuner.
+//
+// The handlers keep their names and call TStationBrowser and the rules of browserfilter.h.
+// Thread: interface thread only.
 #pragma once
 
 #include <QStringList>
+#include <array>
 #include <memory>
 
+#include "catalogue/browserfilter.h"
 #include "catalogue/browserstartup.h"
 #include "catalogue/catalogueloader.h"
 #include "catalogue/httpclient.h"
+#include "catalogue/stationbrowser.h"
 #include "widgets/skinnedform.h"
 
+class QAction;
+class QButtonGroup;
 class QComboBox;
 class QLabel;
+class QLineEdit;
+class QMenu;
+class QRadioButton;
 class QTableView;
+class TStationGrid;
 class TStationGridModel;
+struct TSettings;
 
 class TFormListeRadio : public TSkinnedForm, private TStartupPrompts {
   Q_OBJECT
@@ -32,36 +46,98 @@ class TFormListeRadio : public TSkinnedForm, private TStartupPrompts {
   THttpClient IdHTTP;
 
   TCatalogueLoader& Loader() { return *loader_; }
+  TStationBrowser& Browser() { return browser_; }
   const TStartupResult& Startup() const { return startup_; }
   const QString& ServerBase() const { return serverBase_; }
 
+  // Controls.
+  QRadioButton* FilterButton(TBrowserFilter filter) const { return filterButtons_[size_t(filter)]; }
+  QWidget* ValueControl(TBrowserFilter filter) const { return valueControls_[size_t(filter)]; }
+  QLineEdit* nameEditBox() const { return nameEditBox_; }
+  QComboBox* genreComboBox() const { return genreComboBox_; }
+  QComboBox* countryComboBox() const { return countryComboBox_; }
+  QComboBox* networkComboBox() const { return networkComboBox_; }
+  QComboBox* streamComboBox() const { return streamComboBox_; }
+  QComboBox* qualityComboBox() const { return qualityComboBox_; }
   QComboBox* TunerComboBox() const { return tunerComboBox_; }
-  QTableView* ListeRadio() const { return listeRadio_; }
+  QTableView* ListeRadio() const;
   QLabel* lbStatusBar() const { return lbStatusBar_; }
+  QMenu* EditMenu() const { return editMenu_; }
+
+  // The checked filter (exactly one is always checked) and its value control's text.
+  TBrowserFilter CheckedFilter() const;
+  QString FilterValue(TBrowserFilter filter) const;
+
+  // Choosing a filter (its radio button's click): check it, show its value control, give
+  // the name box the focus when the browser is the active window, apply the filter.
+  void rbByNameClick();
+  void rbByGenreClick();
+  void rbByCountryClick();
+  void rbByNetworkClick();
+  void rbByStreamClick();
+  void rbByQualityClick();
+  // A change of a value control: apply its filter.
+  void nameEditBoxChange();
+  void genreComboBoxChange();
+  void countryComboBoxChange();
+  void networkComboBoxChange();
+  void streamComboBoxChange();
+  void qualityComboBoxChange();
+  // A click on the title of grid column `column`: order by it.
+  void ListeRadioTitleClick(int column);
+  // Plays the current row: emits StationChosen when there is one.
+  void ListeRadioDblClick();
+
+  // The main window's Previous and Next buttons in station mode: move the station table's
+  // current row to the previous (next) row passing the filter, wrapping round at the ends.
+  // The main window then plays the current row.
+  void PreviousStation();
+  void NextStation();
+  // The hints of the main window's Previous and Next buttons for the checked filter.
+  QString PreviousHint() const { return hints_.Previous; }
+  QString NextHint() const { return hints_.Next; }
 
   // The user's choice in the tuner list ("Distant", "Local").
   void TunerComboBoxChange(int index);
-  // The filter kept across a tuner change.
+  // The filter kept across a tuner change and program runs: the checked filter and the
+  // six value texts to the settings record, and back into the controls, applying the
+  // saved filter.
   void SaveFilterState();
   void RestoreFilterState();
-
-  // The previous and next station of the filtered list, wrapping at both ends: the
-  // station table's current row moves; the main window then plays it.
-  void PreviousStation();
-  void NextStation();
 
   // Writes the local tuner's station file (at close). Skipped when the stations were not
   // all read, so a damaged load never shortens the user's file.
   void SaveLocalStations();
 
  Q_SIGNALS:
-  // The user chose the station table's current row (double click, Enter): play it.
+  // A station was chosen in the grid (double click, Enter): the station table's current
+  // row is on it. The main window copies the row and opens the station.
   void StationChosen();
+  // After every change notification of the station table: the hints for the main
+  // window's Previous and Next buttons, which it shows while it plays stations.
+  void NavigationHintsChanged(const QString& previousHint, const QString& nextHint);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void FormCreate();
+  void FormShow();
+  void CreateFilterControls();
+  void CreateGrid();
+  void CreateEditMenu();
+  void RegisterLiveSettings();
   void SelectTunerEntry();
+  void ChooseFilter(TBrowserFilter filter);
+  void ApplyFilter(TBrowserFilter filter);
+  void FillLists();
+  void UpdateSortMarkers();
   void radiosDataSourceDataChange();
+  void ApplyEditMenu();
+  void SyncGridToTable();
+  void GridCurrentRowChanged(int row);
+  TSettings& SettingsRecord();
 
   // TStartupPrompts: real dialogs and the tray.
   bool Confirm(const QString& text) override;
@@ -73,11 +149,28 @@ class TFormListeRadio : public TSkinnedForm, private TStartupPrompts {
 
   std::unique_ptr<TLoadDisplay> ownDisplay_;
   std::unique_ptr<TCatalogueLoader> loader_;
+  std::unique_ptr<TSettings> ownSettings_;  // without a main window (tests)
+  TStationBrowser browser_{radiosDataset};
   TStartupResult startup_;
   QString serverBase_;
-  QString savedFilter_;
+
+  std::array<QRadioButton*, kBrowserFilterCount> filterButtons_{};
+  std::array<QLabel*, kBrowserFilterCount> filterLabels_{};
+  std::array<QWidget*, kBrowserFilterCount> valueControls_{};
+  QButtonGroup* filterGroup_ = nullptr;
+  QLineEdit* nameEditBox_ = nullptr;
+  QComboBox* genreComboBox_ = nullptr;
+  QComboBox* countryComboBox_ = nullptr;
+  QComboBox* networkComboBox_ = nullptr;
+  QComboBox* streamComboBox_ = nullptr;
+  QComboBox* qualityComboBox_ = nullptr;
   QComboBox* tunerComboBox_ = nullptr;
-  QTableView* listeRadio_ = nullptr;
-  QLabel* lbStatusBar_ = nullptr;
+  TStationGrid* listeRadio_ = nullptr;
   TStationGridModel* model_ = nullptr;
+  QLabel* lbStatusBar_ = nullptr;
+  QMenu* editMenu_ = nullptr;
+  std::array<QAction*, 4> editActions_{};  // add, modify, delete, suggest
+  TEditMenuState editMenuState_;
+  TNavigationHints hints_;
+  bool syncingGrid_ = false;
 };

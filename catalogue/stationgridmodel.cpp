@@ -33,9 +33,15 @@ int TStationGridModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant TStationGridModel::data(const QModelIndex& index, int role) const {
-  if (role != Qt::DisplayRole || !index.isValid()) return {};
-  const TRow* row = table_.ViewRow(index.row());
+  if (!index.isValid()) return {};
   const int field = index.column() < int(fieldOfColumn_.size()) ? fieldOfColumn_[size_t(index.column())] : -1;
+  if (role == Qt::TextAlignmentRole) {
+    // Numbers line up on the right, as in any grid.
+    const bool number = field >= 0 && field < table_.FieldCount() && table_.Fields()[field].Type == TFieldType::Integer;
+    return QVariant::fromValue(Qt::Alignment(number ? Qt::AlignRight | Qt::AlignVCenter : Qt::AlignLeft | Qt::AlignVCenter));
+  }
+  if (role != Qt::DisplayRole) return {};
+  const TRow* row = table_.ViewRow(index.row());
   if (!row || field < 0 || field >= int(row->size())) return {};
   const TCell& cell = (*row)[size_t(field)];
   if (!cell.HasValue) return {};

@@ -63,7 +63,8 @@ TEST_F(BrowserTest, RemoteFirstStartShowsTheDeliveredCatalogueReadOnly) {
   EXPECT_EQ(FormListeRadio->TunerComboBox()->currentText(), "Distant");
   EXPECT_EQ(FormListeRadio->TitleLabel()->text(),
             "Tuner " + QUrl::fromLocalFile(kProgramDir + "server/").toString());
-  EXPECT_EQ(FormListeRadio->lbStatusBar()->text(), QString::number(delivered) + " radios trouvées");
+  EXPECT_EQ(FormListeRadio->lbStatusBar()->text(),
+            "Nombre total de radios : " + QString::number(delivered) + " radios trouvées");
   EXPECT_EQ(FormListeRadio->Loader().Tuner.RemoteBase,
             QUrl::fromLocalFile(kProgramDir + "server/catalogue/").toString());
   // The splash window keeps the last texts of the load, hidden.
@@ -77,7 +78,9 @@ TEST_F(BrowserTest, LocalFirstStartImportsAndTheTunerListSwitches) {
   // The local tuner's first catalogue comes from the program folder's base/: this test
   // program's folder gets the build's one.
   const QString base = QCoreApplication::applicationDirPath() + "/base";
-  if (!QFileInfo::exists(base)) ASSERT_TRUE(QFile::link(kProgramDir + "base", base));
+  if (!QFileInfo::exists(base)) {
+    ASSERT_TRUE(QFile::link(kProgramDir + "base", base));
+  }
   Start("local");
   const int delivered = Delivered();
   EXPECT_EQ(FormListeRadio->radiosDataset.RecordCount(), delivered);
