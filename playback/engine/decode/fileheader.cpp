@@ -45,6 +45,17 @@ struct Chunk {
   }
 };
 
+// value x num / den, rounded to the nearest, for positive operands; the product is
+// formed in 128 bits, so no size or duration read from a file can overflow it, and a
+// quotient beyond int64_t gives -1 (no length).
+int64_t ScaleRounded(int64_t value, int64_t num, int64_t den) {
+  if (value < 0 || num < 0 || den <= 0) return -1;
+  const unsigned __int128 q =
+      (static_cast<unsigned __int128>(value) * static_cast<uint64_t>(num) + static_cast<uint64_t>(den / 2)) /
+      static_cast<uint64_t>(den);
+  return q > static_cast<unsigned __int128>(INT64_MAX) ? -1 : static_cast<int64_t>(q);
+}
+
 FileHeader Header(uint32_t rate, uint32_t channels, uint32_t type, int64_t length,
                   int64_t fileSize) {
   FileHeader h;
@@ -222,8 +233,9 @@ std::optional<FileHeader> ParseMpeg(const ReadAtFn& readAt, int64_t fileSize, in
     h.lengthFrames = frames * first.samples;
   } else {
     // Constant bit rate: the sound bytes at the first frame's rate.
+    // (Formed in 128 bits: bytes x 8 x rate overflows 64 bits from about 22 TB.)
     const int64_t bitsPerSecond = int64_t{first.kbps} * 1000;
-    h.lengthFrames = ((audioEnd - start) * 8 * first.rate + bitsPerSecond / 2) / bitsPerSecond;
+    h.lengthFrames = ScaleRounded(audioEnd - start, int64_t{8} * first.rate, bitsPerSecond);
   }
   return h;
 }
@@ -413,7 +425,10 @@ std::optional<FileHeader> ParseAsf(const ReadAtFn& readAt, int64_t fileSize) {
     return std::nullopt;
   const int64_t ms = static_cast<int64_t>(playTime / 10000) - static_cast<int64_t>(preroll);
   if (ms <= 0) return std::nullopt;
-  return Header(rate, channels, type, (ms * rate + 500) / 1000, fileSize);
+  // No WMA codec goes below 4 kbit/s: a play time that would put the file under 1 kbit/s
+  // is a damaged or forged header, not a length.
+  if (ms > fileSize * 8) return std::nullopt;
+  return Header(rate, channels, type, ScaleRounded(ms, rate, 1000), fileSize);
 }
 
 }  // namespace
