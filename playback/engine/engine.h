@@ -131,7 +131,8 @@ bool SetConfig(Option option, int value);  // kErrIllParam for a value out of ra
 int GetConfig(Option option);
 
 // Proxy for the next URL streams: "user:password@host:port" (any part may be empty),
-// or empty for a direct connection.
+// or empty for a direct connection. A port that is not 1-65535 makes StreamCreateURL
+// fail with kErrIllParam.
 void SetProxy(const std::string& proxy);
 std::string GetProxy();
 

@@ -182,4 +182,39 @@ TEST(ProxyText, AnyPartMayBeEmpty) {
   }
 }
 
+// A port written outside 1-65535 (or not a number) is an error, however many digits it
+// has; no port at all means the usual one.
+TEST(ProxyText, PortOutsideTheRangeIsAnError) {
+  struct Case {
+    std::string text;
+    bool valid;
+    int port;
+  };
+  const Case cases[] = {
+      {"host:99999999999", false, 0},
+      {"host:99999999999999999999999", false, 0},
+      {"u:p@host:4294967297", false, 0},
+      {"host:65536", false, 0},
+      {"host:0", false, 0},
+      {"host:00000", false, 0},
+      {"host:-1", false, 0},
+      {"host:80x", false, 0},
+      {"[::1]:123456", false, 0},
+      {"host:65535", true, 65535},
+      {"host: 3128 ", true, 3128},
+      {"host:00080", true, 80},
+      {"host:", true, 0},
+      {"host", true, 0},
+      {"", true, 0},
+  };
+  for (const auto& c : cases) {
+    const ProxySetting p = ParseProxyText(c.text);
+    EXPECT_EQ(p.portValid, c.valid) << c.text;
+    EXPECT_EQ(p.port, c.port) << c.text;
+    if (c.text.find("host") != std::string::npos) {
+      EXPECT_EQ(p.host, "host") << c.text;
+    }
+  }
+}
+
 }  // namespace

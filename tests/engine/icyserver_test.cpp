@@ -286,6 +286,8 @@ TEST_F(IcyServerTest, ProxyWithBasicAuthentication) {
       {"WrongPassword", "zova:wrong@" + hostPort, kErrFileOpen},
       {"NoCredentials", ":@" + hostPort, kErrFileOpen},
       {"NoProxyHost", "zova:s3cret@:", kOk},  // an empty server part means no proxy
+      // A port out of range is an error, not some other port of the proxy.
+      {"PortOutOfRange", "zova:s3cret@127.0.0.1:99999999999", kErrIllParam},
   };
   for (const auto& c : cases) {
     SetProxy(c.proxy);

@@ -37,13 +37,18 @@ ProxySetting ParseProxyText(const std::string& text) {
   p.host = hostPort.substr(0, colon);
   if (colon != std::string::npos) {
     const std::string port = Trim(hostPort.substr(colon + 1));
-    int value = 0;
-    bool ok = !port.empty() && port.size() <= 5;
-    for (char c : port) {
-      if (!std::isdigit(static_cast<unsigned char>(c))) ok = false;
-      else value = value * 10 + (c - '0');
+    // No digits at all leaves the usual port; anything else must be 1-65535. The length
+    // is checked first, so at most five digits are ever summed.
+    if (!port.empty()) {
+      int value = 0;
+      bool ok = port.size() <= 5;
+      for (size_t i = 0; ok && i < port.size(); ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(port[i]))) ok = false;
+        else value = value * 10 + (port[i] - '0');
+      }
+      if (ok && value >= 1 && value <= 65535) p.port = value;
+      else p.portValid = false;
     }
-    if (ok && value >= 1 && value <= 65535) p.port = value;
   }
   return p;
 }

@@ -116,6 +116,8 @@ Handle StreamCreateURL(const std::string& url) {
     HttpDownload::Options options;
     options.url = current;
     options.proxy = ParseProxyText(GetProxy());
+    // A proxy whose port is out of range is not replaced by some other port.
+    if (!options.proxy.portValid) return FailHandle(kErrIllParam);
     options.timeoutMs = GetConfig(Option::NetTimeout);
     auto download = std::make_unique<HttpDownload>(options);
     Connecting connecting(download.get());
