@@ -86,10 +86,12 @@ std::string MakeTagBlock(const std::vector<std::string>& texts) {
   if (texts.empty()) return {};
   std::string block;
   for (const std::string& t : texts) {
-    // An empty or NUL-holding text would end the block early: skip or strip them.
+    // An empty or NUL-holding text would end the block early: strip the NULs, and skip
+    // a text that has nothing else.
+    const size_t before = block.size();
     for (char c : t)
       if (c != '\0') block += c;
-    if (!t.empty() && block.back() != '\0') block += '\0';
+    if (block.size() != before) block += '\0';
   }
   if (block.empty()) return {};
   block += '\0';

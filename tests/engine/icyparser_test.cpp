@@ -128,6 +128,16 @@ TEST(TextUtil, TagBlocksEndWithAnEmptyText) {
   EXPECT_EQ(MakeTagBlock({"a", "", "b\0c"}), std::string("a\0b\0\0", 5)) << "no early end";
 }
 
+// Texts that are only NUL bytes are skipped wherever they stand, the first one included
+// (which once read the last byte of an empty block).
+TEST(TextUtil, TagBlocksSkipTextsOfOnlyNuls) {
+  const std::string nuls("\0\0", 2);
+  EXPECT_EQ(MakeTagBlock({nuls}), "");
+  EXPECT_EQ(MakeTagBlock({nuls, "a"}), std::string("a\0\0", 3));
+  EXPECT_EQ(MakeTagBlock({"a", nuls, "b"}), std::string("a\0b\0\0", 5));
+  EXPECT_EQ(MakeTagBlock({std::string("x\0y", 3)}), std::string("xy\0\0", 4)) << "NULs inside are dropped";
+}
+
 TEST(Playlists, DetectionAndAddresses) {
   struct Case {
     const char* name;
