@@ -1,14 +1,18 @@
 #include "tags/id3v2.h"
 
 #include <cstring>
+#include <optional>
 
 #include "tags/filesource.h"
+#include "tags/memorysource.h"
 #include "tags/tagtext.h"
 
 namespace {
 
 constexpr int64_t kSmallFrame = 500;         // frames up to this size are always read
 constexpr int64_t kLargestFrame = 1000000;   // larger frames are never read
+// An unsynchronised 2.2/2.3 tag is copied to be resynchronised: at most this much of it.
+constexpr int64_t kLargestUnsynchronised = 16 * 1024 * 1024;
 
 // The frame list: 2.3/2.4 name, 2.2 name. Positions are the frame numbers used below.
 constexpr const char* kNames[18][2] = {
@@ -141,19 +145,34 @@ bool TID3v2::ReadTag(const TByteSource& source, bool withPicture) {
   TagSize = static_cast<int32_t>(size);
   if (TagVersion < 2 || TagVersion > 4 || TagSize == 0) return true;
 
-  const int64_t end = std::min<int64_t>(TagSize, source.Size());
+  int64_t end = std::min<int64_t>(TagSize, source.Size());
+  // Tag-wide unsynchronisation (header flag 0x80). Up to 2.3 it covers everything after
+  // the header, and the sizes inside count the bytes once resynchronised: the tag is
+  // resynchronised whole first and its frames read from that copy. In 2.4 it says that
+  // every frame is unsynchronised, which the frames are read with (ReadFrames).
+  QByteArray resynchronised;
+  std::optional<TMemorySource> resynchronisedSource;
+  const TByteSource* tag = &source;
+  if (TagVersion <= 3 && (h[5] & 0x80)) {
+    // Frames past kLargestUnsynchronised are lost rather than copying a forged giant.
+    const int64_t length = std::min(end, kLargestUnsynchronised) - 10;
+    resynchronised = QByteArray(reinterpret_cast<const char*>(h), 10) + Resynchronised(source.Read(10, length));
+    tag = &resynchronisedSource.emplace(QByteArrayView(resynchronised));
+    end = resynchronised.size();
+  }
+  unsynchronisedFrames_ = TagVersion == 4 && (h[5] & 0x80);
   int64_t start = 10;
   if (TagVersion >= 3 && (h[5] & 0x40)) {
     // Extended header: its size excludes its own 4 size bytes in 2.3 and includes them
     // (as 7-bit bytes) in 2.4.
     unsigned char e[4];
-    if (!source.ReadExact(start, e, 4)) return true;
+    if (!tag->ReadExact(start, e, 4)) return true;
     start += TagVersion == 3 ? 4 + int64_t(BigEndian(e, 4)) : int64_t(Syncsafe(e));
   }
   if (TagVersion == 2)
-    ReadFrames22(source, start, end);
+    ReadFrames22(*tag, start, end);
   else
-    ReadFrames(source, start, end, withPicture);
+    ReadFrames(*tag, start, end, withPicture);
   FillFields(withPicture);
   return true;
 }
@@ -182,7 +201,7 @@ void TID3v2::ReadFrames(const TByteSource& source, int64_t pos, int64_t end, boo
       readable = !(f & 0x0C);
       if (f & 0x40) data.remove(0, 1);
       if (f & 0x01) data.remove(0, 4);
-      if (f & 0x02) data = Resynchronised(data);
+      if ((f & 0x02) || unsynchronisedFrames_) data = Resynchronised(data);
     }
     if (readable) Store(QByteArrayView(reinterpret_cast<const char*>(h), 4), std::move(data));
     pos = next;

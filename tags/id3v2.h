@@ -9,6 +9,9 @@
 // The first data byte of a text frame names its encoding: 0 Latin-1 (read as
 // Windows-1252), 1 UTF-16 with a byte-order mark, 2 UTF-16 big-endian, 3 UTF-8.
 //
+// Unsynchronisation is undone before frames are read: tag-wide (header flag 0x80) in
+// 2.2 and 2.3, per frame in 2.4 (frame flag 0x02, or the header flag for every frame).
+//
 // Frames up to 500 bytes are always read. Larger ones are read only when the picture is
 // asked for and they hold at most 1 000 000 bytes; otherwise they are skipped, and the
 // frames after them are still read. The reader only reads.
@@ -55,6 +58,7 @@ class TID3v2 {
   static constexpr int kFrameCount = 18;
   // Raw data of the last stored frame of each listed name (encoding byte first).
   std::array<QByteArray, kFrameCount> frames_;
+  bool unsynchronisedFrames_ = false;  // 2.4 header flag 0x80: every frame is
 
   void ReadFrames(const TByteSource& source, int64_t start, int64_t end, bool withPicture);
   void ReadFrames22(const TByteSource& source, int64_t start, int64_t end);

@@ -2,6 +2,8 @@
 // from inline bytes.
 #include <gtest/gtest.h>
 
+#include <QHash>
+
 #include "tags/id3v2.h"
 #include "tags/memorysource.h"
 #include "tagbytes.h"
@@ -152,6 +154,64 @@ TEST(ID3v2, Version24FrameFlags) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(Read(Tag(4, c.frame)).Title, c.title);
   }
+}
+
+// Unsynchronisation as taggers write it: a 0x00 after every 0xFF that is followed by
+// 0xE0 or more or by 0x00, and after a last 0xFF.
+QByteArray Unsynchronised(const QByteArray& data) {
+  QByteArray out;
+  for (qsizetype i = 0; i < data.size(); ++i) {
+    out += data[i];
+    const bool ff = static_cast<unsigned char>(data[i]) == 0xFF;
+    if (ff && (i + 1 == data.size() || static_cast<unsigned char>(data[i + 1]) >= 0xE0 || data[i + 1] == 0))
+      out += '\0';
+  }
+  return out;
+}
+
+// mend: a tag unsynchronised as a whole (header flag 0x80, 2.2 and 2.3) gave garbled
+// titles and lost the frames after the first unsynchronised byte; in 2.4 the flag says
+// every frame is unsynchronised.
+TEST(ID3v2, UnsynchronisedTagsAreResynchronisedFirst) {
+  // UTF-16 texts start with the mark FF FE, which unsynchronisation changes to FF 00 FE;
+  // the frame sizes count the bytes before it.
+  const QString title = QString::fromUtf8("Ÿé ÿ");  // U+0178 and U+00FF: more 0xFF bytes
+  const auto frames = [&](auto frame) {
+    return frame("TIT2", Utf16Bom(title)) + frame("TPE1", Utf16Bom("Artist")) +
+           frame("TALB", Utf16Bom("Album")) + frame("TYER", Text0("1999")) +
+           frame("TCON", Utf16Bom("(8)Jazz")) + frame("TRCK", Utf16Bom("4/9")) +
+           frame("COMM", QByteArray("\x01" "eng\xff\xfe\0\0\xff\xfe", 10) + Utf16LE("Comment"));
+  };
+  const auto f3 = [](const char* name, const QByteArray& data) { return F3(name, data); };
+  const auto f4 = [](const char* name, const QByteArray& data) { return F4(name, Unsynchronised(data)); };
+  const auto f2 = [](const char* name, const QByteArray& data) {
+    static const QHash<QByteArray, const char*> short2 = {{"TIT2", "TT2"}, {"TPE1", "TP1"}, {"TALB", "TAL"},
+                                                          {"TYER", "TYE"}, {"TCON", "TCO"}, {"TRCK", "TRK"},
+                                                          {"COMM", "COM"}};
+    return F2(short2.value(name), data);
+  };
+  const struct {
+    const char* name;
+    QByteArray tag;
+  } cases[] = {
+      {"version_2_3", Tag(3, Unsynchronised(frames(f3)), char(0x80))},
+      {"version_2_2", Tag(2, Unsynchronised(frames(f2)), char(0x80))},
+      {"version_2_4_header_flag_only", Tag(4, frames(f4), char(0x80))},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_NE(c.tag.indexOf(QByteArray("\xff\x00\xfe", 3)), -1) << "the bytes are unsynchronised";
+    const TID3v2 tag = Read(c.tag);
+    EXPECT_EQ(tag.Title, title);
+    EXPECT_EQ(tag.Artist, "Artist");
+    EXPECT_EQ(tag.Album, "Album");
+    EXPECT_EQ(tag.Year, "1999");
+    EXPECT_EQ(tag.Genre, "Jazz");
+    EXPECT_EQ(tag.Track, 4);
+    EXPECT_EQ(tag.Comment, "Comment");
+  }
+  // Without the flag the same bytes are taken as they are: FF 00 is no mark.
+  EXPECT_NE(Read(Tag(3, Unsynchronised(frames(f3)))).Title, title);
 }
 
 TEST(ID3v2, LargeFramesAreSkippedNotTheEnd) {  // mend: a large frame ended the reading
