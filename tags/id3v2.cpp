@@ -1,9 +1,11 @@
 #include "tags/id3v2.h"
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 
 #include "tags/filesource.h"
+#include "tags/id3v1genres.h"
 #include "tags/memorysource.h"
 #include "tags/tagtext.h"
 
@@ -99,6 +101,19 @@ QString DescribedText(const QByteArray& data, bool withLanguage) {
   if (after < 0) return {};
   const QByteArrayView rest = QByteArrayView(data).sliced(after);
   return tagtext::Trimmed(withLanguage ? Decode(encoding, rest) : Decode(0, rest));
+}
+
+// TCON: the text after its last ")", so "(17)Rock" gives "Rock". A bare reference to
+// an ID3v1 genre number, "(17)", has nothing after it and gives that genre's name.
+QString GenreText(const QString& text) {
+  const qsizetype close = text.lastIndexOf(QLatin1Char(')'));
+  if (close < 0) return text;
+  const QString number = text.mid(1, text.size() - 2);
+  const bool bare = text.size() >= 3 && text.size() <= 5 && text.startsWith(QLatin1Char('(')) &&
+                    close == text.size() - 1 &&
+                    std::all_of(number.begin(), number.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+  if (bare) return id3v1genres::Name(number.toInt());
+  return text.mid(close + 1);
 }
 
 // APIC: encoding, MIME type (Latin-1, zero-ended), picture type, description, picture.
@@ -240,10 +255,7 @@ void TID3v2::FillFields(bool withPicture) {
   Track = ok ? static_cast<uint16_t>(track) : 0;
   Year = FrameText(frames_[kYear]);
   if (Year.isEmpty()) Year = FrameText(frames_[kRecordingTime]).left(4);
-  // Numeric references such as "(17)" are not turned into names.
-  Genre = FrameText(frames_[kGenre]);
-  const qsizetype close = Genre.lastIndexOf(QLatin1Char(')'));
-  if (close >= 0) Genre.remove(0, close + 1);
+  Genre = GenreText(FrameText(frames_[kGenre]));
   Comment = DescribedText(frames_[kComment], true);
   Composer = FrameText(frames_[kComposer]);
   Encoder = FrameText(frames_[kEncoder]);

@@ -47,7 +47,8 @@ class TID3v2 {
   uint16_t Track = 0;      // TRCK up to its "/", 0 when not a number
   QString TrackText;       // TRCK as written
   QString Year;            // TYER, else the first 4 characters of TDRC
-  QString Genre;           // TCON after its last ")": "(17)Rock" gives "Rock"
+  QString Genre;           // TCON after its last ")": "(17)Rock" gives "Rock"; a bare
+                           // "(17)" gives the ID3v1 name of the number ("Rock")
   QString Comment;         // COMM after language and description
   QString Composer, Encoder, Rights, Language;
   QString Link;            // WXXX after its description
