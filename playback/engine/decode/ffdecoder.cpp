@@ -15,6 +15,7 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
+#include "playback/engine/decode/tagtexts.h"
 #include "playback/engine/lasterror.h"
 #include "playback/engine/textutil.h"
 
@@ -97,30 +98,15 @@ std::vector<std::string> DictTexts(const AVDictionary* dict, const char* separat
   return texts;
 }
 
-// ID3v1: the last 128 bytes of a file, "TAG" then fixed-width fields.
+// ID3v1: the last 128 bytes of a file.
 std::vector<std::string> ReadId3v1(const std::string& path) {
-  std::vector<std::string> texts;
   FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return texts;
+  if (!f) return {};
   char tag[128];
   const bool ok = std::fseek(f, -128, SEEK_END) == 0 && std::fread(tag, 1, 128, f) == 128;
   std::fclose(f);
-  if (!ok || std::memcmp(tag, "TAG", 3) != 0) return texts;
-  auto field = [&tag](size_t at, size_t len) {
-    std::string s(tag + at, len);
-    s = s.substr(0, s.find('\0'));
-    while (!s.empty() && s.back() == ' ') s.pop_back();
-    return ToUtf8(s);
-  };
-  texts.push_back("title=" + field(3, 30));
-  texts.push_back("artist=" + field(33, 30));
-  texts.push_back("album=" + field(63, 30));
-  texts.push_back("date=" + field(93, 4));
-  texts.push_back("comment=" + field(97, 30));
-  if (tag[125] == 0 && tag[126] != 0)
-    texts.push_back("track=" + std::to_string(static_cast<unsigned char>(tag[126])));
-  texts.push_back("genre=" + std::to_string(static_cast<unsigned char>(tag[127])));
-  return texts;
+  if (!ok) return {};
+  return Id3v1Texts(std::string_view(tag, sizeof tag));
 }
 
 bool StartsWithId3v2(const std::string& path) {

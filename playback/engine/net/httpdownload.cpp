@@ -3,28 +3,18 @@
 #include <curl/curl.h>
 
 #include <algorithm>
-#include <cctype>
-#include <cstdlib>
 
 #include "playback/engine/engine.h"
-#include "playback/engine/textutil.h"
+#include "playback/engine/net/httpheaders.h"
 
 namespace zengine {
 
 namespace {
 
-constexpr size_t kMaxHeaderLines = 200;
-constexpr size_t kMaxHeaderLine = 4096;
-
 int64_t NowMs() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(
              std::chrono::steady_clock::now().time_since_epoch())
       .count();
-}
-
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
 }
 
 int MapCurlError(CURLcode code) {
@@ -93,23 +83,11 @@ bool HttpDownload::IsIcy() const {
 }
 
 std::string HttpDownload::Header(const std::string& name) const {
-  const std::string key = Lower(name) + ":";
   std::lock_guard<std::mutex> lock(mutex_);
-  for (size_t i = 1; i < final_.size(); ++i) {
-    if (Lower(final_[i].substr(0, key.size())) != key) continue;
-    std::string value = final_[i].substr(key.size());
-    while (!value.empty() && value.front() == ' ') value.erase(0, 1);
-    return value;
-  }
-  return {};
+  return HeaderValue(final_, name);
 }
 
-std::string HttpDownload::ContentType() const {
-  std::string type = Lower(Header("content-type"));
-  type = type.substr(0, type.find(';'));
-  while (!type.empty() && type.back() == ' ') type.pop_back();
-  return type;
-}
+std::string HttpDownload::ContentType() const { return ContentTypeOf(Header("content-type")); }
 
 void HttpDownload::SetMetaHandler(std::function<void(const std::string&)> handler) {
   std::lock_guard<std::mutex> lock(mutex_);
@@ -135,13 +113,8 @@ void HttpDownload::OnMeta(const std::string& text) {
 // Download thread.
 size_t HttpDownload::OnHeader(char* data, size_t size, size_t count, void* self) {
   auto* d = static_cast<HttpDownload*>(self);
-  std::string line(data, size * count);
-  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
   std::lock_guard<std::mutex> lock(d->mutex_);
-  // A status line starts the headers of a new response (after a redirect, say).
-  if (line.rfind("HTTP/", 0) == 0 || line.rfind("ICY ", 0) == 0) d->lines_.clear();
-  if (!line.empty() && d->lines_.size() < kMaxHeaderLines)
-    d->lines_.push_back(ToUtf8(line.substr(0, kMaxHeaderLine)));
+  AddHeaderLine(d->lines_, std::string_view(data, size * count));
   return size * count;
 }
 
@@ -151,13 +124,11 @@ void HttpDownload::StartBody() {
     std::lock_guard<std::mutex> lock(mutex_);
     final_ = lines_;
   }
-  const std::string metaint = Header("icy-metaint");
-  const long interval = std::atol(metaint.c_str());
   auto buffer = std::make_unique<NetBuffer>(kBufferBytes);
-  buffer->SetLimit(BufferBytesFor(std::atoi(Header("icy-br").c_str()) * 1000));
+  buffer->SetLimit(BufferBytesFor(IcyBitRateOf(Header("icy-br"))));
   NetBuffer* raw = buffer.get();
   parser_ = std::make_unique<IcyParser>(
-      interval > 0 && interval <= 1024 * 1024 ? static_cast<size_t>(interval) : 0,
+      MetaIntervalOf(Header("icy-metaint")),
       [raw](const char* p, size_t n) { return raw->Write(p, n); },
       [this](const std::string& text) { OnMeta(text); });
   std::lock_guard<std::mutex> lock(mutex_);

@@ -7,6 +7,7 @@ extern "C" {
 #include <libavutil/mem.h>
 }
 
+#include "playback/engine/decode/tagtexts.h"
 #include "playback/engine/lasterror.h"
 #include "playback/engine/textutil.h"
 
@@ -66,19 +67,7 @@ std::unique_ptr<NetSource> NetSource::Open(std::unique_ptr<HttpDownload>* downlo
   s->meta_ = s->download_->LastMeta();
   if (s->meta_.empty()) {
     // An Ogg station's title is in its comments: offer it the way ICY titles come.
-    const std::string ogg = s->decoder_->Tags(kTagOgg);
-    std::string artist, title;
-    for (size_t at = 0; at < ogg.size() && ogg[at];) {
-      const std::string text(ogg.c_str() + at);
-      at += text.size() + 1;
-      std::string key = text.substr(0, text.find('='));
-      for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-      const std::string value = text.substr(text.find('=') + 1);
-      if (key == "artist") artist = value;
-      if (key == "title") title = value;
-    }
-    if (!title.empty() || !artist.empty())
-      s->meta_ = "StreamTitle='" + (artist.empty() ? title : artist + " - " + title) + "';";
+    s->meta_ = StreamTitleFromComments(s->decoder_->Tags(kTagOgg));
   }
   NetSource* raw = s.get();
   // Download thread: an ICY metadata block.
