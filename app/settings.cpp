@@ -96,10 +96,7 @@ TSettings DefaultSettings(QSize screen, const QString& documentsFolder) {
   return s;
 }
 
-TLoadResult LoadSettings(QSettings& store, TSettings& s, QSize screen, const QString& documentsFolder) {
-  const TSettings d = DefaultSettings(screen, documentsFolder);
-  TLoadResult result;
-
+void ReadSettingsValues(QSettings& store, TSettings& s, const TSettings& d) {
   s.TrayInformation = ReadBool(store, "TrayInformation", d.TrayInformation);
   s.SpectroPeaks = ReadBool(store, "SpectroPeaks", d.SpectroPeaks);
   s.SpectroColorL = ReadInt(store, "SpectroColorL", d.SpectroColorL);
@@ -119,12 +116,6 @@ TLoadResult LoadSettings(QSettings& store, TSettings& s, QSize screen, const QSt
   s.FilterQuality = ReadText(store, "FilterQuality", d.FilterQuality);
   s.FilterStream = ReadText(store, "FilterStream", d.FilterStream);
   s.RecordDir = ReadText(store, "RecordDir", d.RecordDir);
-
-  // The recording folder is created when missing, one level only: its parent must exist.
-  if (!QFileInfo(s.RecordDir).isDir() && (s.RecordDir.isEmpty() || !QDir().mkdir(s.RecordDir))) {
-    result = {false, s.RecordDir, FolderCreationMessage(s.RecordDir)};
-  }
-
   s.CutByTitle = ReadBool(store, "CutByTitle", d.CutByTitle);
   s.RecordOcc = ReadInt(store, "RecordOcc", d.RecordOcc);
   s.RecordEncoder = ReadText(store, "RecordEncoder", d.RecordEncoder);
@@ -142,6 +133,16 @@ TLoadResult LoadSettings(QSettings& store, TSettings& s, QSize screen, const QSt
   }
 
   s.Volume = std::clamp(ReadInt(store, "Volume", d.Volume), 0, 100);
+}
+
+TLoadResult LoadSettings(QSettings& store, TSettings& s, QSize screen, const QString& documentsFolder) {
+  TLoadResult result;
+  ReadSettingsValues(store, s, DefaultSettings(screen, documentsFolder));
+
+  // The recording folder is created when missing, one level only: its parent must exist.
+  if (!QFileInfo(s.RecordDir).isDir() && (s.RecordDir.isEmpty() || !QDir().mkdir(s.RecordDir))) {
+    result = {false, s.RecordDir, FolderCreationMessage(s.RecordDir)};
+  }
 
   store.remove(QStringLiteral("Filter1"));
   store.remove(QStringLiteral("Filter2"));

@@ -100,6 +100,10 @@ struct TLoadResult {
 TLoadResult LoadSettings(QSettings& store, TSettings& settings, QSize screen,
                          const QString& documentsFolder);
 
+// Only reads: every value from `store` into `settings`, `defaults` standing in for
+// absent or unreadable values. LoadSettings is this and the steps with effects.
+void ReadSettingsValues(QSettings& store, TSettings& settings, const TSettings& defaults);
+
 // Writes every value in the save order, reading each from its live control when one is
 // registered. Returns false when the store could not be written.
 bool SaveSettings(QSettings& store, const TSettings& settings, const TSettingsLive& live);
