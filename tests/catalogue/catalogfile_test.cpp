@@ -1,15 +1,26 @@
 // Catalogue files: the XML layout written, files of other writers read, malformed files
-// refused without touching the working table, and a write killed half-way.
+// refused without touching the working table, and a write killed half-way: while the
+// file is built in memory, and at each moment of its file I/O.
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <csignal>
+#include <fcntl.h>
 #include <spawn.h>
+#include <sys/ptrace.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <iterator>
+#include <string>
+#include <vector>
 
 #include "catalogue/catalogueread.h"
 #include "catalogue/catalogueschema.h"
@@ -220,6 +231,202 @@ TEST(AtomicWrite, KilledWriterLeavesAWholeFile) {
     const TTableResult r = ReadCatalogueFile(back, path);
     ASSERT_TRUE(r.Ok()) << r.Error->Text().toStdString();
     EXPECT_EQ(back.RecordCount(), 20000);
+  }
+}
+
+// ---- Kills during the file I/O itself ----------------------------------------------------
+
+// The moments of a write at which the writer is killed: its file in the target's folder
+// has just been opened for writing (a temporary file appears, or the target is
+// truncated), holds half the bytes of a whole file, holds them all, or the rename that
+// puts it in place is about to run.
+enum class KillMoment { FileOpened, HalfWritten, AllWritten, BeforeRename };
+
+const char* MomentName(KillMoment m) {
+  switch (m) {
+    case KillMoment::FileOpened: return "file opened";
+    case KillMoment::HalfWritten: return "half written";
+    case KillMoment::AllWritten: return "all written";
+    case KillMoment::BeforeRename: return "before the rename";
+  }
+  return "?";
+}
+
+bool IsOpenCall(uint64_t nr) {
+#ifdef SYS_open
+  if (nr == SYS_open) return true;
+#endif
+#ifdef SYS_creat
+  if (nr == SYS_creat) return true;
+#endif
+  return nr == SYS_openat;
+}
+
+bool IsWriteCall(uint64_t nr) {
+  return nr == SYS_write || nr == SYS_pwrite64 || nr == SYS_writev || nr == SYS_pwritev
+#ifdef SYS_pwritev2
+         || nr == SYS_pwritev2
+#endif
+      ;
+}
+
+bool IsRenameCall(uint64_t nr) {
+#ifdef SYS_rename
+  if (nr == SYS_rename) return true;
+#endif
+  return nr == SYS_renameat || nr == SYS_renameat2;
+}
+
+std::string ReadLink(const std::string& path) {
+  char buf[PATH_MAX];
+  const ssize_t n = readlink(path.c_str(), buf, sizeof buf);
+  return n > 0 ? std::string(buf, size_t(n)) : std::string();
+}
+
+// The path an open call names, read from the traced process and made absolute.
+std::string OpenedPath(pid_t pid, uint64_t nr, const uint64_t* args) {
+  const bool at = nr == SYS_openat;
+  const uint64_t address = at ? args[1] : args[0];
+  const int mem = open(("/proc/" + std::to_string(pid) + "/mem").c_str(), O_RDONLY | O_CLOEXEC);
+  if (mem < 0) return {};
+  char buf[PATH_MAX] = {};
+  const ssize_t n = pread(mem, buf, sizeof buf - 1, off_t(address));
+  close(mem);
+  if (n <= 0) return {};
+  std::string path(buf, strnlen(buf, size_t(n)));
+  if (!path.empty() && path[0] != '/') {
+    const int dirfd = at ? int(args[0]) : AT_FDCWD;
+    const std::string proc = "/proc/" + std::to_string(pid);
+    path = ReadLink(dirfd == AT_FDCWD ? proc + "/cwd" : proc + "/fd/" + std::to_string(dirfd)) + "/" + path;
+  }
+  return path;
+}
+
+int OpenFlags(uint64_t nr, const uint64_t* args) {
+#ifdef SYS_creat
+  if (nr == SYS_creat) return O_WRONLY | O_CREAT | O_TRUNC;
+#endif
+  return int(nr == SYS_openat ? args[2] : args[1]);
+}
+
+// Runs the write child under ptrace, stopped at each of its system calls. Its first
+// write (complete) tells the size of a whole file; during its second write it is killed
+// at `moment`. Returns "" when the moment came, else why not. Any file opened for
+// writing in the target's folder is the file being written, so the test knows nothing
+// of how the writer names its temporary files.
+std::string KillWriterAt(const std::string& target, const char* mode, KillMoment moment) {
+  const std::string folder = target.substr(0, target.rfind('/'));
+  const std::string exe = CATALOGUE_WRITE_CHILD;
+  std::vector<char*> argv = {const_cast<char*>(exe.c_str()), const_cast<char*>(target.c_str()),
+                             const_cast<char*>("20000"), const_cast<char*>(mode), nullptr};
+  const int devnull = open("/dev/null", O_WRONLY | O_CLOEXEC);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0) _exit(126);
+    dup2(devnull, 1);
+    execv(exe.c_str(), argv.data());
+    _exit(127);
+  }
+  close(devnull);
+  if (pid < 0) return "fork failed";
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid || !WIFSTOPPED(status)) return "the child was not traced (ptrace refused?)";
+  ptrace(PTRACE_SETOPTIONS, pid, nullptr, reinterpret_cast<void*>(PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL));
+
+  std::string outcome = "the child ended by itself";
+  int round = 0;      // writes begun
+  int fd = -1;        // the file being written, in the current round
+  int64_t written = 0, whole = 0;
+  uint64_t nr = 0;
+  uint64_t args[6] = {};
+  int pass = 0;  // a signal to hand on to the child
+  for (;;) {
+    if (ptrace(PTRACE_SYSCALL, pid, nullptr, reinterpret_cast<void*>(intptr_t(pass))) != 0) break;
+    pass = 0;
+    if (waitpid(pid, &status, __WALL) != pid || !WIFSTOPPED(status)) break;
+    if (WSTOPSIG(status) != (SIGTRAP | 0x80)) {
+      pass = WSTOPSIG(status) == SIGTRAP ? 0 : WSTOPSIG(status);
+      continue;
+    }
+    __ptrace_syscall_info info{};
+    if (ptrace(PTRACE_GET_SYSCALL_INFO, pid, reinterpret_cast<void*>(sizeof info), &info) <= 0) {
+      outcome = "PTRACE_GET_SYSCALL_INFO failed";
+      break;
+    }
+    bool killNow = false;
+    if (info.op == PTRACE_SYSCALL_INFO_ENTRY) {
+      nr = info.entry.nr;
+      std::copy(std::begin(info.entry.args), std::end(info.entry.args), args);
+      killNow = round == 2 && moment == KillMoment::BeforeRename && IsRenameCall(nr);
+    } else if (info.op == PTRACE_SYSCALL_INFO_EXIT && !info.exit.is_error) {
+      if (IsOpenCall(nr) && (OpenFlags(nr, args) & O_ACCMODE) != O_RDONLY) {
+        const std::string path = OpenedPath(pid, nr, args);
+        if (path == folder || path.rfind(folder + "/", 0) == 0) {
+          ++round;
+          fd = int(info.exit.rval);
+          written = 0;
+          if (round == 3) {
+            outcome = std::string("no ") + MomentName(moment) + " in a whole write";
+            kill(pid, SIGKILL);
+            break;
+          }
+          killNow = round == 2 && moment == KillMoment::FileOpened;
+        }
+      } else if (IsWriteCall(nr) && fd >= 0 && int(args[0]) == fd) {
+        written += info.exit.rval;
+        if (round == 1) whole = written;
+        killNow = round == 2 && ((moment == KillMoment::HalfWritten && written >= whole / 2) ||
+                                 (moment == KillMoment::AllWritten && written >= whole));
+      } else if (nr == SYS_close && int(args[0]) == fd) {
+        fd = -1;
+      }
+    }
+    if (killNow) {
+      outcome = "";
+      kill(pid, SIGKILL);
+      break;
+    }
+  }
+  kill(pid, SIGKILL);
+  while (waitpid(pid, &status, __WALL) == pid && !WIFEXITED(status) && !WIFSIGNALED(status)) {
+  }
+  return outcome;
+}
+
+// The whole catalogue the child writes, or why the file is not one.
+std::string CheckWholeFile(const QString& path) {
+  TCatalogueTable back("radiosDataset");
+  if (!CreateCatalogueTable(back, TCatalogueKind::Stations)) return "no table";
+  const TTableResult r = ReadCatalogueFile(back, path);
+  if (!r.Ok()) return r.Error->Text().toStdString();
+  if (back.RecordCount() != 20000) return std::to_string(back.RecordCount()) + " rows";
+  return {};
+}
+
+constexpr KillMoment kMoments[] = {KillMoment::FileOpened, KillMoment::HalfWritten, KillMoment::AllWritten,
+                                   KillMoment::BeforeRename};
+
+// A process killed while the file is being written, at each moment of the file I/O,
+// leaves the old file whole.
+TEST(AtomicWrite, KilledDuringTheFileWriteLeavesAWholeFile) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("radios.xml");
+  for (KillMoment moment : kMoments) {
+    SCOPED_TRACE(MomentName(moment));
+    const std::string outcome = KillWriterAt(path.toStdString(), "atomic", moment);
+    ASSERT_EQ(outcome, "") << "the kill must land in the file I/O";
+    EXPECT_EQ(CheckWholeFile(path), "");
+  }
+}
+
+// The same kills catch a writer that truncates the target and writes it in place.
+TEST(AtomicWrite, KillsCatchAWriterThatTruncatesInPlace) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("radios.xml");
+  for (KillMoment moment : {KillMoment::FileOpened, KillMoment::HalfWritten}) {
+    SCOPED_TRACE(MomentName(moment));
+    ASSERT_EQ(KillWriterAt(path.toStdString(), "truncate", moment), "");
+    EXPECT_NE(CheckWholeFile(path), "") << "a broken file must be seen";
   }
 }
 
