@@ -1,8 +1,10 @@
 # The two commands of the README. Both install what is missing first (Debian 12).
+# check-sanitize: the whole suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
 BUILD ?= build
+SANITIZE_BUILD ?= build-sanitize
 JOBS ?= $(shell nproc)
 
-.PHONY: run test build deps configure clean
+.PHONY: run test build deps configure clean check-sanitize
 
 deps:
 	@scripts/install-deps
@@ -22,5 +24,16 @@ run: build
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j 2 --timeout 300
 
+# Any sanitizer report fails the test that caused it; the only leaks suppressed are
+# those of tests/lsan-suppressions.txt.
+SANITIZE_ENV = ASAN_OPTIONS=detect_leaks=1 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan-suppressions.txt:print_suppressions=0 \
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
+check-sanitize: deps
+	@cmake -S . -B $(SANITIZE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZOVALIS_SANITIZE=ON $(LAUNCHER) --log-level=WARNING
+	@cmake --build $(SANITIZE_BUILD) -j $(JOBS)
+	@cd $(SANITIZE_BUILD) && $(SANITIZE_ENV) ctest --output-on-failure -j 2 --timeout 900
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD)
