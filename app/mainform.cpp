@@ -407,6 +407,15 @@ void TMainForm::AttachCatalogue(TFormListeRadio* browser) {
     player_->LoadCurrentStation();
     player_->OpenStation();
   });
+  // The Previous and Next hints name the browser's active filter while stations play.
+  connect(browser, &TFormListeRadio::NavigationHintsChanged, this,
+          [this](const QString& previous, const QString& next) {
+            if (player_ && player_->PlayMode != QLatin1String("Radio")) return;
+            face_.PrevBtn->setToolTip(previous);
+            face_.NextBtn->setToolTip(next);
+          });
+  face_.PrevBtn->setToolTip(browser->PreviousHint());
+  face_.NextBtn->setToolTip(browser->NextHint());
 }
 
 void TMainForm::ConnectPlayer() {
