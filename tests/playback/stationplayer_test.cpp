@@ -78,7 +78,9 @@ TEST(Metadata, TagBlockRules) {
   for (const Case& c : cases) {
     const TTagEffects e = DumpTags(c.kind, c.texts);
     EXPECT_EQ(e.BitRate.has_value(), c.bitRate != nullptr) << c.name;
-    if (c.bitRate && e.BitRate) EXPECT_EQ(*e.BitRate, QString::fromUtf8(c.bitRate)) << c.name;
+    if (c.bitRate && e.BitRate) {
+      EXPECT_EQ(*e.BitRate, QString::fromUtf8(c.bitRate)) << c.name;
+    }
     EXPECT_EQ(e.RadioName.has_value(), c.radioName != nullptr) << c.name;
     EXPECT_EQ(e.Lines.size(), c.texts.size() + 1) << c.name;
   }
