@@ -214,7 +214,7 @@ TEST_F(StationPlayerTest, AacAndOggMountsGiveTheirStreamTypes) {
   for (const auto& c : cases) {
     AddStation(c.name, QString::fromStdString(icecast.Url(c.mount)));
     Play(c.name);
-    ASSERT_TRUE(WaitFor([&] { return player->RadioTimerActive() && !player->Connecting(); })) << c.name;
+    ASSERT_TRUE(WaitFor([&] { return player->RadioTimerActive() && !player->Connecting(); }, 40000)) << c.name << statuses.join("\n").toStdString();
     EXPECT_EQ(player->CurrentRadio.StreamType, c.type) << c.name;
     EXPECT_EQ(shown.value(0), c.type) << c.name;
     player->StopAll();
