@@ -72,7 +72,7 @@ TTableResult TCatalogueTable::Load(const TFieldList& fields, std::vector<TRow>&&
   for (const QString& f : indexFieldNames_.split(u';', Qt::SkipEmptyParts))
     if (FieldIndex(f.trimmed()) < 0) indexFieldNames_.clear();
   ReparseFilter();
-  RowsChanged();
+  RowsReplaced();
   curRow_ = -1;
   posHint_ = 0;
   EnsureView();
@@ -94,7 +94,7 @@ void TCatalogueTable::Close() {
   rows_.shrink_to_fit();
   pending_.clear();
   state_ = TState::Inactive;
-  RowsChanged();
+  RowsReplaced();
   curRow_ = curPos_ = -1;
   eof_ = bof_ = true;
   Notify(TChange::State);
@@ -162,12 +162,13 @@ TTableResult TCatalogueTable::Post() {
   if (state_ == TState::Insert) {
     rows_.push_back(std::move(pending_));
     curRow_ = int(rows_.size()) - 1;
+    RowsReplaced();  // appends come by the thousand in a load: nothing is kept up to date
   } else {
     rows_[size_t(curRow_)] = std::move(pending_);
+    RowEdited(curRow_);
   }
   pending_.clear();
   state_ = TState::Browse;
-  RowsChanged();
   Notify(TChange::State);
   return TTableResult::Success();
 }
@@ -188,10 +189,11 @@ TTableResult TCatalogueTable::Delete() {
   EnsureView();
   if (curRow_ < 0)
     return TTableResult::Fail(TTableErrorKind::NoCurrentRow, QStringLiteral("La table « %1 » est vide.").arg(name_));
+  const int deleted = curRow_;
   rows_.erase(rows_.begin() + curRow_);
   posHint_ = curPos_;
   curRow_ = -1;  // the row at the same position becomes current
-  RowsChanged();
+  RowDeleted(deleted);
   EnsureView();
   eof_ = view_.empty();
   bof_ = view_.empty();
@@ -333,11 +335,47 @@ void TCatalogueTable::ComputeOrder() const {
   orders_.push_back(TOrderEntry{keys, order_});
 }
 
-void TCatalogueTable::RowsChanged() {
+void TCatalogueTable::RowsReplaced() {
   InvalidateOrder();
   orders_.clear();
   columnIndexes_.clear();
   columnTexts_.clear();
+}
+
+QString TCatalogueTable::MappedText(const TCell& cell, TFold fold) {
+  if (!cell.HasValue) return QString();
+  QString mapped(cell.Text.size(), Qt::Uninitialized);
+  const char16_t* in = reinterpret_cast<const char16_t*>(cell.Text.constData());
+  char16_t* out = reinterpret_cast<char16_t*>(mapped.data());
+  for (qsizetype i = 0; i < cell.Text.size(); ++i) out[i] = FoldChar(in[i], fold);
+  return mapped;
+}
+
+void TCatalogueTable::RowEdited(int row) {
+  InvalidateOrder();
+  columnIndexes_.clear();  // rebuilt when a filter next needs one
+  for (auto& e : columnTexts_) {
+    TColumnText& t = e->Text;
+    const qsizetype start = t.Starts[size_t(row)], length = t.Starts[size_t(row) + 1] - start;
+    const QString mapped = MappedText(rows_[size_t(row)][size_t(e->Column)], e->Fold);
+    t.Text.replace(start, length, mapped);
+    const qsizetype delta = mapped.size() - length;
+    for (size_t r = size_t(row) + 1; r < t.Starts.size(); ++r) t.Starts[r] += delta;
+  }
+  for (TOrderEntry& e : orders_) ResortRow(rows_, e.Keys, e.Order, row);
+}
+
+void TCatalogueTable::RowDeleted(int row) {
+  InvalidateOrder();
+  columnIndexes_.clear();
+  for (auto& e : columnTexts_) {
+    TColumnText& t = e->Text;
+    const qsizetype start = t.Starts[size_t(row)], length = t.Starts[size_t(row) + 1] - start;
+    t.Text.remove(start, length);
+    t.Starts.erase(t.Starts.begin() + row);
+    for (size_t r = size_t(row); r < t.Starts.size(); ++r) t.Starts[r] -= length;
+  }
+  for (TOrderEntry& e : orders_) RemoveRow(e.Order, row);
 }
 
 const TColumnText* TCatalogueTable::ColumnText(int column, TFold fold) const {
@@ -359,7 +397,7 @@ const TColumnText* TCatalogueTable::ColumnText(int column, TFold fold) const {
     t.Starts[r] = at;
     const TCell& c = rows_[r][col];
     if (!c.HasValue) continue;
-    const char16_t* in = reinterpret_cast<const char16_t*>(c.Text.utf16());
+    const char16_t* in = reinterpret_cast<const char16_t*>(c.Text.constData());
     for (qsizetype i = 0; i < c.Text.size(); ++i) out[at++] = FoldChar(in[i], fold);
   }
   t.Starts[rows_.size()] = at;

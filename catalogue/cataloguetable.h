@@ -164,7 +164,14 @@ class TCatalogueTable : public QObject, private TFilterRows {
   void InvalidateOrder();
   void InvalidateView();
   // The rows themselves changed: the order, the view and the column indexes are redone.
-  void RowsChanged();
+  // Replaced (a load, an append): kept orders and laid-out columns are dropped. One row
+  // edited or deleted: they are kept up to date, so a station's stream information being
+  // stored does not cost the next column-title click a full sort.
+  void RowsReplaced();
+  void RowEdited(int row);
+  void RowDeleted(int row);
+  // The text of `cell` mapped by `fold`, as laid out in a TColumnText.
+  static QString MappedText(const TCell& cell, TFold fold);
   // TFilterRows
   const std::vector<TRow>& FilterRows() const override { return rows_; }
   const TColumnIndex* ColumnIndex(int column, TFold fold) const override;

@@ -214,6 +214,10 @@ class TTextCompare : public TFilterNode {
     return Holds(CompareText(a, foldL_, b, foldR_), op_);
   }
   void Select(const TFilterRows& rows, TRowMarks& marks) const override {
+    if (contains_ && needle_.isEmpty()) {  // '%%': every row, whatever its value
+      marks.assign(rows.FilterRows().size(), 1);
+      return;
+    }
     if (contains_ && l_.Type == TFieldType::String) {
       if (const TColumnText* column = rows.ColumnText(l_.Column, foldL_)) return SelectContaining(*column, marks);
     }
@@ -246,10 +250,6 @@ class TTextCompare : public TFilterNode {
     const size_t rowCount = column.Starts.size() - 1;
     marks.assign(rowCount, 0);
     const qsizetype m = needle_.size();
-    if (m == 0) {
-      marks.assign(rowCount, 1);
-      return;
-    }
     const QStringView text = column.Text;
     const QChar first = needle_.front();
     const QStringView rest = QStringView(needle_).sliced(1);

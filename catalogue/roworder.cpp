@@ -51,6 +51,11 @@ class TSorter {
 
   void Run(std::vector<TEntry>& entries) {
     const TSortKey& first = keys_.front();
+    if (lowered_) {
+      // A missing text is laid out empty, which packs as 0 too: no cell is read.
+      for (TEntry& e : entries) Pack(e.Row, 0, e);
+      return SortPacked(entries.begin(), entries.end(), 0);
+    }
     for (TEntry& e : entries) {
       const TCell& c = Cell(e.Row, 0);
       if (!c.HasValue) continue;  // 0: before every value
@@ -175,4 +180,44 @@ bool ReverseSortedRows(const std::vector<TRow>& rows, const TSortKey& key, const
     run = end;
   }
   return true;
+}
+
+bool RowLess(const std::vector<TRow>& rows, const std::vector<TSortKey>& keys, int a, int b) {
+  if (!keys.empty()) {
+    // The first key as SortRows packs it: a missing value and the empty text first, then
+    // values (texts ignoring case, then exactly unless the index ignores case).
+    const TSortKey& first = keys.front();
+    const TCell& x = rows[size_t(a)][size_t(first.Column)];
+    const TCell& y = rows[size_t(b)][size_t(first.Column)];
+    int c = 0;
+    if (first.Type == TFieldType::Integer) {
+      if (x.HasValue != y.HasValue) c = x.HasValue ? 1 : -1;
+      else if (x.HasValue) c = x.Int < y.Int ? -1 : (x.Int > y.Int ? 1 : 0);
+    } else {
+      const QStringView tx = x.HasValue ? QStringView(x.Text) : QStringView();
+      const QStringView ty = y.HasValue ? QStringView(y.Text) : QStringView();
+      c = CompareText(tx, TFold::Lower, ty, TFold::Lower);
+      if (c == 0 && !first.IgnoreCase && x.HasValue && y.HasValue) c = CompareText(tx, TFold::None, ty, TFold::None);
+    }
+    if (c != 0) return first.Descending ? c > 0 : c < 0;
+    for (size_t k = 1; k < keys.size(); ++k) {
+      const int r = CompareCells(rows[size_t(a)][size_t(keys[k].Column)], rows[size_t(b)][size_t(keys[k].Column)], keys[k]);
+      if (r != 0) return keys[k].Descending ? r > 0 : r < 0;
+    }
+  }
+  return a < b;
+}
+
+void ResortRow(const std::vector<TRow>& rows, const std::vector<TSortKey>& keys, std::vector<int>& order, int row) {
+  const auto at = std::find(order.begin(), order.end(), row);
+  if (at != order.end()) order.erase(at);
+  const auto place = std::lower_bound(order.begin(), order.end(), row,
+                                      [&](int a, int b) { return RowLess(rows, keys, a, b); });
+  order.insert(place, row);
+}
+
+void RemoveRow(std::vector<int>& order, int row) {
+  std::erase(order, row);
+  for (int& r : order)
+    if (r > row) --r;
 }

@@ -31,6 +31,18 @@ struct TSortKey {
 void SortRows(const std::vector<TRow>& rows, const std::vector<TSortKey>& keys, std::vector<int>& order,
               const TColumnText* lowered = nullptr);
 
+// Whether row `a` comes before row `b` in the order SortRows gives for `keys` (a strict
+// total order: rows equal on every key go by row number). For keeping a sorted order up
+// to date when one row changes.
+bool RowLess(const std::vector<TRow>& rows, const std::vector<TSortKey>& keys, int a, int b);
+
+// Moves `row`, whose values changed, to its place in `order` (sorted by `keys`).
+void ResortRow(const std::vector<TRow>& rows, const std::vector<TSortKey>& keys, std::vector<int>& order, int row);
+
+// Removes row number `row` from `order` and renumbers the rows after it, as when the row
+// is deleted from the table.
+void RemoveRow(std::vector<int>& order, int row);
+
 // The order of `rows` by `key` with the direction turned round, from `sorted`, their order
 // by the opposite direction (as SortRows gives it): the same as sorting again, in linear
 // time. Not for keys that ignore case; returns false for them and leaves `order` alone.
