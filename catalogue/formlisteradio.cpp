@@ -12,6 +12,7 @@
 #include <QMouseEvent>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QUrl>
 
 #include "app/appfolders.h"
@@ -457,7 +458,12 @@ void TFormListeRadio::SyncGridToTable() {
   if (row < 0) {
     listeRadio_->selectionModel()->clear();
   } else if (current.row() != row || !listeRadio_->selectionModel()->isRowSelected(row, {})) {
-    listeRadio_->setCurrentIndex(model_->index(row, std::max(current.column(), 0)));
+    // The grid scrolls to the row, not sideways: a title clicked at the right stays in view.
+    QScrollBar* sideways = listeRadio_->horizontalScrollBar();
+    const int x = sideways->value();
+    const int column = current.isValid() ? current.column() : std::max(listeRadio_->columnAt(0), 0);
+    listeRadio_->setCurrentIndex(model_->index(row, column));
+    sideways->setValue(x);
   }
   syncingGrid_ = false;
 }

@@ -258,8 +258,11 @@ TEST_F(StationBrowserWindow, TitleClicksSortAndMarkTheColumn) {
            header->sortIndicatorOrder() == (ascending ? Qt::DescendingOrder : Qt::AscendingOrder);
   };
   EXPECT_EQ(header->sortIndicatorSection(), -1);  // no marker at first
-  ClickTitle(4);                                  // "Débit"
+  ClickTitle(4);                                  // "Débit", scrolled into view first
   EXPECT_EQ(w->radiosDataset.IndexName(), "BitRate__IdxA");
+  // The grid went to the first row without scrolling the clicked title away.
+  EXPECT_GE(header->sectionViewportPosition(4), 0);
+  EXPECT_LE(header->sectionViewportPosition(4) + header->sectionSize(4), header->viewport()->width());
   EXPECT_TRUE(marked(4, true));
   EXPECT_EQ(grid->model()->index(0, 4).data().toString(), "0");
   EXPECT_EQ(w->radiosDataset.RecNo(), 1);
