@@ -246,6 +246,8 @@ TEST_F(StationBrowserWindow, EachFilterShowsItsStationsAndCountsThem) {
     EXPECT_EQ(GridNames(), c.Names);
     EXPECT_EQ(w->radiosDataset.RecNo(), c.Names.isEmpty() ? 0 : 1);  // the first row is current
     ExpectGridOnCurrentRow();
+    EXPECT_EQ(grid->columnWidth(0), 192);  // the grid keeps its columns through the change
+    EXPECT_EQ(grid->columnWidth(2), 146);
   }
 }
 
