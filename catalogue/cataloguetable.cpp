@@ -474,8 +474,14 @@ void TCatalogueTable::EnsureView() const {
   if (filter_) {
     // Select in storage order (or from column indexes), then list in the current order.
     filter_->Select(*this, marks_);
-    for (int r : order_)
-      if (marks_[size_t(r)]) view_.push_back(r);
+    // Branch-free: about half the rows pass a quality filter, which a branch mispredicts.
+    view_.resize(order_.size());
+    size_t kept = 0;
+    for (int r : order_) {
+      view_[kept] = r;
+      kept += marks_[size_t(r)];
+    }
+    view_.resize(kept);
   } else {
     view_ = order_;
   }
