@@ -44,6 +44,8 @@ bool CreateForms(zengine::OutputKind output) {
   Create(DownLoadForm);
   Create(FormListeRadio);
   MainForm->AttachCatalogue(FormListeRadio);
+  ConfigForm->AttachBrowser(FormListeRadio);
+  InfoForm->AttachBrowser(FormListeRadio);
   Create(RadioEditForm);
   Create(genreForm);
   Create(networkForm);

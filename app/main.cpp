@@ -8,6 +8,7 @@
 #include "app/signalbridge.h"
 #include "app/singleinstance.h"
 #include "widgets/skinnedform.h"
+#include "windows/formcontrols.h"
 
 int main(int argc, char* argv[]) {
   // A second start ends at once, silently, leaving the first instance undisturbed. The
@@ -18,11 +19,7 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Zovalis"));
   QApplication::setApplicationDisplayName(QStringLiteral("Zovalis"));
-  // The windows are laid out for narrow sans-serif faces; Liberation Sans keeps their
-  // fixed-width labels from clipping where the default stand-in (DejaVu Sans) is wider.
-  for (const char* family : {"MS Sans Serif", "Tahoma", "Arial"}) {
-    QFont::insertSubstitution(QLatin1String(family), QStringLiteral("Liberation Sans"));
-  }
+  InstallFontSubstitutes();
   // Closing the main window ends the program, even while another window is shown.
   QApplication::setQuitOnLastWindowClosed(false);
 

@@ -143,10 +143,7 @@ void TMainForm::BuildTray() {
   systrayPopupMenu_ = new QMenu(this);
   systrayPopupMenu_->setObjectName(QStringLiteral("SystrayPopupMenu"));
   systrayPopupMenu_->addAction(QStringLiteral("&Afficher le tuner"), this, &TMainForm::Restore);
-  balloonSwitch_ = systrayPopupMenu_->addAction(QString(), this, [this] {
-    Settings.TrayInformation = !Settings.TrayInformation;
-    UpdateBalloonSwitchCaption();
-  });
+  balloonSwitch_ = systrayPopupMenu_->addAction(QString(), this, [this] { SetBalloonSwitch(!Settings.TrayInformation); });
   systrayPopupMenu_->addAction(QStringLiteral("&Quitter"), this, [this] { close(); });
   UpdateBalloonSwitchCaption();
   trayIcon_->setContextMenu(systrayPopupMenu_);
@@ -154,6 +151,12 @@ void TMainForm::BuildTray() {
     if (reason == QSystemTrayIcon::DoubleClick || reason == QSystemTrayIcon::Trigger) Restore();
   });
   if (QSystemTrayIcon::isSystemTrayAvailable()) trayIcon_->show();
+}
+
+void TMainForm::SetBalloonSwitch(bool on) {
+  Settings.TrayInformation = on;
+  UpdateBalloonSwitchCaption();
+  Q_EMIT BalloonSwitchChanged(on);
 }
 
 void TMainForm::UpdateBalloonSwitchCaption() {
@@ -237,6 +240,7 @@ void TMainForm::BuildMenus() {
       if (InfoForm && InfoForm->isVisible()) {
         InfoForm->hide();
       } else if (InfoForm) {
+        InfoForm->SetView(TInfoView::PlayList);
         ShowInfoPage(InfoForm->CurrentPage());
       }
     });
@@ -285,25 +289,12 @@ void TMainForm::ToggleWindow(QWidget* window) {
   }
 }
 
-// The configuration and information windows open below the main window when they fit
-// above the bottom of the desktop, otherwise above it.
-static void PlaceNextToMain(QWidget* main, QWidget* window) {
-  const QScreen* screen = main->screen();
-  const int bottom = screen ? screen->availableGeometry().bottom() : 10000;
-  const int below = main->y() + main->height();
-  window->move(main->x(), below + window->height() <= bottom ? below : main->y() - window->height());
-}
-
 void TMainForm::ShowConfigPage(const QString& page) {
-  if (!ConfigForm) return;
-  PlaceNextToMain(this, ConfigForm);
-  ConfigForm->ShowPage(page);
+  if (ConfigForm) ConfigForm->ShowPage(page);
 }
 
 void TMainForm::ShowInfoPage(const QString& page) {
-  if (!InfoForm) return;
-  PlaceNextToMain(this, InfoForm);
-  InfoForm->ShowPage(page);
+  if (InfoForm) InfoForm->ShowPage(page);
 }
 
 void TMainForm::SetTrayHint(const QString& text) {
@@ -360,11 +351,11 @@ void TMainForm::MenuAjouterFavorisClick() {
 }
 
 void TMainForm::CopyFavouritesToConfig() {
-  // The configuration page's list mirrors the master list once that page exists.
+  if (ConfigForm) ConfigForm->MirrorFavourites(Favourites.Names());
 }
 
 void TMainForm::CopyFavouritesFromConfig() {
-  // The configuration page's list, once it exists, is copied back here after a removal.
+  if (ConfigForm) Favourites.SetNames(ConfigForm->FavouriteNames());
 }
 
 void TMainForm::PlayFavourite(const QString& name) {
@@ -486,6 +477,9 @@ void TMainForm::ConnectPlayer() {
   connect(p, &TStationPlayer::DisplayReset, this, [this] { InitRadioButton(); });
   connect(p, &TStationPlayer::Balloon, this, [this](const QString&, const QString& title) {
     if (Settings.TrayInformation) ShowBalloon(face_.RadioName->text(), title, false, 10000);
+  });
+  connect(p, &TStationPlayer::InformationListsChanged, this, [this] {
+    if (InfoForm) InfoForm->SyncLists(player_->PlayListBox, player_->Meta, player_->Informations);
   });
   connect(p, &TStationPlayer::ErrorBox, this,
           [this](const QString& text) { QMessageBox::critical(this, QStringLiteral("Zovalis"), text); });

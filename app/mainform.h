@@ -59,6 +59,7 @@ class TMainForm : public TSkinnedForm {
   QString MenuAProposCaption;
 
   TStationPlayer* Player() const { return player_.get(); }
+  TSpectrum* Spectrum() const { return spectrum_.get(); }
   const TMainFace& Face() const { return face_; }
   QLabel* NomAppli() const { return TitleLabel(); }
   QLabel* Statut() const { return statut_; }
@@ -67,6 +68,9 @@ class TMainForm : public TSkinnedForm {
   // notification area nothing is shown.
   void SetTrayHint(const QString& text);
   void ShowBalloon(const QString& title, const QString& text, bool error, int timeoutMs);
+  // The title balloons' switch (tray menu and configuration page): the setting, the tray
+  // menu's caption, and BalloonSwitchChanged for the page's box.
+  void SetBalloonSwitch(bool on);
   QSystemTrayIcon* TrayIcon() const { return trayIcon_; }
 
   // Menus, by their design names.
@@ -106,6 +110,9 @@ class TMainForm : public TSkinnedForm {
   void ShowConfigPage(const QString& page);
   void ShowInfoPage(const QString& page);
   void ToggleWindow(QWidget* window);
+
+ Q_SIGNALS:
+  void BalloonSwitchChanged(bool on);
 
  protected:
   void showEvent(QShowEvent* event) override;

@@ -263,6 +263,12 @@ void TCatalogueLoader::FirstLoad(bool connected) {
   }
 }
 
+void TCatalogueLoader::SwitchToRemote(const QString& base) {
+  if (loading_) return;
+  SetMode(QStringLiteral("remote"));
+  if (CreateCatalogueTables()) LoadCatalogue(base);
+}
+
 void TCatalogueLoader::SwitchTuner(int index) {
   if (loading_) return;
   if (index == 0) {

@@ -82,6 +82,9 @@ class TCatalogueLoader : public QObject {
   // The tuner switch of the browser's tuner list: index 0 "Distant", 1 "Local". The
   // caller saves and restores the filter around it.
   void SwitchTuner(int index);
+  // The switch to another remote tuner of the update descriptor, at `base` (ending in
+  // "/"). RemoteBase stays the first tuner's.
+  void SwitchToRemote(const QString& base);
 
   bool Loading() const { return loading_; }
   // Whether the last load read every row of the station file (a local tuner's file may

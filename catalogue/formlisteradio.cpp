@@ -505,6 +505,14 @@ void TFormListeRadio::TunerComboBoxChange(int index) {
   RestoreFilterState();
 }
 
+void TFormListeRadio::RemoteTunerComboBoxChange(const QString& base) {
+  if (loader_->Loading() || base.isEmpty()) return;
+  loader_->SwitchToRemote(base.endsWith(QLatin1Char('/')) ? base : base + QLatin1Char('/'));
+  SelectTunerEntry();
+  TitleLabel()->setText(loader_->TunerTitle(base));
+  TitleLabel()->adjustSize();
+}
+
 void TFormListeRadio::SaveLocalStations() {
   if (loader_->Tuner.Mode != QLatin1String("local") || !loader_->StationsReadWhole() || !radiosDataset.Active())
     return;

@@ -99,6 +99,8 @@ class TFormListeRadio : public TSkinnedForm, private TStartupPrompts {
 
   // The user's choice in the tuner list ("Distant", "Local").
   void TunerComboBoxChange(int index);
+  // The configuration page's choice of a remote tuner at `base`.
+  void RemoteTunerComboBoxChange(const QString& base);
   // The filter kept across a tuner change and program runs: the checked filter and the
   // six value texts to the settings record, and back into the controls, applying the
   // saved filter.

@@ -1,21 +1,123 @@
-// The configuration window: the live copy of most settings, on five pages.
+// The configuration window: the live copy of most settings, on five pages ("Affichage",
+// "Tuner", "Connexion", "Enregistrement", "Favoris"). A change takes effect at once and
+// is kept in the main window's settings record, which is written when the program ends.
+// There is no OK or Cancel: closing hides the window.
 #pragma once
 
+#include <QStringList>
+#include <functional>
+
+#include "widgets/colorvalue.h"
 #include "widgets/skinnedform.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTabWidget;
+class TFormListeRadio;
+struct TSettings;
 
 class TConfigForm : public TSkinnedForm {
   Q_OBJECT
  public:
   explicit TConfigForm(QWidget* parent = nullptr);
 
-  // Shows the window with `page` active (the pages are laid out with their own controls).
-  void ShowPage(const QString& page) {
-    currentPage_ = page;
-    show();
-    raise();
-  }
-  const QString& CurrentPage() const { return currentPage_; }
+  // Shows the window with `page` active ("Affichage" ... "Favoris").
+  void ShowPage(const QString& page);
+  // The title of the active page.
+  QString CurrentPage() const;
+
+  // Joins the station browser once it exists: the remote tuner list and the proxy values
+  // its start-up may have changed.
+  void AttachBrowser(TFormListeRadio* browser);
+
+  // Favourites page: the mirror of the main window's list.
+  void MirrorFavourites(const QStringList& names);
+  QStringList FavouriteNames() const;
+
+  // Fills the format list from the encoder programs in `exeFolder` + "encoder/" and
+  // selects the stored format (creation does this once with the program folder).
+  void FillEncoderList(const QString& exeFolder);
+
+  // The balloon switch, flipped from the tray menu.
+  void SetBalloonSwitch(bool on);
+
+  // The folder chooser; tests replace the dialog. Returns an empty text when cancelled.
+  std::function<QString(const QString& title)> SelectFolder;
+
+  // Handlers, by their design names.
+  void cbInfoSystrayClick();
+  void cbSpectroPeaksClick();
+  void SpectroColorChange(int which);  // 0 low, 1 middle, 2 high
+  void cbProxyConnexionClick();
+  void btnSelectDirClick();
+  void cbCutByTitleClick();
+  void cbRecordOccChange();
+  void cbEncoderChange();
+  void RemoteTunerComboBoxChange(int index);
+  void FavoritesListBoxClick();
+  void btPlayFavoritesClick();
+  void btDeleteFavoritesClick();
+
+  // The controls, for the windows that read them and for tests.
+  QTabWidget* PageControl1() const { return pages_; }
+  QCheckBox* cbInfoSystray() const { return cbInfoSystray_; }
+  QCheckBox* cbSpectroPeaks() const { return cbSpectroPeaks_; }
+  QComboBox* SpectroColorBox(int which) const { return colorBoxes_[which]; }
+  QCheckBox* cbProxyConnexion() const { return cbProxyConnexion_; }
+  QLineEdit* edProxyServer() const { return edProxyServer_; }
+  QLineEdit* edProxyUser() const { return edProxyUser_; }
+  QLineEdit* edProxyPasswd() const { return edProxyPasswd_; }
+  QLineEdit* edProxyPort() const { return edProxyPort_; }
+  QLineEdit* edRecordDir() const { return edRecordDir_; }
+  QCheckBox* cbCutByTitle() const { return cbCutByTitle_; }
+  QComboBox* cbRecordOcc() const { return cbRecordOcc_; }
+  QComboBox* cbEncoder() const { return cbEncoder_; }
+  QLabel* Label19() const { return label19_; }
+  QComboBox* RemoteTunerComboBox() const { return remoteTunerComboBox_; }
+  QListWidget* FavoritesListBox() const { return favoritesListBox_; }
+  QPushButton* btPlayFavorites() const { return btPlayFavorites_; }
+  QPushButton* btDeleteFavorites() const { return btDeleteFavorites_; }
+  QPushButton* NewButtonDb() const { return newButtonDb_; }
+  QPushButton* ImportButtonDB() const { return importButtonDb_; }
+  QPushButton* ExportButtonDB() const { return exportButtonDb_; }
+
+ Q_SIGNALS:
+  // The tuner page's maintenance buttons.
+  void NewTunerRequested();
+  void ImportTunerRequested();
+  void ExportTunerRequested();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
 
  private:
-  QString currentPage_;
+  QWidget* AddPage(const QString& title, const char* name);
+  void BuildDisplayPage();
+  void BuildTunerPage();
+  void BuildConnectionPage();
+  void BuildRecordingPage();
+  void BuildFavouritesPage();
+  void FormCreate();
+  void FillProxyControls();
+  void SelectColor(QComboBox* box, TColorValue value);
+  TSettings& Record();
+
+  QTabWidget* pages_ = nullptr;
+  QCheckBox *cbInfoSystray_ = nullptr, *cbSpectroPeaks_ = nullptr, *cbProxyConnexion_ = nullptr,
+            *cbCutByTitle_ = nullptr;
+  QComboBox* colorBoxes_[3] = {};
+  QLineEdit *edProxyServer_ = nullptr, *edProxyUser_ = nullptr, *edProxyPasswd_ = nullptr,
+            *edProxyPort_ = nullptr, *edRecordDir_ = nullptr;
+  QList<QWidget*> proxyControls_;
+  QComboBox *cbRecordOcc_ = nullptr, *cbEncoder_ = nullptr, *remoteTunerComboBox_ = nullptr;
+  QLabel *label6_ = nullptr, *label19_ = nullptr;
+  QListWidget* favoritesListBox_ = nullptr;
+  QPushButton *btPlayFavorites_ = nullptr, *btDeleteFavorites_ = nullptr, *newButtonDb_ = nullptr,
+              *importButtonDb_ = nullptr, *exportButtonDb_ = nullptr;
+  TFormListeRadio* browser_ = nullptr;
+  std::unique_ptr<TSettings> ownSettings_;  // without a main window (tests)
 };

@@ -10,30 +10,7 @@
 
 #include "app/versiontext.h"
 #include "widgets/skinnedform.h"
-
-namespace {
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect geometry, const char* family,
-                  int pixelSize, bool bold, QColor colour) {
-  auto* label = new QLabel(text, parent);
-  label->setObjectName(QLatin1String(name));
-  QFont font{QLatin1String(family)};
-  font.setPixelSize(pixelSize);
-  font.setBold(bold);
-  label->setFont(font);
-  QPalette pal = label->palette();
-  pal.setColor(QPalette::WindowText, colour);
-  label->setPalette(pal);
-  if (geometry.size().isEmpty()) {
-    label->move(geometry.topLeft());
-    label->adjustSize();
-  } else {
-    label->setGeometry(geometry);
-  }
-  return label;
-}
-
-}  // namespace
+#include "windows/formcontrols.h"
 
 TDownLoadForm::TDownLoadForm(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {

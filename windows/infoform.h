@@ -1,21 +1,105 @@
-// The information window: playlist of titles heard, support, donation and about pages.
+// The information window: the titles heard on the playing station (with two diagnostic
+// views: the raw synchronisation data and the stream tags), the support page with its
+// two mail forms, the donation page and the about page.
 #pragma once
 
+#include <QStringList>
+#include <functional>
+
 #include "widgets/skinnedform.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListView;
+class QStringListModel;
+class QTabWidget;
+class TFormListeRadio;
+class TSimpleBtn;
+
+// The three lists the playback side fills, as the window shows them.
+enum class TInfoView { PlayList, Meta, Informations };
+
+// The playlist file: each line followed by CR LF, in UTF-8. False when the file could not
+// be created or written (lines written before the error stay).
+bool SavePlayListText(const QString& path, const QStringList& lines, QString* error);
+
+// A mail the support page sends: subject and body as the design builds them.
+struct TSupportMail {
+  QString Subject;
+  QString Body;
+};
+TSupportMail StationSuggestionMail(const QString& name, const QString& web, const QString& url);
+TSupportMail MalfunctionMail(const QString& station);
 
 class TInfoForm : public TSkinnedForm {
   Q_OBJECT
  public:
   explicit TInfoForm(QWidget* parent = nullptr);
 
-  // Shows the window with `page` active (the pages are laid out with their own controls).
-  void ShowPage(const QString& page) {
-    currentPage_ = page;
-    show();
-    raise();
-  }
-  const QString& CurrentPage() const { return currentPage_; }
+  // Shows the window with `page` active ("Radio PlayList", "Support",
+  // "Sountenez le projet !", "A propos de ...").
+  void ShowPage(const QString& page);
+  QString CurrentPage() const;
+
+  // Shows one of the three lists on the first page (the hot spots also make that page the
+  // active one; the main window's button does not).
+  void SetView(TInfoView view);
+  TInfoView View() const { return view_; }
+
+  // Copies the playback side's lists (lines added since the last call are appended; a
+  // shorter list replaces the shown one) and scrolls each to its last line.
+  void SyncLists(const QStringList& playList, const QStringList& meta, const QStringList& informations);
+  // The station list of the malfunction form.
+  void SetStationNames(const QStringList& names);
+  // Follows the loader's station names (remote tuner) once the browser exists.
+  void AttachBrowser(TFormListeRadio* browser);
+
+  // The file the save button writes; tests replace the dialog. Empty: cancelled.
+  std::function<QString(const QString& folder, const QString& proposed)> SaveFileName;
+  // Where the support page's mails go (the mail sender); tests replace it.
+  std::function<void(const TSupportMail&)> SendMail;
+  // Opens a web address (the desktop's browser); tests replace it.
+  std::function<void(const QString&)> OpenUrl;
+
+  // Handlers, by their design names.
+  void SimpleBtn1Click();
+  void Button1Click();
+  void Button2Click();
+
+  QTabWidget* PageControl1() const { return pages_; }
+  QListView* PlayListBox() const { return lists_[0]; }
+  QListView* Meta() const { return lists_[1]; }
+  QListView* Informations() const { return lists_[2]; }
+  QLabel* Label2() const { return label2_; }
+  TSimpleBtn* SimpleBtn1() const { return simpleBtn1_; }
+  QComboBox* DBRadioComboBox() const { return dbRadioComboBox_; }
+  QLineEdit* edRadioName() const { return edRadioName_; }
+  QLineEdit* edRadioWeb() const { return edRadioWeb_; }
+  QLineEdit* edRadioUrl() const { return edRadioUrl_; }
+  QLabel* lbVersion() const { return lbVersion_; }
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  QString currentPage_;
+  QWidget* AddPage(const QString& title, const char* name);
+  void BuildPlayListPage();
+  void BuildSupportPage();
+  void BuildDonationPage();
+  void BuildAboutPage();
+  void AddLink(QWidget* page, const char* name, const QString& text, QPoint at, const QString& url, int width = 0);
+  void AddHotSpot(QWidget* page, const char* name, QRect geometry, TInfoView view);
+  QString StationName() const;
+
+  QTabWidget* pages_ = nullptr;
+  QListView* lists_[3] = {};
+  QStringListModel* models_[3] = {};
+  QLabel* label2_ = nullptr;
+  TSimpleBtn* simpleBtn1_ = nullptr;
+  QComboBox* dbRadioComboBox_ = nullptr;
+  QLineEdit *edRadioName_ = nullptr, *edRadioWeb_ = nullptr, *edRadioUrl_ = nullptr;
+  QLabel* lbVersion_ = nullptr;
+  TInfoView view_ = TInfoView::PlayList;
 };

@@ -1,0 +1,100 @@
+#include "windows/formcontrols.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QStyle>
+#include <QWidget>
+#include <algorithm>
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect geometry, const char* family,
+                  int pixelSize, bool bold, QColor colour) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(QLatin1String(name));
+  QFont font{QLatin1String(family)};
+  font.setPixelSize(pixelSize);
+  font.setBold(bold);
+  label->setFont(font);
+  QPalette pal = label->palette();
+  pal.setColor(QPalette::WindowText, colour);
+  label->setPalette(pal);
+  if (geometry.size().isEmpty()) {
+    label->move(geometry.topLeft());
+    label->adjustSize();
+  } else {
+    label->setGeometry(geometry);
+  }
+  return label;
+}
+
+QLabel* MakeTextLabel(QWidget* parent, const char* name, const QString& text, QPoint at, bool bold) {
+  return MakeLabel(parent, name, text, QRect(at, QSize()), "Tahoma", 11, bold, Qt::black);
+}
+
+namespace {
+
+// Forwards a left click on a caption label to its check box.
+class TCaptionClick : public QObject {
+ public:
+  TCaptionClick(QLabel* label, QCheckBox* box) : QObject(label), box_(box) { label->installEventFilter(this); }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && box_->isEnabled()) {
+      box_->click();
+      return true;
+    }
+    return false;
+  }
+
+ private:
+  QCheckBox* box_;
+};
+
+}  // namespace
+
+QCheckBox* MakeCheckWithLabel(QWidget* parent, const char* boxName, const char* labelName, const QString& caption,
+                              QPoint at) {
+  auto* box = new QCheckBox(parent);
+  box->setObjectName(QLatin1String(boxName));
+  box->setGeometry(at.x(), at.y(), 15, 15);
+  QLabel* label = MakeTextLabel(parent, labelName, caption, at + QPoint(19, 1));
+  new TCaptionClick(label, box);
+  return box;
+}
+
+QLabel* MakeLink(QWidget* parent, const char* name, const QString& text, QPoint at) {
+  QLabel* link = MakeLabel(parent, name, text, QRect(at, QSize()), "MS Sans Serif", 11, false, Qt::blue);
+  QFont f = link->font();
+  f.setUnderline(true);
+  link->setFont(f);
+  link->adjustSize();
+  link->setCursor(Qt::PointingHandCursor);
+  return link;
+}
+
+QPoint PlaceBelowOrAbove(const QRect& main, int height, int desktopHeight) {
+  const int below = main.y() + main.height();
+  // Above, the window never starts over the desktop's top, where its title could not be
+  // reached to move it.
+  return {main.x(), below + height < desktopHeight ? below : std::max(0, main.y() - height)};
+}
+
+void PlaceNextToMain(const QWidget* main, QWidget* window) {
+  if (!main || !window) return;
+  const QScreen* screen = main->screen() ? main->screen() : QGuiApplication::primaryScreen();
+  const int desktopHeight = screen ? screen->virtualGeometry().bottom() + 1 : 1 << 20;
+  window->move(PlaceBelowOrAbove(main->frameGeometry(), window->frameGeometry().height(), desktopHeight));
+}
+
+void InstallFontSubstitutes() {
+  for (const char* family : {"MS Sans Serif", "Tahoma", "Arial"}) {
+    QFont::insertSubstitution(QLatin1String(family), QStringLiteral("Liberation Sans"));
+  }
+}
+
+void UseDialogPalette(QWidget* pages) {
+  pages->setPalette(pages->style()->standardPalette());
+}

@@ -1,0 +1,47 @@
+// Small builders for the controls the secondary windows lay out at fixed places: labels
+// in a given face, check boxes whose caption is a separate label, links, and the
+// placement of a window below or above the main window.
+#pragma once
+
+#include <QCheckBox>
+#include <QColor>
+#include <QLabel>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+
+class QWidget;
+
+// A label named `name` with `text` in `family` at `pixelSize` pixels. An empty size in
+// `geometry` sizes the label to its text at the given top-left corner.
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect geometry, const char* family,
+                  int pixelSize, bool bold, QColor colour);
+
+// A label in the windows' usual face (Tahoma, 11 pixels), black.
+QLabel* MakeTextLabel(QWidget* parent, const char* name, const QString& text, QPoint at, bool bold = false);
+
+// A check box without text at `at` and its caption label just right of it; a click on the
+// label clicks the box, as a caption would.
+QCheckBox* MakeCheckWithLabel(QWidget* parent, const char* boxName, const char* labelName, const QString& caption,
+                              QPoint at);
+
+// A link: blue, underlined MS Sans Serif 11 pixels, with the pointing hand. `clicked`
+// runs on a left click.
+QLabel* MakeLink(QWidget* parent, const char* name, const QString& text, QPoint at);
+
+// Tabbed pages over a skinned (black) window: the desktop style's own light colours, so
+// their labels and controls read as on any dialog.
+void UseDialogPalette(QWidget* pages);
+
+// The windows are laid out for narrow sans-serif faces; Liberation Sans stands in for
+// them, so fixed-width labels do not clip where the default stand-in is wider.
+void InstallFontSubstitutes();
+
+// Where a window of outer height `height` opens next to the main window `main` (outer
+// geometry): directly below it when it ends above the desktop's bottom (strictly), else
+// directly above it (not above the desktop's top). `desktopHeight` is the height of the
+// whole desktop.
+QPoint PlaceBelowOrAbove(const QRect& main, int height, int desktopHeight);
+
+// The same, against the current desktop: places `window` next to `main`.
+void PlaceNextToMain(const QWidget* main, QWidget* window);
