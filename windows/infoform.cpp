@@ -79,14 +79,17 @@ TInfoForm::TInfoForm(QWidget* parent)
     QDesktopServices::openUrl(QUrl(url));
     QApplication::restoreOverrideCursor();
   };
+  MAPIMail.Recipients = QStringList{QStringLiteral("catalogue@zovalis.example.org")};
+  MAPIMail.Subject = QStringLiteral("Proposition de radios");
+  MAPIMail.EditDialog = false;
   SendMail = [this](const TSupportMail& mail) {
-    // The mail goes through the desktop's mail program with its compose window.
-    QUrl url(QStringLiteral("mailto:catalogue@zovalis.example.org"));
-    url.setQuery(QStringLiteral("subject=") + QString::fromLatin1(QUrl::toPercentEncoding(mail.Subject)) +
-                     QStringLiteral("&body=") + QString::fromLatin1(QUrl::toPercentEncoding(mail.Body)),
-                 QUrl::StrictMode);
-    if (!QDesktopServices::openUrl(url))
-      QMessageBox::warning(this, QStringLiteral("Zovalis"), QStringLiteral("Aucun programme de messagerie n'est installé."));
+    MAPIMail.Subject = mail.Subject;
+    MAPIMail.Body = mail.Body;
+    try {
+      MAPIMail.Send();
+    } catch (const TMapiError& e) {
+      QMessageBox::critical(this, QStringLiteral("Zovalis"), QString::fromStdString(e.what()));
+    }
   };
   pages_ = new QTabWidget(this);
   pages_->setObjectName(QStringLiteral("PageControl1"));

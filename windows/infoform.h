@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "widgets/skinnedform.h"
+#include "windows/sendmail.h"
 
 class QComboBox;
 class QLabel;
@@ -57,7 +58,9 @@ class TInfoForm : public TSkinnedForm {
 
   // The file the save button writes; tests replace the dialog. Empty: cancelled.
   std::function<QString(const QString& folder, const QString& proposed)> SaveFileName;
-  // Where the support page's mails go (the mail sender); tests replace it.
+  // The mail sender of the support page and the browser's suggestions.
+  TMAPIMail MAPIMail;
+  // Where the support page's mails go (MAPIMail by default); tests replace it.
   std::function<void(const TSupportMail&)> SendMail;
   // Opens a web address (the desktop's browser); tests replace it.
   std::function<void(const QString&)> OpenUrl;
