@@ -317,6 +317,27 @@ TEST_F(LoaderTest, SwitchingTunersKeepsTheTablesFilter) {
   EXPECT_TRUE(tables.radiosDataset.ReadOnly());
 }
 
+TEST_F(LoaderTest, ChoosingAnotherRemoteTunerLoadsItAndKeepsTheFirstAsBase) {
+  MakeCatalogue(exe + "server/first", Stations(3));
+  MakeCatalogue(exe + "server/second", Stations(5));
+  TCatalogueLoader& l = Loader("remote");
+  const QString first = QUrl::fromLocalFile(exe + "server/first/").toString();
+  l.Tuner.RemoteBase = first;
+  l.FirstLoad(true);
+  EXPECT_EQ(tables.radiosDataset.RecordCount(), 3);
+  // The second tuner's files are newer than the copies just downloaded.
+  for (const QString& name : QDir(exe + "server/second").entryList(QDir::Files)) {
+    QFile f(exe + "server/second/" + name);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    f.setFileTime(QDateTime::currentDateTime().addSecs(3600), QFileDevice::FileModificationTime);
+  }
+  l.SwitchToRemote(QUrl::fromLocalFile(exe + "server/second/").toString());
+  EXPECT_EQ(l.Tuner.Mode, "remote");
+  EXPECT_EQ(tables.radiosDataset.RecordCount(), 5);
+  EXPECT_TRUE(tables.radiosDataset.ReadOnly());
+  EXPECT_EQ(l.Tuner.RemoteBase, first);  // the icons and flags still come from the first
+}
+
 // ---- The start-up sequence.
 
 struct FakePrompts : TStartupPrompts {
