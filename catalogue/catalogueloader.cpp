@@ -263,6 +263,83 @@ void TCatalogueLoader::FirstLoad(bool connected) {
   }
 }
 
+void TCatalogueLoader::NewLocalTuner() {
+  if (loading_) return;
+  SetMode(QStringLiteral("local"));
+  if (CreateCatalogueTables()) LoadCatalogue(exeFolder_ + QStringLiteral("tuner/blank/"));
+}
+
+TCatalogueLoader::TImport TCatalogueLoader::ImportLocalTuner(const QString& folder) {
+  if (!QFileInfo(folder + QStringLiteral("radios.xml")).isFile()) return TImport::NoStationFile;
+  if (loading_) return TImport::Damaged;
+  for (const char* file : {"radios.xml", "country.xml", "genre.xml", "network.xml"}) {
+    const QString path = folder + QLatin1String(file);
+    if (!QFileInfo::exists(path)) continue;  // a missing list keeps the local one
+    TCatalogueTable scratch(QStringLiteral("import"));
+    if (TTableResult r = scratch.LoadFromFile(path); !r) {
+      display_.ShowError(r.Error->Text());
+      return TImport::Damaged;
+    }
+  }
+  SetMode(QStringLiteral("local"));
+  if (CreateCatalogueTables()) LoadCatalogue(folder);
+  return TImport::Done;
+}
+
+bool TCatalogueLoader::ExportLocalTuner(const QString& folder) {
+  if (loading_) return false;
+  loading_ = true;
+  const QString source = dataFolder_ + QStringLiteral("tuner/local/");
+  bool ok = true;
+  display_.SetProgressMax(kLoadProgressMax);
+  display_.SetProgress(0);
+  display_.ShowSplash();
+  if (!QDir().mkpath(folder)) {
+    display_.HideSplash();
+    display_.ShowError(QStringLiteral("Impossible de créer le répertoire ") + folder);
+    loading_ = false;
+    return false;
+  }
+  QDir().mkpath(folder + QStringLiteral("drapeaux"));
+  QDir().mkpath(folder + QStringLiteral("icones"));
+  display_.SetStatus(QStringLiteral("Exportation vers le répertoire ") + folder);
+  display_.ProcessEvents();
+
+  // The pictures the rows of a list file name, with the status text and progress of each.
+  const auto copyPictures = [&](const QString& file, const char* field, const char* pictureFolder, int offset) {
+    CopyOver(source + file, folder + file);
+    TCatalogueTable scratch(QStringLiteral("export"));
+    if (TTableResult r = scratch.LoadFromFile(folder + file); !r) {
+      display_.ShowError(r.Error->Text());
+      ok = false;
+      return;
+    }
+    const int m = scratch.RecordCount();
+    int n = 0;
+    for (scratch.First(); !scratch.Eof() && m > 0; scratch.Next()) {
+      ++n;
+      const QString picture = scratch.FieldText(QLatin1String(field)).Value;
+      display_.SetStatus(QStringLiteral("Exportation de ") + picture + QStringLiteral(" ..."));
+      display_.SetProgress(offset + int(std::lrint(n * 100.0 / m)));
+      display_.ProcessEvents();
+      // A name from the file never reaches outside the picture folders.
+      if (IsBarePictureName(picture)) {
+        CopyOver(source + QLatin1String(pictureFolder) + picture, folder + QLatin1String(pictureFolder) + picture);
+      }
+      if (scratch.RecNo() == m) break;
+    }
+  };
+  copyPictures(QStringLiteral("radios.xml"), "Icon", "icones/", 0);
+  copyPictures(QStringLiteral("country.xml"), "Flag", "drapeaux/", 100);
+  CopyOver(source + QStringLiteral("genre.xml"), folder + QStringLiteral("genre.xml"));
+  display_.SetProgress(300);
+  CopyOver(source + QStringLiteral("network.xml"), folder + QStringLiteral("network.xml"));
+  display_.SetProgress(400);
+  display_.HideSplash();
+  loading_ = false;
+  return ok;
+}
+
 void TCatalogueLoader::SwitchToRemote(const QString& base) {
   if (loading_) return;
   SetMode(QStringLiteral("remote"));

@@ -86,6 +86,20 @@ class TCatalogueLoader : public QObject {
   // "/"). RemoteBase stays the first tuner's.
   void SwitchToRemote(const QString& base);
 
+  // ---- Tuner maintenance (the configuration page's "Tuner" buttons). The caller asks
+  // the questions and saves and restores the browser's filter around them.
+  // Empties the local tuner: the program's blank template replaces its four files.
+  void NewLocalTuner();
+  // Replaces the local tuner by the catalogue folder `folder` (ending in "/"). Nothing
+  // changes when the folder holds no "radios.xml", or when one of its catalogue files
+  // cannot be read (that error is shown): a damaged folder never replaces good files.
+  enum class TImport { Done, NoStationFile, Damaged };
+  TImport ImportLocalTuner(const QString& folder);
+  // Copies the local tuner's files as last written, with the pictures its rows name, into
+  // `folder` (ending in "/"), which is created when missing. Progress on the splash; each
+  // failing step shows its error and the export goes on. False when a step failed.
+  bool ExportLocalTuner(const QString& folder);
+
   bool Loading() const { return loading_; }
   // Whether the last load read every row of the station file (a local tuner's file may
   // then be written back from the table).

@@ -8,6 +8,7 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMenu>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QRadioButton>
@@ -503,6 +504,30 @@ void TFormListeRadio::TunerComboBoxChange(int index) {
   TitleLabel()->setText(loader_->TunerTitle(loader_->Tuner.RemoteBase));
   TitleLabel()->adjustSize();
   RestoreFilterState();
+}
+
+void TFormListeRadio::NewLocalTuner() {
+  if (loader_->Loading()) return;
+  SaveFilterState();
+  loader_->NewLocalTuner();
+  SelectTunerEntry();
+  RestoreFilterState();
+}
+
+bool TFormListeRadio::ImportLocalTuner(const QString& folder) {
+  if (loader_->Loading()) return false;
+  const QString source = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+  if (!QFileInfo(source + QStringLiteral("radios.xml")).isFile()) return false;
+  SaveFilterState();
+  const TCatalogueLoader::TImport result = loader_->ImportLocalTuner(source);
+  SelectTunerEntry();
+  RestoreFilterState();
+  // A damaged folder's error was shown by the loader.
+  return result != TCatalogueLoader::TImport::NoStationFile;
+}
+
+bool TFormListeRadio::ExportLocalTuner(const QString& folder) {
+  return loader_->ExportLocalTuner(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'));
 }
 
 void TFormListeRadio::RemoteTunerComboBoxChange(const QString& base) {

@@ -99,6 +99,12 @@ class TFormListeRadio : public TSkinnedForm, private TStartupPrompts {
 
   // The user's choice in the tuner list ("Distant", "Local").
   void TunerComboBoxChange(int index);
+  // Tuner maintenance of the configuration page, with the tuner list and the filter
+  // following: a new (empty) local tuner, an import of `folder` (false when it holds no
+  // station file), an export into `folder`.
+  void NewLocalTuner();
+  bool ImportLocalTuner(const QString& folder);
+  bool ExportLocalTuner(const QString& folder);
   // The configuration page's choice of a remote tuner at `base`.
   void RemoteTunerComboBoxChange(const QString& base);
   // The filter kept across a tuner change and program runs: the checked filter and the

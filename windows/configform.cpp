@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QTabWidget>
@@ -52,6 +53,11 @@ TConfigForm::TConfigForm(QWidget* parent)
   SelectFolder = [this](const QString& title) {
     return QFileDialog::getExistingDirectory(this, title, edRecordDir_->text());
   };
+  Confirm = [this](const QString& text) {
+    return QMessageBox::question(this, QStringLiteral("Zovalis"), text, QMessageBox::Yes | QMessageBox::No) ==
+           QMessageBox::Yes;
+  };
+  ShowError = [](const QString& text) { QMessageBox::critical(nullptr, QString(), text); };
   pages_ = new QTabWidget(this);
   pages_->setObjectName(QStringLiteral("PageControl1"));
   UseDialogPalette(pages_);
@@ -112,9 +118,9 @@ void TConfigForm::BuildTunerPage() {
   newButtonDb_ = MakeButton(p, "NewButtonDb", QStringLiteral("Nouveau"), QRect(25, 67, 105, 25));
   importButtonDb_ = MakeButton(p, "ImportButtonDB", QStringLiteral("Importer ..."), QRect(136, 67, 105, 25));
   exportButtonDb_ = MakeButton(p, "ExportButtonDB", QStringLiteral("Exporter ..."), QRect(246, 67, 105, 25));
-  connect(newButtonDb_, &QPushButton::clicked, this, &TConfigForm::NewTunerRequested);
-  connect(importButtonDb_, &QPushButton::clicked, this, &TConfigForm::ImportTunerRequested);
-  connect(exportButtonDb_, &QPushButton::clicked, this, &TConfigForm::ExportTunerRequested);
+  connect(newButtonDb_, &QPushButton::clicked, this, &TConfigForm::NewButtonDbClick);
+  connect(importButtonDb_, &QPushButton::clicked, this, &TConfigForm::ImportButtonDBClick);
+  connect(exportButtonDb_, &QPushButton::clicked, this, &TConfigForm::ExportButtonDBClick);
   MakeTextLabel(p, "Label20", QStringLiteral("Tuner Distant"), {16, 105}, true);
   QLabel* l21 = MakeTextLabel(
       p, "Label21", QStringLiteral("Ne pas gérer la liste des radios et utiliser la liste stockée sur le serveur  :"),
@@ -360,6 +366,26 @@ void TConfigForm::cbEncoderChange() {
 void TConfigForm::RemoteTunerComboBoxChange(int index) {
   if (!browser_ || index < 0) return;
   browser_->RemoteTunerComboBoxChange(remoteTunerComboBox_->itemText(index));
+}
+
+void TConfigForm::NewButtonDbClick() {
+  if (!browser_ || !Confirm(QStringLiteral("Voulez-vous vraiment supprimer toutes les radios du tuner local ?"))) return;
+  browser_->NewLocalTuner();
+}
+
+void TConfigForm::ImportButtonDBClick() {
+  if (!browser_) return;
+  const QString folder = SelectFolder(QStringLiteral("Sélectionnez le répertoire à importer dans votre tuner local"));
+  if (folder.isEmpty()) return;
+  if (!browser_->ImportLocalTuner(folder))
+    ShowError(QStringLiteral("Impossible de trouver le fichier radios.xml dans ce répertoire !"));
+}
+
+void TConfigForm::ExportButtonDBClick() {
+  if (!browser_) return;
+  const QString folder = SelectFolder(QStringLiteral("Sélectionnez un répertoire pour  sauvegarder votre tuner local"));
+  if (folder.isEmpty()) return;
+  browser_->ExportLocalTuner(folder);
 }
 
 // ---- Favoris ------------------------------------------------------------------------------

@@ -58,6 +58,13 @@ class TConfigForm : public TSkinnedForm {
   void cbRecordOccChange();
   void cbEncoderChange();
   void RemoteTunerComboBoxChange(int index);
+  void NewButtonDbClick();
+  void ImportButtonDBClick();
+  void ExportButtonDBClick();
+
+  // Yes/No questions and error boxes of the tuner page; tests replace them.
+  std::function<bool(const QString& text)> Confirm;
+  std::function<void(const QString& text)> ShowError;
   void FavoritesListBoxClick();
   void btPlayFavoritesClick();
   void btDeleteFavoritesClick();
@@ -84,12 +91,6 @@ class TConfigForm : public TSkinnedForm {
   QPushButton* NewButtonDb() const { return newButtonDb_; }
   QPushButton* ImportButtonDB() const { return importButtonDb_; }
   QPushButton* ExportButtonDB() const { return exportButtonDb_; }
-
- Q_SIGNALS:
-  // The tuner page's maintenance buttons.
-  void NewTunerRequested();
-  void ImportTunerRequested();
-  void ExportTunerRequested();
 
  protected:
   void showEvent(QShowEvent* event) override;

@@ -338,6 +338,87 @@ TEST_F(LoaderTest, ChoosingAnotherRemoteTunerLoadsItAndKeepsTheFirstAsBase) {
   EXPECT_EQ(l.Tuner.RemoteBase, first);  // the icons and flags still come from the first
 }
 
+// ---- Tuner maintenance.
+
+QByteArray ReadAll(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+TEST_F(LoaderTest, NewImportAndExportOfTheLocalTuner) {
+  MakeCatalogue(exe + "tuner/blank", {});
+  MakeCatalogue(dir.path() + "/import", Stations(4));
+  MakeCatalogue(data + "tuner/remote", Stations(2));
+  TCatalogueLoader& l = Loader("remote");
+  l.FirstLoad(true);
+  ASSERT_EQ(tables.radiosDataset.RecordCount(), 2);
+
+  // A folder without a station file is refused and changes nothing.
+  QDir().mkpath(dir.path() + "/empty");
+  EXPECT_EQ(l.ImportLocalTuner(dir.path() + "/empty/"), TCatalogueLoader::TImport::NoStationFile);
+  EXPECT_EQ(l.Tuner.Mode, "remote");
+  EXPECT_EQ(tables.radiosDataset.RecordCount(), 2);
+
+  // The import replaces the local tuner and brings the pictures its rows name.
+  EXPECT_EQ(l.ImportLocalTuner(dir.path() + "/import/"), TCatalogueLoader::TImport::Done);
+  EXPECT_EQ(l.Tuner.Mode, "local");
+  EXPECT_EQ(tables.radiosDataset.RecordCount(), 4);
+  EXPECT_FALSE(tables.radiosDataset.ReadOnly());
+  EXPECT_TRUE(QFile::exists(data + "tuner/local/icones/s3.png"));
+  EXPECT_TRUE(QFile::exists(data + "tuner/local/drapeaux/fr.png"));
+
+  // The export copies the files as written and the pictures; a name that would leave
+  // the picture folder is not followed.
+  tables.radiosDataset.Last();
+  ASSERT_TRUE(tables.radiosDataset.Edit());
+  ASSERT_TRUE(tables.radiosDataset.SetFieldText("Icon", "../../secret.png"));
+  ASSERT_TRUE(tables.radiosDataset.Post());
+  ASSERT_TRUE(tables.radiosDataset.SaveToFile(data + "tuner/local/radios.xml"));
+  QFile secret(data + "tuner/secret.png");
+  ASSERT_TRUE(secret.open(QIODevice::WriteOnly));
+  secret.close();
+  const QString out = dir.path() + "/export/deep/";
+  display.statuses.clear();
+  display.positions.clear();
+  EXPECT_TRUE(l.ExportLocalTuner(out));
+  for (const char* file : {"radios.xml", "country.xml", "genre.xml", "network.xml", "icones/s1.png", "drapeaux/su.png"})
+    EXPECT_EQ(ReadAll(out + file), ReadAll(data + "tuner/local/" + file)) << file;
+  EXPECT_FALSE(QFile::exists(dir.path() + "/export/secret.png"));
+  EXPECT_FALSE(QFile::exists(out + "secret.png"));
+  EXPECT_EQ(display.statuses.first(), "Exportation vers le répertoire " + out);
+  EXPECT_TRUE(display.statuses.contains("Exportation de s2.png ..."));
+  EXPECT_TRUE(display.statuses.contains("Exportation de fr.png ..."));
+  EXPECT_EQ(display.positions.last(), 400);
+  EXPECT_FALSE(display.visible);
+  EXPECT_TRUE(display.errors.isEmpty());
+
+  // "New": the blank template's empty tables replace the local ones.
+  l.NewLocalTuner();
+  EXPECT_EQ(l.Tuner.Mode, "local");
+  EXPECT_EQ(tables.radiosDataset.RecordCount(), 0);
+  EXPECT_EQ(FieldCountOf(data + "tuner/local/radios.xml"), 11);
+  TCatalogueTable written("w");
+  ASSERT_TRUE(written.LoadFromFile(data + "tuner/local/radios.xml"));
+  EXPECT_EQ(written.RecordCount(), 0);
+}
+
+TEST_F(LoaderTest, ADamagedImportKeepsTheLocalTuner) {
+  MakeCatalogue(data + "tuner/local", Stations(3));
+  const QByteArray before = ReadAll(data + "tuner/local/radios.xml");
+  QDir().mkpath(dir.path() + "/bad");
+  QFile bad(dir.path() + "/bad/radios.xml");
+  ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+  bad.write("<?xml version=\"1.0\"?><DATAPACKET><METADATA><FIELDS>");
+  bad.close();
+  TCatalogueLoader& l = Loader("local");
+  l.FirstLoad(true);
+  ASSERT_EQ(tables.radiosDataset.RecordCount(), 3);
+  EXPECT_EQ(l.ImportLocalTuner(dir.path() + "/bad/"), TCatalogueLoader::TImport::Damaged);
+  EXPECT_EQ(display.errors.size(), 1);
+  EXPECT_EQ(tables.radiosDataset.RecordCount(), 3);
+  EXPECT_EQ(ReadAll(data + "tuner/local/radios.xml"), before);
+}
+
 // ---- The start-up sequence.
 
 struct FakePrompts : TStartupPrompts {

@@ -144,6 +144,30 @@ TEST_F(ConfigInfoTest, ChangesAreWrittenAtCloseAndReadBack) {
   EXPECT_EQ(store->value("CutByTitle").toString(), "1");
 }
 
+TEST_F(ConfigInfoTest, TunerPageAsksBeforeEmptyingAndRefusesAFolderWithoutStations) {
+  TConfigForm* c = ConfigForm;
+  QStringList asked, errors;
+  c->Confirm = [&](const QString& text) {
+    asked << text;
+    return false;
+  };
+  c->ShowError = [&](const QString& text) { errors << text; };
+  const QString mode = FormListeRadio->Loader().Tuner.Mode;
+  QTest::mouseClick(c->NewButtonDb(), Qt::LeftButton);
+  EXPECT_EQ(asked, QStringList({"Voulez-vous vraiment supprimer toutes les radios du tuner local ?"}));
+  EXPECT_EQ(FormListeRadio->Loader().Tuner.Mode, mode);  // No: nothing changes
+  QTemporaryDir empty;
+  QStringList titles;
+  c->SelectFolder = [&](const QString& title) {
+    titles << title;
+    return empty.path();
+  };
+  QTest::mouseClick(c->ImportButtonDB(), Qt::LeftButton);
+  EXPECT_EQ(titles, QStringList({"Sélectionnez le répertoire à importer dans votre tuner local"}));
+  EXPECT_EQ(errors, QStringList({"Impossible de trouver le fichier radios.xml dans ce répertoire !"}));
+  EXPECT_EQ(FormListeRadio->Loader().Tuner.Mode, mode);
+}
+
 TEST(ConfigOptions, FormatListFollowsTheEncoderFolder) {
   QTemporaryDir exe;
   ASSERT_TRUE(QDir(exe.path()).mkpath("encoder"));
