@@ -47,9 +47,12 @@ bool CreateForms(zengine::OutputKind output) {
   ConfigForm->AttachBrowser(FormListeRadio);
   InfoForm->AttachBrowser(FormListeRadio);
   Create(RadioEditForm);
+  RadioEditForm->Attach(FormListeRadio);
   Create(genreForm);
   Create(networkForm);
   Create(countryForm);
+  for (TListEditForm* editor : std::initializer_list<TListEditForm*>{genreForm, networkForm, countryForm})
+    editor->Attach(FormListeRadio);
   Create(FormListeFile);
   return true;
 }

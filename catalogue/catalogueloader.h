@@ -64,6 +64,7 @@ class TCatalogueLoader : public QObject {
                    const QString& dataFolder, QObject* parent = nullptr);
 
   TCurrentTuner Tuner;
+  const QString& ExeFolder() const { return exeFolder_; }
   // DataFolder + "tuner/" + Mode + "/".
   QString TunerFolder() const;
 

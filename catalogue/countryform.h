@@ -1,9 +1,9 @@
 // The country list editor of the local catalogue, with each country's flag.
 #pragma once
 
-#include "widgets/skinnedform.h"
+#include "catalogue/listeditform.h"
 
-class TcountryForm : public TSkinnedForm {
+class TcountryForm : public TListEditForm {
   Q_OBJECT
  public:
   explicit TcountryForm(QWidget* parent = nullptr);

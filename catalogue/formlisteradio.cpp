@@ -7,13 +7,14 @@
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QLineEdit>
-#include <QMenu>
 #include <QFileInfo>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QUrl>
 
 #include "app/appfolders.h"
@@ -21,10 +22,13 @@
 #include "app/mainform.h"
 #include "app/versiontext.h"
 #include "catalogue/proxydetect.h"
+#include "catalogue/radioeditform.h"
+#include "catalogue/stationedit.h"
 #include "catalogue/stationgrid.h"
 #include "catalogue/stationgridmodel.h"
 #include "catalogue/updatedescriptor.h"
 #include "windows/downloadform.h"
+#include "windows/infoform.h"
 
 namespace {
 
@@ -254,6 +258,14 @@ void TFormListeRadio::CreateEditMenu() {
     editActions_[i] = editMenu_->addAction(QString::fromUtf8(entries[i].Caption));
     editActions_[i]->setObjectName(QLatin1String(entries[i].Name));
   }
+  connect(editActions_[0], &QAction::triggered, this, &TFormListeRadio::mnAddRadioClick);
+  connect(editActions_[1], &QAction::triggered, this, &TFormListeRadio::mnUdpateRadioClick);
+  connect(editActions_[2], &QAction::triggered, this, &TFormListeRadio::mnDeleteRadioClick);
+  connect(editActions_[3], &QAction::triggered, this, &TFormListeRadio::mnSuggestRadioClick);
+  ConfirmDelete = [this](const QString& text) {
+    return QMessageBox::question(this, QStringLiteral("Demande de confirmation"), text,
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+  };
   ApplyEditMenu();
   listeRadio_->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(listeRadio_, &QWidget::customContextMenuRequested, this,
@@ -380,6 +392,49 @@ void TFormListeRadio::FillLists() {
     l.Combo->addItems(SortedListItems(l.Names));
     l.Combo->setCurrentIndex(-1);
   }
+}
+
+// ---- Editing -------------------------------------------------------------------------------
+
+void TFormListeRadio::mnAddRadioClick() {
+  if (!RadioEditForm || !AppendNewStation(radiosDataset)) return;
+  // A cancelled editor drops the new row, which was never posted.
+  if (!RadioEditForm->Execute() && radiosDataset.State() == TCatalogueTable::TState::Insert) radiosDataset.Cancel();
+}
+
+void TFormListeRadio::mnUdpateRadioClick() {
+  if (!RadioEditForm || radiosDataset.RecordCount() == 0 || !radiosDataset.Edit()) return;
+  if (!RadioEditForm->Execute() && radiosDataset.State() == TCatalogueTable::TState::Edit) radiosDataset.Cancel();
+}
+
+void TFormListeRadio::mnDeleteRadioClick() {
+  if (radiosDataset.RecordCount() == 0) return;
+  const QString name = radiosDataset.FieldText(QStringLiteral("Radio")).Value;
+  // The file is written with the next write of the station table (at close at the latest).
+  if (ConfirmDelete(DeleteStationQuestion(name))) radiosDataset.Delete();
+}
+
+void TFormListeRadio::mnSuggestRadioClick() {
+  if (!InfoForm || radiosDataset.RecordCount() == 0) return;
+  const TStationFields f = ReadStationFields(radiosDataset);
+  InfoForm->SendMail(StationSuggestionMail(f.Radio, f.Web, f.Url));
+}
+
+void TFormListeRadio::RefillFilterList(const TCatalogueTable& table) {
+  QComboBox* combo = &table == &countryDataSet ? countryComboBox_
+                     : &table == &genreDataSet ? genreComboBox_
+                     : &table == &networkDataSet ? networkComboBox_
+                                                 : nullptr;
+  if (!combo || !table.Active()) return;
+  const QString remembered = combo->currentText();
+  const QSignalBlocker quiet(combo);
+  combo->clear();
+  const int field = table.FieldIndex(QStringLiteral("Name"));
+  for (int i = 0; i < table.RecordCount(); ++i) {
+    const TRow* row = table.ViewRow(i);
+    if (row && field >= 0 && field < int(row->size())) combo->addItem((*row)[size_t(field)].Text);
+  }
+  combo->setCurrentIndex(combo->findText(remembered, Qt::MatchExactly | Qt::MatchCaseSensitive));
 }
 
 void TFormListeRadio::SaveFilterState() {

@@ -8,6 +8,8 @@
 // Thread: interface thread only.
 #pragma once
 
+#include <functional>
+
 #include <QStringList>
 #include <array>
 #include <memory>
@@ -97,6 +99,15 @@ class TFormListeRadio : public TSkinnedForm, private TStartupPrompts {
   QString PreviousHint() const { return hints_.Previous; }
   QString NextHint() const { return hints_.Next; }
 
+  // The editing menu (local tuner): add, modify, delete the current station, and mail
+  // it as a suggestion.
+  void mnAddRadioClick();
+  void mnUdpateRadioClick();
+  void mnDeleteRadioClick();
+  void mnSuggestRadioClick();
+  // The delete question (caption "Demande de confirmation"); tests replace it.
+  std::function<bool(const QString& text)> ConfirmDelete;
+
   // The user's choice in the tuner list ("Distant", "Local").
   void TunerComboBoxChange(int index);
   // Tuner maintenance of the configuration page, with the tuner list and the filter
@@ -105,6 +116,10 @@ class TFormListeRadio : public TSkinnedForm, private TStartupPrompts {
   void NewLocalTuner();
   bool ImportLocalTuner(const QString& folder);
   bool ExportLocalTuner(const QString& folder);
+  // After a list editor's save: the filter list of `table` (country, genre or network)
+  // refilled from the table, in its order, showing the same text as before (nothing
+  // selected when that text is gone). The filter is not applied again.
+  void RefillFilterList(const TCatalogueTable& table);
   // The configuration page's choice of a remote tuner at `base`.
   void RemoteTunerComboBoxChange(const QString& base);
   // The filter kept across a tuner change and program runs: the checked filter and the

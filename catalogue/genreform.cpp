@@ -1,6 +1,5 @@
 #include "catalogue/genreform.h"
 
 TgenreForm::TgenreForm(QWidget* parent)
-    : TSkinnedForm(SecondaryLayout(QStringLiteral("genreForm"), QSize(403, 290), QStringLiteral("listeditor.png"),
-                                   QStringLiteral("Gestion des styles musicaux"), QRect(353, 0, 44, 19), QPoint(42, 5), QPoint(10, 4)),
-                   parent) {}
+    : TListEditForm(QStringLiteral("genreForm"), QStringLiteral("Gestion des styles musicaux"), TCatalogueKind::Genres,
+                    {{QStringLiteral("Name"), QStringLiteral("Genre"), 311}}, parent) {}

@@ -1,9 +1,9 @@
 // The genre list editor of the local catalogue.
 #pragma once
 
-#include "widgets/skinnedform.h"
+#include "catalogue/listeditform.h"
 
-class TgenreForm : public TSkinnedForm {
+class TgenreForm : public TListEditForm {
   Q_OBJECT
  public:
   explicit TgenreForm(QWidget* parent = nullptr);

@@ -1,6 +1,5 @@
 #include "catalogue/networkform.h"
 
 TnetworkForm::TnetworkForm(QWidget* parent)
-    : TSkinnedForm(SecondaryLayout(QStringLiteral("networkForm"), QSize(403, 290), QStringLiteral("listeditor.png"),
-                                   QStringLiteral("Gestion des réseaux de diffusion"), QRect(353, 0, 44, 19), QPoint(42, 5), QPoint(10, 4)),
-                   parent) {}
+    : TListEditForm(QStringLiteral("networkForm"), QStringLiteral("Gestion des réseaux de diffusion"), TCatalogueKind::Networks,
+                    {{QStringLiteral("Name"), QStringLiteral("Réseaux de diffusion"), 313}}, parent) {}

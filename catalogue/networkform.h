@@ -1,9 +1,9 @@
 // The network list editor of the local catalogue.
 #pragma once
 
-#include "widgets/skinnedform.h"
+#include "catalogue/listeditform.h"
 
-class TnetworkForm : public TSkinnedForm {
+class TnetworkForm : public TListEditForm {
   Q_OBJECT
  public:
   explicit TnetworkForm(QWidget* parent = nullptr);
