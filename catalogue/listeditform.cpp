@@ -28,6 +28,11 @@ TListEditForm::TListEditForm(const QString& instanceName, const QString& title, 
   grid_->setObjectName(QStringLiteral("DBGrid1"));
   grid_->setGeometry(12, 32, 379, 214);
   grid_->verticalHeader()->hide();
+  QFont font(QStringLiteral("Tahoma"));
+  font.setPixelSize(11);
+  grid_->setFont(font);
+  grid_->verticalHeader()->setDefaultSectionSize(18);
+  grid_->horizontalHeader()->setStretchLastSection(true);
   grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
   grid_->setSelectionMode(QAbstractItemView::SingleSelection);
   grid_->setContextMenuPolicy(Qt::CustomContextMenu);

@@ -64,6 +64,14 @@ TRadioEditForm::TRadioEditForm(QWidget* parent)
                                    QPoint(10, 4)),
                    parent) {
   setWindowModality(Qt::ApplicationModal);
+  QFont font(QStringLiteral("Tahoma"));
+  font.setPixelSize(11);
+  setFont(font);
+  TitleLabel()->setFont([] {
+    QFont title(QStringLiteral("MS Sans Serif"));
+    title.setPixelSize(13);
+    return title;
+  }());
   ChoosePicture = [this](const QString& title, const QString& folder) {
     return QFileDialog::getOpenFileName(this, title, folder, QStringLiteral("Images (*.png *.jpg *.jpeg *.gif *.bmp *.ico)"));
   };
