@@ -1,6 +1,7 @@
 #include "app/forms.h"
 
 #include "app/mainform.h"
+#include "app/mpris.h"
 #include "catalogue/countryform.h"
 #include "catalogue/formlisteradio.h"
 #include "catalogue/genreform.h"
@@ -54,6 +55,8 @@ bool CreateForms(zengine::OutputKind output) {
   for (TListEditForm* editor : std::initializer_list<TListEditForm*>{genreForm, networkForm, countryForm})
     editor->Attach(FormListeRadio);
   Create(FormListeFile);
+  // The desktop's media controls (owned by the main window).
+  new TMpris(MainForm);
   return true;
 }
 

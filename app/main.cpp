@@ -5,6 +5,7 @@
 
 #include "app/forms.h"
 #include "app/mainform.h"
+#include "app/mpris.h"
 #include "app/signalbridge.h"
 #include "app/singleinstance.h"
 #include "widgets/skinnedform.h"
@@ -14,7 +15,13 @@ int main(int argc, char* argv[]) {
   // A second start ends at once, silently, leaving the first instance undisturbed. The
   // guard is held until the process ends.
   TSingleInstance guard(QStringLiteral("ZOVAProject"));
-  if (!guard.TryAcquire()) return 0;
+  if (!guard.TryAcquire()) {
+    // The program already runs, perhaps hidden in the tray with no tray to click on the
+    // desktop: it is asked to show its main window.
+    QCoreApplication raiser(argc, argv);
+    TMpris::RaiseRunningInstance();
+    return 0;
+  }
 
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Zovalis"));

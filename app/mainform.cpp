@@ -302,7 +302,10 @@ void TMainForm::SetTrayHint(const QString& text) {
 }
 
 void TMainForm::ShowBalloon(const QString& title, const QString& text, bool error, int timeoutMs) {
-  if (!trayIcon_ || !trayIcon_->isVisible()) return;
+  if (!trayIcon_ || !trayIcon_->isVisible()) {
+    notifier_.Notify(title, text, error, timeoutMs);
+    return;
+  }
   trayIcon_->showMessage(title, text, error ? QSystemTrayIcon::Critical : QSystemTrayIcon::Information, timeoutMs);
 }
 

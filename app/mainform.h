@@ -10,6 +10,7 @@
 #include <array>
 #include <memory>
 
+#include "app/desktopnotify.h"
 #include "app/favourites.h"
 #include "app/mainface.h"
 #include "app/settings.h"
@@ -65,7 +66,7 @@ class TMainForm : public TSkinnedForm {
   QLabel* Statut() const { return statut_; }
 
   // The tray icon's hint, and a balloon with the information or error icon. Without a
-  // notification area nothing is shown.
+  // notification area the balloon goes to the desktop's notification service.
   void SetTrayHint(const QString& text);
   void ShowBalloon(const QString& title, const QString& text, bool error, int timeoutMs);
   // The title balloons' switch (tray menu and configuration page): the setting, the tray
@@ -149,6 +150,7 @@ class TMainForm : public TSkinnedForm {
   std::unique_ptr<TStationPlayer> player_;
   TFormListeRadio* browser_ = nullptr;
   QSystemTrayIcon* trayIcon_ = nullptr;
+  TDesktopNotifier notifier_;
   QMenu *popupRadioMenu_ = nullptr, *popupOpenMenu_ = nullptr, *popupSetupMenu_ = nullptr,
         *popupInfoMenu_ = nullptr, *popupFavorisMenu_ = nullptr, *systrayPopupMenu_ = nullptr;
   QAction* balloonSwitch_ = nullptr;
