@@ -55,6 +55,7 @@ bool CreateForms(zengine::OutputKind output) {
   for (TListEditForm* editor : std::initializer_list<TListEditForm*>{genreForm, networkForm, countryForm})
     editor->Attach(FormListeRadio);
   Create(FormListeFile);
+  MainForm->AttachPlaylist(FormListeFile);
   // The desktop's media controls (owned by the main window).
   new TMpris(MainForm);
   return true;

@@ -21,6 +21,7 @@
 #include "app/versiontext.h"
 #include "catalogue/cataloguetable.h"
 #include "catalogue/formlisteradio.h"
+#include "localfiles/fileplayer.h"
 #include "localfiles/formlistefile.h"
 #include "playback/engineerror.h"
 #include "widgets/paintbox.h"
@@ -519,6 +520,7 @@ void TMainForm::InitRadioButton() {
 }
 
 void TMainForm::PlayBtnClick() {
+  if (filePlayer_ && filePlayer_->Active()) return filePlayer_->PlayBtnClick();
   if (!player_ || player_->PlayMode != QLatin1String("Radio")) return;
   if (face_.PlayBtn->Glyphs()->G0_Up() == 1) {
     player_->OpenStation();
@@ -551,10 +553,12 @@ void TMainForm::MoveStation(bool next) {
 }
 
 void TMainForm::PrevBtnClick() {
+  if (filePlayer_ && filePlayer_->Active()) return filePlayer_->PrevBtnClick();
   MoveStation(false);
 }
 
 void TMainForm::NextBtnClick() {
+  if (filePlayer_ && filePlayer_->Active()) return filePlayer_->NextBtnClick();
   MoveStation(true);
 }
 
@@ -707,6 +711,7 @@ void TMainForm::SaveLocalCatalogue() {
 
 void TMainForm::FormDestroy() {
   spectrumTimer_.stop();
+  filePlayer_.reset();
   player_.reset();
   if (engineStarted_) EndEngine();
   engineStarted_ = false;

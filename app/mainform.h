@@ -23,6 +23,8 @@
 class QLabel;
 class QSystemTrayIcon;
 class TFormListeRadio;
+class TFormListeFile;
+class TFilePlayer;
 
 class TMainForm : public TSkinnedForm {
   Q_OBJECT
@@ -44,6 +46,11 @@ class TMainForm : public TSkinnedForm {
 
   // Joins the station browser once it exists: the station player reads its tables.
   void AttachCatalogue(TFormListeRadio* browser);
+
+  // Local playback (app/mainformfiles.cpp): joins the playlist window, whose rows the
+  // file side of Play/Pause, Previous, Next and the progress bar then play.
+  void AttachPlaylist(TFormListeFile* playlist);
+  TFilePlayer* FilePlayer() const { return filePlayer_.get(); }
 
   // The settings record and the live controls that hold settings until the save.
   TSettings Settings;
@@ -148,6 +155,7 @@ class TMainForm : public TSkinnedForm {
   QLabel* statut_ = nullptr;
   TMainFace face_;
   std::unique_ptr<TStationPlayer> player_;
+  std::unique_ptr<TFilePlayer> filePlayer_;
   TFormListeRadio* browser_ = nullptr;
   QSystemTrayIcon* trayIcon_ = nullptr;
   TDesktopNotifier notifier_;

@@ -1,0 +1,116 @@
+// The main window's side of local playback: the file player on the shared channel, what
+// it shows on the face, and seeking on the progress bar.
+#include <QApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QProgressBar>
+
+#include "app/mainform.h"
+#include "localfiles/fileplayer.h"
+#include "localfiles/formlistefile.h"
+#include "localfiles/playlistmodel.h"
+#include "widgets/scrolltext.h"
+#include "widgets/simplebtn.h"
+
+namespace {
+
+// ProgressBarMouseDown and ProgressBarMouseMove: each press and each move with the left
+// button held seeks the playing file.
+class TProgressSeek : public QObject {
+ public:
+  TProgressSeek(QProgressBar* bar, TFilePlayer* player) : QObject(bar), bar_(bar), player_(player) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    const QEvent::Type t = event->type();
+    if (watched == bar_ && (t == QEvent::MouseButtonPress || t == QEvent::MouseMove)) {
+      const auto* e = static_cast<QMouseEvent*>(event);
+      if (e->buttons() & Qt::LeftButton) player_->SeekTo(int(e->position().x()), bar_->width());
+    }
+    return false;
+  }
+
+ private:
+  QProgressBar* bar_;
+  TFilePlayer* player_;
+};
+
+}  // namespace
+
+void TMainForm::AttachPlaylist(TFormListeFile* playlist) {
+  if (!player_) return;
+  filePlayer_ = std::make_unique<TFilePlayer>(player_.get(), playlist->Model());
+  TFilePlayer* f = filePlayer_.get();
+  f->BalloonsOn = [this] { return Settings.TrayInformation; };
+  playlist->SetFilePlayer(f);
+  face_.ProgressBar->installEventFilter(new TProgressSeek(face_.ProgressBar, f));
+
+  connect(f, &TFilePlayer::StatusChanged, this, &TMainForm::SetStatus);
+  connect(f, &TFilePlayer::BusyChanged, this, [](bool busy) {
+    if (busy) {
+      QApplication::setOverrideCursor(Qt::BusyCursor);
+    } else {
+      QApplication::restoreOverrideCursor();
+    }
+  });
+  connect(f, &TFilePlayer::FaceChanged, this, [this](TFileFace face) {
+    const QString hint = QStringLiteral("Démarrer la lecture.");
+    switch (face) {
+      case TFileFace::Playing:
+        face_.PlayBtn->Glyphs()->SetFace(3, -1, -1);
+        face_.PlayBtn->setToolTip(QString());
+        break;
+      case TFileFace::Paused:
+        face_.PlayBtn->Glyphs()->SetFace(1, -1, -1);
+        face_.PlayBtn->setToolTip(hint);
+        break;
+      case TFileFace::Ready:
+        face_.PlayBtn->Glyphs()->SetFace(1, 2, 0);
+        face_.PlayBtn->setToolTip(hint);
+        break;
+    }
+    if (face == TFileFace::Ready) {
+      face_.StopBtn->Glyphs()->SetFace(3, -1, -1);
+      face_.StopBtn->setToolTip(QStringLiteral("Stopper la lecture et l'enregistrement."));
+    } else {
+      face_.StopBtn->Glyphs()->SetFace(0, 1, 2);
+      face_.StopBtn->setToolTip(QString());
+    }
+    face_.PlayBtn->update();
+    face_.StopBtn->update();
+  });
+  connect(f, &TFilePlayer::TitleShown, this, [this](const QString& title) {
+    face_.EdTitle->hide();
+    face_.EdTitle->SetScrollMessage(title);
+    face_.EdTitle->show();
+  });
+  connect(f, &TFilePlayer::RadioNameChanged, face_.RadioName, &QLabel::setText);
+  connect(f, &TFilePlayer::StreamInfoShown, this,
+          [this](const QString& type, const QString& rate, const QString& freq, const QString& channels) {
+            face_.TypeFlux->setText(type);
+            face_.Debit->setText(rate);
+            face_.Frequence->setText(freq);
+            face_.Canaux->setText(channels);
+          });
+  connect(f, &TFilePlayer::PictureChanged, this, [this](const QString& picture) {
+    face_.imgFlag->setPixmap(QPixmap());
+    face_.imgFlag->setToolTip(QString());
+    face_.ImgRadio->setPixmap(LoadSkinPicture(picture));
+    face_.ImgRadio->setToolTip(QString());
+    face_.edGenre->clear();
+    face_.edCountry->clear();
+  });
+  connect(f, &TFilePlayer::HintsChanged, this, [this](const QString& previous, const QString& next) {
+    face_.PrevBtn->setToolTip(previous);
+    face_.NextBtn->setToolTip(next);
+  });
+  connect(f, &TFilePlayer::ProgressChanged, face_.ProgressBar, [this](int percent) {
+    face_.ProgressBar->setValue(qBound(0, percent, 100));
+  });
+  connect(f, &TFilePlayer::ElapsedChanged, face_.labelTimeEllapsed, &QLabel::setText);
+  connect(f, &TFilePlayer::Balloon, this,
+          [this](const QString& title, const QString& text) { ShowBalloon(title, text, false, 10000); });
+  // Opening a station takes the playing mark off the playlist (the row is remembered).
+  connect(player_.get(), &TStationPlayer::StationShown, playlist->Model(),
+          [model = playlist->Model()] { model->SetMarkShown(false); });
+}

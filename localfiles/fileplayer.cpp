@@ -1,0 +1,182 @@
+#include "localfiles/fileplayer.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QPointer>
+#include <cmath>
+
+#include "localfiles/playlistmodel.h"
+#include "playback/engineerror.h"
+#include "playback/stationplayer.h"
+
+namespace {
+
+const QString kPlaying = QStringLiteral("Lecture en cours.");
+const QString kPaused = QStringLiteral("Lecture en pause.");
+
+}  // namespace
+
+TFilePlayer::TFilePlayer(TStationPlayer* station, TPlaylistModel* model, QObject* parent)
+    : QObject(parent), station_(station), model_(model) {
+  fileTimer_.setInterval(1000);
+  connect(&fileTimer_, &QTimer::timeout, this, &TFilePlayer::FileTimerTimer);
+  // StopAll resets the display: the file timer stops and the Play face is ready again.
+  connect(station_, &TStationPlayer::DisplayReset, this, &TFilePlayer::Stopped);
+}
+
+bool TFilePlayer::Active() const {
+  return station_->PlayMode == QLatin1String("File");
+}
+
+void TFilePlayer::Stopped() {
+  fileTimer_.stop();
+  face_ = TFileFace::Ready;
+}
+
+void TFilePlayer::SetFace(TFileFace face) {
+  face_ = face;
+  Q_EMIT FaceChanged(face);
+}
+
+zengine::Handle TFilePlayer::Open(const TPlaylistRow& row) {
+  const std::string name = row.IsStream() ? row.FileName.toStdString() : QFile::encodeName(row.FileName).toStdString();
+  if (row.IsStream()) return zengine::StreamCreateURL(name);
+  zengine::Handle channel = 0;
+  if (row.IsCdTrack()) channel = zengine::CDStreamCreateFile(name);
+  // A CD track the CD opener refuses is tried as a file too.
+  if (!channel) channel = zengine::StreamCreateFile(name);
+  return channel;
+}
+
+void TFilePlayer::PlayFile(int index) {
+  Q_EMIT BusyChanged(true);
+  Q_EMIT StatusChanged(QString(), false);
+  // A station still connecting is abandoned too, or its channel would start over this file.
+  if (station_->CurrentChannel || station_->Connecting()) station_->StopAll();
+  if (index < 0 || index >= model_->Count()) {
+    // An empty list (or a row that no longer exists) only stops what played.
+    Q_EMIT BusyChanged(false);
+    return;
+  }
+  const TPlaylistRow row = model_->Row(index);
+  CurrentFile = {row.FileName, row.StreamType, row.BitRate, row.SampleRate,
+                 row.Channels, row.Artist,     row.Title,   row.Duration};
+
+  model_->SetPlayingIndex(index);
+  Q_EMIT RowShown(index);
+
+  const zengine::Handle channel = Open(row);
+  station_->CurrentChannel = channel;
+  if (channel) {
+    SetFace(TFileFace::Playing);
+    QPointer<TFilePlayer> self(this);
+    // Engine thread: hand the advance to the interface thread.
+    zengine::ChannelSetSync(channel, zengine::kSyncEnd, [self](zengine::Handle ended, const std::string&) {
+      QMetaObject::invokeMethod(
+          QCoreApplication::instance(), [self, ended] { if (self) self->EndSyncProc(ended); }, Qt::QueuedConnection);
+    });
+    zengine::ChannelPlay(channel, false);
+    Q_EMIT StatusChanged(kPlaying, false);
+    fileTimer_.start();
+    if (BalloonsOn && BalloonsOn())
+      Q_EMIT Balloon(QStringLiteral("Liste de lecture : ") + (PlaylistName ? PlaylistName() : QString()),
+                     CurrentFile.Artist + QStringLiteral(" - ") + CurrentFile.Title);
+  } else {
+    Q_EMIT StatusChanged(EngineErrorMessage(zengine::ErrorGetCode()), true);
+    SetFace(TFileFace::Ready);
+  }
+
+  Q_EMIT TitleShown(CurrentFile.Artist + QStringLiteral(" - ") + CurrentFile.Title + QStringLiteral(" ( ") +
+                    CurrentFile.Duration + QStringLiteral(" )"));
+  Q_EMIT RadioNameChanged(QStringLiteral("Liste de lecture : ") + (PlaylistName ? PlaylistName() : QString()) +
+                          QStringLiteral(" (") + QString::number(index + 1) + QLatin1Char('/') +
+                          QString::number(model_->Count()) + QLatin1Char(')'));
+  Q_EMIT StreamInfoShown(CurrentFile.StreamType, CurrentFile.BitRate + QStringLiteral(" Kbps"),
+                         CurrentFile.SampleRate + QStringLiteral(" Hz"), CurrentFile.Channels);
+  Q_EMIT PictureChanged(row.IsCdTrack() ? QStringLiteral("AudioCD.png") : QStringLiteral("AudioFile.png"));
+  station_->PlayMode = QStringLiteral("File");
+  Q_EMIT HintsChanged(QStringLiteral("Morceau précédent."), QStringLiteral("Morceau suivant."));
+  Q_EMIT BusyChanged(false);
+}
+
+void TFilePlayer::EndSyncProc(zengine::Handle channel) {
+  if (channel != station_->CurrentChannel || !Active()) return;  // stopped or replaced meanwhile
+  const int playing = model_->PlayingIndex();
+  // The row after the playing one; after the playing row was removed, the row that took
+  // its place.
+  const int next = playing >= 0 ? playing + 1 : model_->ResumeRow();
+  if (next >= 0 && next < model_->Count()) {
+    PlayFile(next);
+  } else if (station_->CurrentChannel) {
+    station_->StopAll();
+  }
+}
+
+void TFilePlayer::PlayBtnClick() {
+  const int playing = model_->PlayingIndex();
+  if (face_ != TFileFace::Playing) {
+    if (!station_->CurrentChannel) {
+      if (playing >= 0) PlayFile(playing);
+    } else if (playing >= 0 || model_->ResumeRow() >= 0) {
+      zengine::ChannelPlay(station_->CurrentChannel, false);
+      SetFace(TFileFace::Playing);
+      Q_EMIT StatusChanged(kPlaying, false);
+      fileTimer_.start();
+    }
+  } else {
+    zengine::ChannelPause(station_->CurrentChannel);
+    SetFace(TFileFace::Paused);
+    Q_EMIT StatusChanged(kPaused, false);
+  }
+}
+
+void TFilePlayer::PrevBtnClick() {
+  int playing = model_->PlayingIndex();
+  if (playing < 0 && model_->ResumeRow() >= 0) playing = model_->ResumeRow();
+  PlayFile(playing <= 0 ? model_->Count() - 1 : playing - 1);
+}
+
+void TFilePlayer::NextBtnClick() {
+  const int playing = model_->PlayingIndex();
+  const int next = playing >= 0 ? playing + 1 : std::max(model_->ResumeRow(), 0);
+  PlayFile(next < model_->Count() ? next : 0);
+}
+
+QString TFilePlayer::ElapsedText(double seconds) {
+  const auto two = [](qint64 n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); };
+  const auto s = static_cast<qint64>(std::max(0.0, seconds));
+  return two(s / 3600) + QLatin1Char(':') + two(s / 60 % 60) + QLatin1Char(':') + two(s % 60);
+}
+
+void TFilePlayer::FileTimerTimer() {
+  const zengine::Handle channel = station_->CurrentChannel;
+  if (!channel) {
+    Q_EMIT ElapsedChanged(QStringLiteral("00:00"));
+    return;
+  }
+  // A paused file says so; the position stands still.
+  Q_EMIT StatusChanged(face_ == TFileFace::Paused ? kPaused : kPlaying, false);
+  const auto length = float(zengine::ChannelBytes2Seconds(channel, zengine::ChannelGetLength(channel)));
+  const auto position = float(zengine::ChannelBytes2Seconds(channel, zengine::ChannelGetPosition(channel)));
+  Q_EMIT ProgressChanged(length > 0 ? std::clamp(int(position * 100 / length), 0, 100) : 0);
+  Q_EMIT ElapsedChanged(ElapsedText(position));
+}
+
+int TFilePlayer::SeekPercent(int x, int width) {
+  if (width <= 4) return 0;
+  const double p = std::nearbyint(100.0 * x / (width - 4));  // the default rounding: halves to even
+  return int(std::clamp(p, 0.0, 100.0));
+}
+
+void TFilePlayer::SeekTo(int x, int width) {
+  const zengine::Handle channel = station_->CurrentChannel;
+  // Live streams have no position to move to: the bar shows their buffer.
+  if (!channel || !Active()) return;
+  const int percent = SeekPercent(x, width);
+  Q_EMIT ProgressChanged(percent);
+  const int64_t length = zengine::ChannelGetLength(channel);
+  if (length <= 0) return;
+  const auto bytes = static_cast<int64_t>(std::nearbyint(double(percent) * double(length) / 100.0));
+  zengine::ChannelSetPosition(channel, bytes);
+  FileTimerTimer();
+}

@@ -1,0 +1,72 @@
+#include "localfiles/m3ufile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QUrl>
+
+#include "localfiles/playlistrow.h"
+#include "playback/engine/textutil.h"
+
+QStringList ParseM3U(const QByteArray& bytes, const QString& listFolder) {
+  QStringList out;
+  const QDir folder(listFolder);
+  qsizetype start = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+  while (start < bytes.size()) {
+    qsizetype end = bytes.indexOf('\n', start);
+    if (end < 0) end = bytes.size();
+    QByteArray line = bytes.mid(start, end - start);
+    start = end + 1;
+    if (line.endsWith('\r')) line.chop(1);
+    if (line.isEmpty() || line.startsWith('#')) continue;
+    const QString text = QString::fromStdString(zengine::ToUtf8(std::string_view(line.constData(), size_t(line.size()))));
+    if (TPlaylistRow::IsStreamAddress(text)) {
+      out << text;
+    } else if (text.startsWith(QLatin1String("file://"), Qt::CaseInsensitive)) {
+      const QString local = QUrl(text).toLocalFile();
+      if (!local.isEmpty()) out << local;
+    } else {
+      out << QDir::cleanPath(folder.absoluteFilePath(text));
+    }
+  }
+  return out;
+}
+
+QByteArray MakeM3U(const QStringList& paths) {
+  QByteArray out;
+  for (const QString& p : paths) out += p.toUtf8() + "\r\n";
+  return out;
+}
+
+TM3URead ReadM3UFile(const QString& path) {
+  TM3URead r;
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) {
+    r.Error = QStringLiteral("Impossible de lire la liste de lecture ") + path + QStringLiteral(" : ") + f.errorString();
+    return r;
+  }
+  if (f.size() > kMaxM3USize) {
+    r.Error = QStringLiteral("La liste de lecture ") + path + QStringLiteral(" est trop grande pour être lue.");
+    return r;
+  }
+  const QByteArray bytes = f.read(kMaxM3USize + 1);
+  if (f.error() != QFileDevice::NoError) {
+    r.Error = QStringLiteral("Impossible de lire la liste de lecture ") + path + QStringLiteral(" : ") + f.errorString();
+    return r;
+  }
+  r.Entries = ParseM3U(bytes, QFileInfo(path).absolutePath());
+  r.Ok = true;
+  return r;
+}
+
+bool WriteM3UFile(const QString& path, const QStringList& paths, QString* error) {
+  QSaveFile f(path);
+  const QByteArray bytes = MakeM3U(paths);
+  if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit()) {
+    if (error)
+      *error = QStringLiteral("Impossible d'écrire la liste de lecture ") + path + QStringLiteral(" : ") + f.errorString();
+    return false;
+  }
+  return true;
+}
