@@ -289,6 +289,73 @@ TEST_F(ProgramTest, PlaysTheLastStationAtStartWithItsTitleAndSavesIt) {
   EXPECT_EQ(saved.FieldText("SampleRate").Value, "44100");
 }
 
+TEST_F(ProgramTest, AFileAddedInThePlaylistWindowIsHeard) {
+  StartPulse();
+  // A tone in the recording folder, and the main window at the top left so the playlist
+  // window opens below it.
+  const QString music = home.Path() + "/Musique";
+  QDir().mkpath(music);
+  const QString song = music + "/Groupe - Chanson.wav";
+  QProcess ffmpeg;
+  ffmpeg.start("ffmpeg", {"-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i",
+                          "sine=frequency=440:sample_rate=44100:duration=60", "-ac", "2", song});
+  ASSERT_TRUE(ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0);
+  {
+    QSettings settings(home.ConfigFile(), QSettings::IniFormat);
+    settings.setValue("Top", 0);
+    settings.setValue("Left", 0);
+    settings.setValue("RecordDir", music);
+  }
+  QProcess* program = LaunchWithSound();
+  ASSERT_TRUE(WaitForMainWindow()) << program->readAllStandardError().toStdString();
+
+  const auto xdotool = [this](const QStringList& args) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", xvfb.Display());
+    p.setProcessEnvironment(env);
+    p.start("xdotool", args);
+    p.waitForFinished(10000);
+  };
+  const auto click = [&](int x, int y) {
+    xdotool({"mousemove", QString::number(x), QString::number(y), "click", "1"});
+    QThread::msleep(400);
+  };
+  click(60 + 20, 28 + 10);          // OpenBtn, upper half: the playlist window
+  click(110 + 20, 241 + 28 + 12);   // its AddFileBtn: the open dialog
+  QThread::msleep(1000);
+  xdotool({"type", "--delay", "20", song});
+  xdotool({"key", "Return"});
+  QThread::msleep(1500);
+  click(425 + 20, 241 + 28 + 12);   // RunPlayListBtn
+
+  const auto level = [this] {
+    std::string out;
+    pulse.RunClient({"sh", "-c",
+                     "timeout 1.5 parec -d rec.monitor --rate=44100 --channels=2 --format=s16le --latency-msec=50 "
+                     "| sox -t raw -r 44100 -e signed -b 16 -c 2 - -n stat 2>&1"},
+                    &out, 10000);
+    const auto m = QRegularExpression(R"(RMS\s+amplitude:\s+([0-9.]+))").match(QString::fromStdString(out));
+    return m.hasMatch() ? m.captured(1).toDouble() : 0.0;
+  };
+  QElapsedTimer t;
+  t.start();
+  double rms = 0;
+  while (t.elapsed() < 20000 && rms < 0.01) rms = level();
+  EXPECT_GT(rms, 0.01) << "no sound on the sink monitor";
+  if (const QByteArray shots = qgetenv("ZOVALIS_TEST_SHOTS"); !shots.isEmpty()) {
+    QProcess shot;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", xvfb.Display());
+    shot.setProcessEnvironment(env);
+    shot.start("import", {"-window", "root", QString::fromUtf8(shots) + "/playlist.png"});
+    shot.waitForFinished(10000);
+  }
+  Signal(program, SIGTERM);
+  ASSERT_TRUE(program->waitForFinished(15000));
+  EXPECT_EQ(program->exitCode(), 0);
+}
+
 TEST_F(ProgramTest, ALockLeftByAKilledProcessDoesNotBlockTheNextStart) {
   StartPulse();
   QProcess* first = LaunchWithSound();
