@@ -122,7 +122,14 @@ TFormListeFile::TFormListeFile(QWidget* parent)
   view_->setStyleSheet(QStringLiteral(
       "QTableView { background: black; color: silver; gridline-color: #404040;"
       " selection-background-color: #303a52; selection-color: white; }"
+      "QHeaderView { background: #202020; }"
+      "QScrollBar:vertical { background: #101010; width: 12px; margin: 0; }"
+      "QScrollBar::handle:vertical { background: #505050; min-height: 20px; border-radius: 3px; }"
+      "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
       "QHeaderView::section { background: #202020; color: silver; border: 1px solid #404040; padding: 0 3px; }"));
+  // The columns fill the list; a vertical scroll bar hides a pixel of the last one
+  // rather than adding a horizontal bar.
+  view_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   view_->SetPlaylistModel(model_);
   const int widths[TPlaylistModel::ColumnCount] = {20, 150, 220, 60, 0, 0, 0, 0};
   for (int c = 0; c < TPlaylistModel::ColumnCount; ++c) {
