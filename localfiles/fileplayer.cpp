@@ -49,6 +49,7 @@ zengine::Handle TFilePlayer::Open(const TPlaylistRow& row) {
 }
 
 void TFilePlayer::PlayFile(int index) {
+  if (!model_) return;
   Q_EMIT BusyChanged(true);
   Q_EMIT StatusChanged(QString(), false);
   // A station still connecting is abandoned too, or its channel would start over this file.
@@ -100,7 +101,7 @@ void TFilePlayer::PlayFile(int index) {
 }
 
 void TFilePlayer::EndSyncProc(zengine::Handle channel) {
-  if (channel != station_->CurrentChannel || !Active()) return;  // stopped or replaced meanwhile
+  if (!model_ || channel != station_->CurrentChannel || !Active()) return;  // stopped or replaced meanwhile
   const int playing = model_->PlayingIndex();
   // The row after the playing one; after the playing row was removed, the row that took
   // its place.
@@ -113,6 +114,7 @@ void TFilePlayer::EndSyncProc(zengine::Handle channel) {
 }
 
 void TFilePlayer::PlayBtnClick() {
+  if (!model_) return;
   const int playing = model_->PlayingIndex();
   if (face_ != TFileFace::Playing) {
     if (!station_->CurrentChannel) {
@@ -131,12 +133,14 @@ void TFilePlayer::PlayBtnClick() {
 }
 
 void TFilePlayer::PrevBtnClick() {
+  if (!model_) return;
   int playing = model_->PlayingIndex();
   if (playing < 0 && model_->ResumeRow() >= 0) playing = model_->ResumeRow();
   PlayFile(playing <= 0 ? model_->Count() - 1 : playing - 1);
 }
 
 void TFilePlayer::NextBtnClick() {
+  if (!model_) return;
   const int playing = model_->PlayingIndex();
   const int next = playing >= 0 ? playing + 1 : std::max(model_->ResumeRow(), 0);
   PlayFile(next < model_->Count() ? next : 0);

@@ -13,14 +13,14 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <functional>
 
-#include "localfiles/playlistrow.h"
+#include "localfiles/playlistmodel.h"
 #include "playback/engine/engine.h"
 
-class TPlaylistModel;
 class TStationPlayer;
 
 // What the main window shows of the row being played, copied from the row.
@@ -85,7 +85,7 @@ class TFilePlayer : public QObject {
   zengine::Handle Open(const TPlaylistRow& row);
 
   TStationPlayer* station_;
-  TPlaylistModel* model_;
+  QPointer<TPlaylistModel> model_;  // the playlist window's; it may go first at exit
   QTimer fileTimer_;
   TFileFace face_ = TFileFace::Ready;
 };

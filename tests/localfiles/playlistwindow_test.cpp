@@ -34,6 +34,7 @@
 #include "localfiles/playlistview.h"
 #include "playback/engine/engine.h"
 #include "recording/cdimage.h"
+#include "support/icecast.h"
 #include "widgets/scrolltext.h"
 #include "widgets/simplebtn.h"
 #include "widgets/skinnedform.h"
@@ -441,6 +442,51 @@ TEST_F(PlaylistWindowTest, RecordingsHandedFromAnotherThreadArriveInOrder) {
   recorder.join();
   EXPECT_TRUE(QTest::qWaitFor([this] { return list->Model()->Count() == 2; }, 20000));
   EXPECT_EQ(list->Model()->Paths(), QStringList({a, b}));
+}
+
+TEST_F(PlaylistWindowTest, AStreamAddressOfAnM3UPlaysThroughTheEngine) {
+  ztest::Icecast icecast;
+  std::string error;
+  ASSERT_TRUE(icecast.Start(&error)) << error;
+  ASSERT_TRUE(icecast.AddSource({"/live", ztest::Icecast::Codec::Mp3, 440, 128, "Zova Live", "Jazz"}, &error)) << error;
+  const QString url = QString::fromStdString(icecast.Url("/live"));
+  QFile m3u(dir.filePath("radio.m3u"));
+  ASSERT_TRUE(m3u.open(QIODevice::WriteOnly));
+  m3u.write("#EXTM3U\n#EXTINF:-1,Zova Live\n" + url.toUtf8() + "\n");
+  m3u.close();
+  WhenModal<QFileDialog>([&](QFileDialog* d) { TypeInDialog(d, {m3u.fileName()}); });
+  Click(list->OpenPlaylistBtn());
+  WaitAdded();
+  ASSERT_EQ(list->Model()->Paths(), QStringList({url}));
+  EXPECT_EQ(Cell(0, TPlaylistModel::ColType), "URL");
+  Click(list->RunPlayListBtn());
+  ASSERT_NE(Channel(), 0u) << MainForm->Statut()->text().toStdString();
+  EXPECT_EQ(MainForm->Statut()->text(), "Lecture en cours.");
+  EXPECT_TRUE(QTest::qWaitFor([this] { return Seconds() > 0.2; }, 10000));
+  // The bar shows no position for a live stream, and a press on it moves nothing.
+  QTest::mousePress(Face().ProgressBar, Qt::LeftButton, {}, QPoint(222, 1));
+  EXPECT_NE(Channel(), 0u);
+}
+
+TEST_F(PlaylistWindowTest, OpensBelowTheMainWindowOrAboveWhenThereIsNoRoom) {
+  list->hide();
+  MainForm->move(10, 20);
+  list->show();
+  EXPECT_EQ(list->pos(), QPoint(MainForm->frameGeometry().left(), MainForm->frameGeometry().bottom() + 1));
+  list->hide();
+  const int desktop = MainForm->screen()->virtualGeometry().height();
+  MainForm->move(10, desktop - 300);
+  list->show();
+  EXPECT_EQ(list->frameGeometry().bottom() + 1, MainForm->frameGeometry().top());
+}
+
+TEST_F(PlaylistWindowTest, OpeningAStationTakesThePlayingMarkOffTheList) {
+  Add({Make("a.wav", 5)});
+  Click(list->RunPlayListBtn());
+  EXPECT_EQ(Marked(), 0);
+  Q_EMIT MainForm->Player()->StationShown("Zova", "Jazz", "France", "");
+  EXPECT_EQ(Marked(), -1);
+  EXPECT_EQ(list->Model()->PlayingIndex(), 0);  // the row is remembered for Play in file mode
 }
 
 }  // namespace
