@@ -155,6 +155,11 @@ TFormListeFile::TFormListeFile(QWidget* parent)
                      static_cast<QWidget*>(label4), static_cast<QWidget*>(nbTracks_)})
     AddDragHandle(w);
 
+  FormCreate();
+}
+
+void TFormListeFile::FormCreate() {
+  // One reader of song information for every file added, on its own thread.
   queue_ = new TSongInfoQueue(this);
   connect(queue_, &TSongInfoQueue::RowRead, model_, &TPlaylistModel::Append);
   connect(model_, &TPlaylistModel::CountChanged, this, [this] { RefreshCount(); });

@@ -71,6 +71,7 @@ class TFormListeFile : public TSkinnedForm {
   void showEvent(QShowEvent* event) override;
 
  private:
+  void FormCreate();
   void FormShow();
   void RefreshCount();
   int SelectedRow() const;  // -1: none

@@ -177,6 +177,7 @@ TEST_F(PlaylistWindowTest, DroppedFilesComeInDropOrderWhateverTheirNamesAndLengt
   EXPECT_TRUE(list->Adding());
   ASSERT_NE(QApplication::overrideCursor(), nullptr);
   EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::BusyCursor);
+  EXPECT_TRUE(list->Statut()->text().startsWith("Ajout ... ")) << list->Statut()->text().toStdString();
   WaitAdded();
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   EXPECT_EQ(list->Model()->Paths(), QStringList({accented, longPath, plain}));
@@ -466,6 +467,20 @@ TEST_F(PlaylistWindowTest, AStreamAddressOfAnM3UPlaysThroughTheEngine) {
   // The bar shows no position for a live stream, and a press on it moves nothing.
   QTest::mousePress(Face().ProgressBar, Qt::LeftButton, {}, QPoint(222, 1));
   EXPECT_NE(Channel(), 0u);
+}
+
+TEST_F(PlaylistWindowTest, ANewListWhileFilesAreStillReadGetsNoneOfThem) {
+  QStringList many;
+  for (int i = 0; i < 40; ++i) many << Make(QString("f%1.wav").arg(i), 0.2);
+  list->AddFilesToPlaylist(many);
+  Click(list->ClearPlaylistBtn());
+  EXPECT_FALSE(list->Adding());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  const QString after = Make("after.wav", 0.2);
+  Add({after});
+  QTest::qWait(300);
+  EXPECT_EQ(list->Model()->Paths(), QStringList({after}));
+  EXPECT_EQ(list->NbTracks()->text(), "00001");
 }
 
 TEST_F(PlaylistWindowTest, OpensBelowTheMainWindowOrAboveWhenThereIsNoRoom) {
