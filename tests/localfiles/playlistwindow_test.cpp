@@ -30,6 +30,7 @@
 #include "localfiles/cdfolders.h"
 #include "localfiles/fileplayer.h"
 #include "localfiles/formlistefile.h"
+#include "localfiles/m3ufile.h"
 #include "localfiles/playlistmodel.h"
 #include "localfiles/playlistview.h"
 #include "playback/engine/engine.h"
@@ -208,6 +209,25 @@ TEST_F(PlaylistWindowTest, OpeningAnM3UReplacesTheRowsWithItsEntries) {
   EXPECT_EQ(Cell(2, TPlaylistModel::ColTitle), "http://127.0.0.1:9/flux");
   EXPECT_EQ(list->PlayListName()->text(), "liste.m3u");
   EXPECT_EQ(list->NbTracks()->text(), "00003");
+}
+
+TEST_F(PlaylistWindowTest, AListTooLargeToReadIsRefusedAndTheRowsStay) {
+  const QString b = Make("b.wav", 0.5);
+  Add({b});
+  QFile huge(dir.filePath("huge.m3u"));
+  ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+  ASSERT_TRUE(huge.resize(kMaxM3USize + 1));  // sparse: nothing is written
+  huge.close();
+  WhenModal<QFileDialog>([&](QFileDialog* d) {
+    TypeInDialog(d, {huge.fileName()});
+    WhenModal<QMessageBox>([&](QMessageBox* box) {
+      EXPECT_EQ(box->text(), "La liste de lecture " + huge.fileName() + " est trop grande pour être lue.");
+      box->accept();
+    });
+  });
+  Click(list->OpenPlaylistBtn());
+  EXPECT_EQ(list->Model()->Paths(), QStringList({b}));
+  EXPECT_EQ(list->PlayListName()->text(), "Sans Nom");
 }
 
 TEST_F(PlaylistWindowTest, SavingWritesThePathsAndAsksBeforeReplacing) {
