@@ -4,8 +4,10 @@
 #include <QFile>
 #include <QPointer>
 #include <cmath>
+#include <memory>
 
 #include "localfiles/playlistmodel.h"
+#include "playback/engine/channelregistry.h"
 #include "playback/engineerror.h"
 #include "playback/stationplayer.h"
 
@@ -39,13 +41,70 @@ void TFilePlayer::SetFace(TFileFace face) {
 }
 
 zengine::Handle TFilePlayer::Open(const TPlaylistRow& row) {
-  const std::string name = row.IsStream() ? row.FileName.toStdString() : QFile::encodeName(row.FileName).toStdString();
-  if (row.IsStream()) return zengine::StreamCreateURL(name);
+  const std::string name = QFile::encodeName(row.FileName).toStdString();
   zengine::Handle channel = 0;
   if (row.IsCdTrack()) channel = zengine::CDStreamCreateFile(name);
   // A CD track the CD opener refuses is tried as a file too.
   if (!channel) channel = zengine::StreamCreateFile(name);
   return channel;
+}
+
+TFilePlayer::~TFilePlayer() {
+  // Streams still connecting give up at once; their results are dropped.
+  ++openSerial_;
+  zengine::AbortConnectingStreams();
+  for (TWorker& w : workers_) w.Thread.join();
+}
+
+void TFilePlayer::StartStreamOpen(const QString& url, quint64 serial) {
+  std::erase_if(workers_, [](TWorker& w) {
+    if (!w.Done->load()) return false;
+    w.Thread.join();
+    return true;
+  });
+  auto done = std::make_shared<std::atomic<bool>>(false);
+  QPointer<TFilePlayer> self(this);
+  // Worker thread: opens the stream, then posts the channel to the interface thread,
+  // where a result that is no longer wanted is freed.
+  std::thread thread([self, serial, done, name = url.toStdString()] {
+    const zengine::Handle channel = zengine::StreamCreateURL(name);
+    const int error = channel ? 0 : zengine::ErrorGetCode();
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [self, serial, channel, error] {
+          const bool wanted = self && serial == self->openSerial_ && self->Active() && !self->station_->CurrentChannel;
+          if (!wanted) {
+            if (channel) zengine::StreamFree(channel);
+            return;
+          }
+          self->Started(channel, error);
+        },
+        Qt::QueuedConnection);
+    done->store(true);
+  });
+  workers_.push_back({std::move(thread), done});
+}
+
+void TFilePlayer::Started(zengine::Handle channel, int error) {
+  station_->CurrentChannel = channel;
+  if (channel) {
+    SetFace(TFileFace::Playing);
+    QPointer<TFilePlayer> self(this);
+    // Engine thread: hand the advance to the interface thread.
+    zengine::ChannelSetSync(channel, zengine::kSyncEnd, [self](zengine::Handle ended, const std::string&) {
+      QMetaObject::invokeMethod(
+          QCoreApplication::instance(), [self, ended] { if (self) self->EndSyncProc(ended); }, Qt::QueuedConnection);
+    });
+    zengine::ChannelPlay(channel, false);
+    Q_EMIT StatusChanged(kPlaying, false);
+    fileTimer_.start();
+    if (BalloonsOn && BalloonsOn())
+      Q_EMIT Balloon(QStringLiteral("Liste de lecture : ") + (PlaylistName ? PlaylistName() : QString()),
+                     CurrentFile.Artist + QStringLiteral(" - ") + CurrentFile.Title);
+  } else {
+    Q_EMIT StatusChanged(EngineErrorMessage(error), true);
+    SetFace(TFileFace::Ready);
+  }
 }
 
 void TFilePlayer::PlayFile(int index) {
@@ -66,25 +125,15 @@ void TFilePlayer::PlayFile(int index) {
   model_->SetPlayingIndex(index);
   Q_EMIT RowShown(index);
 
-  const zengine::Handle channel = Open(row);
-  station_->CurrentChannel = channel;
-  if (channel) {
-    SetFace(TFileFace::Playing);
-    QPointer<TFilePlayer> self(this);
-    // Engine thread: hand the advance to the interface thread.
-    zengine::ChannelSetSync(channel, zengine::kSyncEnd, [self](zengine::Handle ended, const std::string&) {
-      QMetaObject::invokeMethod(
-          QCoreApplication::instance(), [self, ended] { if (self) self->EndSyncProc(ended); }, Qt::QueuedConnection);
-    });
-    zengine::ChannelPlay(channel, false);
-    Q_EMIT StatusChanged(kPlaying, false);
-    fileTimer_.start();
-    if (BalloonsOn && BalloonsOn())
-      Q_EMIT Balloon(QStringLiteral("Liste de lecture : ") + (PlaylistName ? PlaylistName() : QString()),
-                     CurrentFile.Artist + QStringLiteral(" - ") + CurrentFile.Title);
+  const quint64 serial = ++openSerial_;
+  if (row.IsStream()) {
+    // A stream may take the network's time-out to answer: it is opened on a worker and
+    // the window stays alive meanwhile.
+    Q_EMIT StatusChanged(QStringLiteral("Connexion en cours ..."), false);
+    StartStreamOpen(row.FileName, serial);
   } else {
-    Q_EMIT StatusChanged(EngineErrorMessage(zengine::ErrorGetCode()), true);
-    SetFace(TFileFace::Ready);
+    const zengine::Handle channel = Open(row);
+    Started(channel, channel ? 0 : zengine::ErrorGetCode());
   }
 
   Q_EMIT TitleShown(CurrentFile.Artist + QStringLiteral(" - ") + CurrentFile.Title + QStringLiteral(" ( ") +

@@ -9,14 +9,20 @@
 //
 // Threads: the object lives on the interface thread. The engine's end-of-file callback
 // runs on an engine thread and only posts the advance here, with the channel it ended:
-// an advance for a channel that is no longer playing is dropped.
+// an advance for a channel that is no longer playing is dropped. Stream rows (addresses
+// from M3U lists) are opened on a worker thread whose channel is posted back with the
+// serial of its PlayFile; one that arrives after another row was chosen is freed.
 #pragma once
 
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QTimer>
+#include <atomic>
 #include <functional>
+#include <memory>
+#include <thread>
+#include <vector>
 
 #include "localfiles/playlistmodel.h"
 #include "playback/engine/engine.h"
@@ -36,6 +42,7 @@ class TFilePlayer : public QObject {
   Q_OBJECT
  public:
   TFilePlayer(TStationPlayer* station, TPlaylistModel* model, QObject* parent = nullptr);
+  ~TFilePlayer() override;
 
   std::function<QString()> PlaylistName;  // the playlist window's name label
   std::function<bool()> BalloonsOn;       // the configuration's balloon box
@@ -82,10 +89,20 @@ class TFilePlayer : public QObject {
   void EndSyncProc(zengine::Handle channel);  // posted from the engine thread
   void SetFace(TFileFace face);
   void Stopped();
-  zengine::Handle Open(const TPlaylistRow& row);
+  zengine::Handle Open(const TPlaylistRow& row);  // a file or CD track
+  // Step 7 of PlayFile once the channel is open (0: it failed with `error`).
+  void Started(zengine::Handle channel, int error);
+  void StartStreamOpen(const QString& url, quint64 serial);
 
   TStationPlayer* station_;
   QPointer<TPlaylistModel> model_;  // the playlist window's; it may go first at exit
   QTimer fileTimer_;
   TFileFace face_ = TFileFace::Ready;
+  // Each PlayFile has its serial; a stream opened for an earlier one is dropped.
+  quint64 openSerial_ = 0;
+  struct TWorker {
+    std::thread Thread;
+    std::shared_ptr<std::atomic<bool>> Done;
+  };
+  std::vector<TWorker> workers_;
 };

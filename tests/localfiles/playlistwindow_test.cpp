@@ -10,6 +10,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QDragEnterEvent>
+#include <QElapsedTimer>
+#include <QProcess>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -481,8 +483,9 @@ TEST_F(PlaylistWindowTest, AStreamAddressOfAnM3UPlaysThroughTheEngine) {
   ASSERT_EQ(list->Model()->Paths(), QStringList({url}));
   EXPECT_EQ(Cell(0, TPlaylistModel::ColType), "URL");
   Click(list->RunPlayListBtn());
-  ASSERT_NE(Channel(), 0u) << MainForm->Statut()->text().toStdString();
+  ASSERT_TRUE(QTest::qWaitFor([this] { return Channel() != 0; }, 10000)) << MainForm->Statut()->text().toStdString();
   EXPECT_EQ(MainForm->Statut()->text(), "Lecture en cours.");
+  EXPECT_EQ(Face().PlayBtn->Glyphs()->G0_Up(), 3);
   EXPECT_TRUE(QTest::qWaitFor([this] { return Seconds() > 0.2; }, 10000));
   // The bar shows no position for a live stream, and a press on it moves nothing.
   QTest::mousePress(Face().ProgressBar, Qt::LeftButton, {}, QPoint(222, 1));
@@ -501,6 +504,37 @@ TEST_F(PlaylistWindowTest, ANewListWhileFilesAreStillReadGetsNoneOfThem) {
   QTest::qWait(300);
   EXPECT_EQ(list->Model()->Paths(), QStringList({after}));
   EXPECT_EQ(list->NbTracks()->text(), "00001");
+}
+
+TEST_F(PlaylistWindowTest, AStreamThatDoesNotAnswerNeitherFreezesTheWindowNorReplacesTheNextRow) {
+  // A server that accepts the connection and never answers.
+  QProcess silent;
+  silent.start("/usr/bin/python3", {"-c",
+                                    "import socket,time\n"
+                                    "s=socket.socket(); s.bind(('127.0.0.1',0)); s.listen()\n"
+                                    "print(s.getsockname()[1], flush=True); time.sleep(60)"});
+  ASSERT_TRUE(silent.waitForReadyRead(10000));
+  const QString url = "http://127.0.0.1:" + QString::fromLatin1(silent.readLine().trimmed()) + "/flux";
+  const QString file = Make("b.wav", 20);
+  Add({url, file});
+  QElapsedTimer clock;
+  clock.start();
+  Click(list->RunPlayListBtn());
+  EXPECT_LT(clock.elapsed(), 1000);
+  EXPECT_EQ(MainForm->Statut()->text(), "Connexion en cours ...");
+  EXPECT_EQ(Channel(), 0u);
+  Click(Face().NextBtn);
+  ASSERT_NE(Channel(), 0u);
+  const zengine::Handle fileChannel = Channel();
+  QStringList errors;
+  QObject::connect(MainForm->FilePlayer(), &TFilePlayer::StatusChanged, list,
+                   [&](const QString& text, bool error) { if (error) errors << text; });
+  QTest::qWait(6500);  // past the engine's 5 s time-out: the stream's failure is dropped
+  EXPECT_EQ(Channel(), fileChannel);
+  EXPECT_TRUE(errors.isEmpty()) << errors.join(", ").toStdString();
+  EXPECT_EQ(list->Model()->PlayingIndex(), 1);
+  silent.kill();
+  silent.waitForFinished();
 }
 
 TEST_F(PlaylistWindowTest, OpensBelowTheMainWindowOrAboveWhenThereIsNoRoom) {
