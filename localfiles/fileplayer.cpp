@@ -31,6 +31,7 @@ bool TFilePlayer::Active() const {
 }
 
 void TFilePlayer::Stopped() {
+  ++openSerial_;  // a stream still connecting is not wanted any more
   fileTimer_.stop();
   face_ = TFileFace::Ready;
 }
