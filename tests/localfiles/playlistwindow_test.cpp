@@ -328,7 +328,12 @@ TEST_F(PlaylistWindowTest, RowsPlayInOrderThenStopAndTheDisplayResets) {
   Add({Make("Artist - Song.mp3", 1.2), Make("b.wav", 1.2), Make("c.wav", 1.2)});
   QList<int> played;
   QObject::connect(MainForm->FilePlayer(), &TFilePlayer::RowShown, list, [&](int row) { played << row; });
+  QStringList balloons;
+  MainForm->Settings.TrayInformation = true;
+  QObject::connect(MainForm->FilePlayer(), &TFilePlayer::Balloon, list,
+                   [&](const QString& title, const QString& text) { balloons << title + " | " + text; });
   Click(list->RunPlayListBtn());
+  EXPECT_EQ(balloons, QStringList({"Liste de lecture : Sans Nom | Artist  -  Song"}));
   // What the main window shows of the first row.
   EXPECT_EQ(Face().EdTitle->ScrollMessage(), "Artist  -  Song ( 00:01 )");
   EXPECT_EQ(Face().RadioName->text(), "Liste de lecture : Sans Nom (1/3)");
