@@ -3,10 +3,12 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QRegularExpression>
 #include <QUrl>
 #include <cmath>
 
 #include "app/mainform.h"
+#include "localfiles/fileplayer.h"
 #include "widgets/trackskin.h"
 
 TTitleParts SplitStreamTitle(const QString& title) {
@@ -43,6 +45,28 @@ TMpris::TMpris(TMainForm* main) : QObject(main), main_(main) {
     icon_ = path;
     Update();
   });
+  if (TFilePlayer* f = main_->FilePlayer()) {
+    connect(f, &TFilePlayer::FaceChanged, this, [this](TFileFace face) {
+      status_ = face == TFileFace::Playing  ? QStringLiteral("Playing")
+                : face == TFileFace::Paused ? QStringLiteral("Paused")
+                                            : QStringLiteral("Stopped");
+      Update();
+    });
+    connect(f, &TFilePlayer::TitleShown, this, [this](const QString& title) {
+      // The face shows the duration after the song: " ( 03:25 )".
+      static const QRegularExpression duration(QStringLiteral("\\s*\\(\\s*[0-9:]+\\s*\\)\\s*$"));
+      QString song = title;
+      song.remove(duration);
+      if (song != title_) ++track_;
+      title_ = song;
+      Update();
+    });
+    connect(f, &TFilePlayer::RadioNameChanged, this, [this](const QString& name) {
+      station_ = name;
+      icon_.clear();
+      Update();
+    });
+  }
   connect(main_->Face().VolumeBar, &TTrackSkin::changed, this, &TMpris::Update);
   lastMetadata_ = Metadata();
   lastStatus_ = status_;
@@ -114,8 +138,13 @@ void TMpris::Play() {
 }
 
 void TMpris::Pause() {
-  // A radio stream cannot wait: pausing a station stops it.
-  if (status_ == QLatin1String("Playing")) main_->StopBtnClick();
+  if (status_ != QLatin1String("Playing")) return;
+  // A file pauses with the Play button; a radio stream cannot wait: it stops.
+  if (main_->FilePlayer() && main_->FilePlayer()->Active()) {
+    main_->PlayBtnClick();
+  } else {
+    main_->StopBtnClick();
+  }
 }
 
 void TMpris::PlayPause() {

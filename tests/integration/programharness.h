@@ -1,0 +1,117 @@
+// The real program under test: an X server (Xvfb), a PulseAudio daemon and a private home,
+// all started by the test and stopped by PID; helpers to launch the program, wait for its
+// main window, click at its face's coordinates and measure what the sink plays.
+#pragma once
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QThread>
+#include <csignal>
+#include <string>
+#include <vector>
+
+#include "support/pulsedaemon.h"
+#include "support/testenv.h"
+
+class ProgramHarness {
+ public:
+  ~ProgramHarness() {
+    for (QProcess* p : processes_) {
+      if (p->state() != QProcess::NotRunning) {
+        p->kill();
+        p->waitForFinished(5000);
+      }
+      delete p;
+    }
+  }
+
+  bool Start(std::string* error) {
+    QString x;
+    if (!xvfb.Start(&x)) {
+      *error = x.toStdString();
+      return false;
+    }
+    return pulse.Start(error);
+  }
+
+  // Environment of the program and of the tools that talk to it.
+  QProcessEnvironment Environment() const {
+    QProcessEnvironment env = home.Environment();
+    env.insert("DISPLAY", xvfb.Display());
+    env.insert("PULSE_SERVER", QString::fromStdString(pulse.ServerAddress()));
+    for (const std::string& entry : pulse.ClientEnv()) {
+      const QString e = QString::fromStdString(entry);
+      if (e.startsWith("PULSE_CLIENTCONFIG=")) env.insert("PULSE_CLIENTCONFIG", e.section('=', 1));
+    }
+    for (const auto& [name, value] : extraEnv) env.insert(name, value);
+    return env;
+  }
+
+  QProcess* Launch(const QString& program, const QStringList& args = {}) {
+    auto* p = new QProcess;
+    processes_.push_back(p);
+    p->setProcessEnvironment(Environment());
+    p->start(program, args);
+    p->waitForStarted(10000);
+    return p;
+  }
+
+  // Runs a tool to its end in the program's environment; its standard output.
+  QString Run(const QString& program, const QStringList& args, int* exitCode = nullptr, int timeoutMs = 10000) const {
+    QProcess p;
+    p.setProcessEnvironment(Environment());
+    p.start(program, args);
+    p.waitForFinished(timeoutMs);
+    if (exitCode) *exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+  }
+
+  // Whether a visible window's title contains `text`.
+  bool WindowTitled(const QString& text) const {
+    int code = 0;
+    const QString out = Run("xdotool", {"search", "--onlyvisible", "--name", QRegularExpression::escape(text)}, &code);
+    return code == 0 && !out.isEmpty();
+  }
+
+  // Waits until `done` holds, for at most `timeoutMs`.
+  template <typename F>
+  static bool WaitFor(F done, int timeoutMs = 20000) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < timeoutMs) {
+      if (done()) return true;
+      // Calls to services the test itself offers on the bus are answered meanwhile.
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+      QThread::msleep(100);
+    }
+    return done();
+  }
+
+  // A click at `x`, `y` of the main window, centred on the 1024 x 768 screen.
+  void ClickFace(int x, int y) const {
+    Run("xdotool", {"mousemove", QString::number(272 + x), QString::number(263 + y), "click", "1"});
+  }
+
+  // RMS level of 1.5 s of what the sink plays.
+  double SinkLevel() {
+    std::string out;
+    pulse.RunClient({"sh", "-c",
+                     "timeout 1.5 parec -d rec.monitor --rate=44100 --channels=2 --format=s16le --latency-msec=50 "
+                     "| sox -t raw -r 44100 -e signed -b 16 -c 2 - -n stat 2>&1"},
+                    &out, 10000);
+    const auto m = QRegularExpression(R"(RMS\s+amplitude:\s+([0-9.]+))").match(QString::fromStdString(out));
+    return m.hasMatch() ? m.captured(1).toDouble() : 0.0;
+  }
+
+  static void Signal(QProcess* p, int sig) { ::kill(static_cast<pid_t>(p->processId()), sig); }
+
+  TestEnv::Xvfb xvfb;
+  ztest::PulseDaemon pulse;
+  TestEnv::Home home;
+  std::vector<std::pair<QString, QString>> extraEnv;
+
+ private:
+  std::vector<QProcess*> processes_;
+};
