@@ -4,7 +4,7 @@ BUILD ?= build
 SANITIZE_BUILD ?= build-sanitize
 JOBS ?= $(shell nproc)
 
-.PHONY: run test build deps configure clean check-sanitize
+.PHONY: run test build deps configure clean check-sanitize install uninstall
 
 deps:
 	@scripts/install-deps
@@ -23,6 +23,15 @@ run: build
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j 2 --timeout 300
+
+# Installs under PREFIX (DESTDIR for packagers); uninstall removes what the last install
+# put there, as its manifest lists.
+PREFIX ?= /usr/local
+install: build
+	@cmake --install $(BUILD) --prefix $(PREFIX)
+
+uninstall:
+	@test -f $(BUILD)/install_manifest.txt && sed 's|^|$(DESTDIR)|' $(BUILD)/install_manifest.txt | xargs -d '\n' rm -f || true
 
 # Any sanitizer report fails the test that caused it; the only leaks suppressed are
 # those of tests/lsan-suppressions.txt.

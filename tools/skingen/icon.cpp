@@ -68,7 +68,7 @@ void paintWaves(QPainter &p, qreal s, qreal width, const QBrush &silver, bool sm
 
 } // namespace
 
-void paintIcon(QPainter &p, int size)
+void paintIcon(QPainter &p, int size, bool vector)
 {
     p.setRenderHint(QPainter::Antialiasing, true);
     paintBadge(p, size);
@@ -77,7 +77,8 @@ void paintIcon(QPainter &p, int size)
     QLinearGradient metal(QPointF(0, 4 * s), QPointF(0, 20 * s));
     metal.setColorAt(0, QColor(240, 240, 240));
     metal.setColorAt(1, QColor(165, 165, 170));
-    const QBrush silver(metal);
+    // Vector output cannot stroke with a gradient: the metal is one even silver there.
+    const QBrush silver = vector ? QBrush(QColor(210, 210, 214)) : QBrush(metal);
 
     if (size < 32) {
         paintWaves(p, s, 1.0, silver, true);

@@ -1,6 +1,6 @@
-// skingen OUTDIR: paints the skin pictures and writes them as PNG files into
-// OUTDIR (created if missing). The build runs it to lay the skin beside the
-// program. Pictures are drawn with fixed seeds, so a rerun gives the same
+// skingen OUTDIR: paints the skin pictures and writes them as PNG files, and the
+// program icon also as SVG, into OUTDIR (created if missing). The build runs it to lay
+// the skin beside the program. Pictures are drawn with fixed seeds, so a rerun gives the same
 // files. Each file is written through a temporary and renamed at the end,
 // so a failed run never leaves a half-written picture behind.
 #include "pictures.h"
@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QSaveFile>
+#include <QSvgGenerator>
 
 #include <cstdio>
 
@@ -72,6 +73,25 @@ int main(int argc, char *argv[])
     for (const skin::Picture &picture : skin::pictures()) {
         if (!write(render(picture), out.filePath(QString::fromLatin1(picture.file))))
             return 1;
+    }
+    // The program icon once more as a scalable picture, for the desktop's launcher.
+    QSaveFile svg(out.filePath(QStringLiteral("icon.svg")));
+    if (!svg.open(QIODevice::WriteOnly)) {
+        fail(QStringLiteral("cannot write %1: %2").arg(svg.fileName(), svg.errorString()));
+        return 1;
+    }
+    QSvgGenerator generator;
+    generator.setOutputDevice(&svg);
+    generator.setSize(QSize(256, 256));
+    generator.setViewBox(QRect(0, 0, 256, 256));
+    generator.setTitle(QStringLiteral("Zovalis"));
+    {
+        QPainter p(&generator);
+        skin::paintIcon(p, 256, true);
+    }
+    if (!svg.commit()) {
+        fail(QStringLiteral("cannot write %1: %2").arg(svg.fileName(), svg.errorString()));
+        return 1;
     }
     return 0;
 }

@@ -44,6 +44,7 @@ void paintDonationBadge(QPainter &p);
 void paintAudioCD(QPainter &p);
 void paintAudioFile(QPainter &p);
 void paintNoIcon(QPainter &p);
-void paintIcon(QPainter &p, int size);
+// `vector`: for SVG output, where strokes take plain colours only.
+void paintIcon(QPainter &p, int size, bool vector = false);
 
 } // namespace skin
