@@ -55,6 +55,13 @@ int EncodeIsActive(Handle encoder);
 // Interface thread (it waits).
 bool EncodeStop(Handle encoder);
 
+// Moves a running encoder to another channel of the same rate and channel count: the
+// file goes on with that channel's sound, and freeing the old channel no longer ends it.
+// Used when a dropped station is reconnected on a new channel (the gap in the file is
+// the outage). kErrHandle (unknown encoder or channel), kErrFormat (another rate or
+// channel count), kErrNotAvail (the encoder has ended). Interface thread.
+bool EncodeSetChannel(Handle encoder, Handle channel);
+
 // Sound dropped so far because the encoder fell behind, in frames; -1 with kErrHandle
 // for an unknown handle.
 int64_t EncodeGetDropped(Handle encoder);

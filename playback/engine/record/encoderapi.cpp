@@ -2,7 +2,9 @@
 #include <limits.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <map>
+#include <utility>
 #include <vector>
 #include <memory>
 #include <mutex>
@@ -23,7 +25,17 @@ struct Running {
   std::shared_ptr<Encoder> encoder;
   Handle channel = 0;
   uint32_t hook = 0;
+  // The channel the writer thread checks is alive; EncodeSetChannel moves it.
+  std::shared_ptr<std::atomic<Handle>> alive;
 };
+
+// The hook feeding `encoder` from a channel. Playback thread of the channel.
+DspProc FeedHook(const std::shared_ptr<Encoder>& encoder) {
+  std::weak_ptr<Encoder> weak = encoder;
+  return [weak](const float* samples, size_t frames, int channels, int rate) {
+    if (std::shared_ptr<Encoder> e = weak.lock()) e->Push(samples, frames, channels, rate);
+  };
+}
 
 struct EncoderTable {
   std::mutex mutex;
@@ -99,17 +111,13 @@ Handle EncodeStart(Handle channel, const std::string& commandLine, uint32_t flag
   std::unique_ptr<EncoderSink> sink =
       Encoder::OpenSink(commandLine, flags, info.freq, info.chans, EncodeGetProgramFolder());
   if (!sink) return 0;  // the reason is set
-  auto encoder = std::make_shared<Encoder>(std::move(sink), info.freq, info.chans, [channel] {
+  auto alive = std::make_shared<std::atomic<Handle>>(channel);
+  auto encoder = std::make_shared<Encoder>(std::move(sink), info.freq, info.chans, [alive] {
     ChannelInfo probe;
-    return ChannelGetInfo(channel, &probe);
+    return ChannelGetInfo(alive->load(), &probe);
   });
   encoder->Start();
-  std::weak_ptr<Encoder> weak = encoder;
-  // Playback thread of the channel.
-  const uint32_t hook = ChannelSetDSP(channel, [weak](const float* samples, size_t frames,
-                                                      int channels, int rate) {
-    if (std::shared_ptr<Encoder> e = weak.lock()) e->Push(samples, frames, channels, rate);
-  });
+  const uint32_t hook = ChannelSetDSP(channel, FeedHook(encoder));
   if (!hook) {
     const int reason = ErrorGetCode();
     encoder->Stop();
@@ -118,7 +126,7 @@ Handle EncodeStart(Handle channel, const std::string& commandLine, uint32_t flag
   EncoderTable& t = Table();
   std::lock_guard<std::mutex> lock(t.mutex);
   const Handle handle = t.next++;
-  t.running[handle] = Running{std::move(encoder), channel, hook};
+  t.running[handle] = Running{std::move(encoder), channel, hook, std::move(alive)};
   Succeed();
   return handle;
 }
@@ -152,6 +160,41 @@ bool EncodeStop(Handle handle) {
   // Unhook first (waits for a running hook call), then drain and finish the output.
   ChannelRemoveDSP(running.channel, running.hook);  // fails harmlessly when the channel is gone
   running.encoder->Stop();
+  return Succeed();
+}
+
+bool EncodeSetChannel(Handle handle, Handle channel) {
+  ChannelInfo info;
+  if (!ChannelGetInfo(channel, &info)) return Fail(kErrHandle);
+  std::shared_ptr<Encoder> encoder;
+  {
+    EncoderTable& t = Table();
+    std::lock_guard<std::mutex> lock(t.mutex);
+    auto it = t.running.find(handle);
+    if (it == t.running.end()) return Fail(kErrHandle);
+    encoder = it->second.encoder;
+  }
+  if (info.freq != encoder->Rate() || info.chans != encoder->Channels()) return Fail(kErrFormat);
+  if (encoder->HasEnded()) return Fail(kErrNotAvail);
+  const uint32_t hook = ChannelSetDSP(channel, FeedHook(encoder));
+  if (!hook) return false;  // the reason is set
+  Handle oldChannel = 0;
+  uint32_t oldHook = 0;
+  {
+    EncoderTable& t = Table();
+    std::lock_guard<std::mutex> lock(t.mutex);
+    auto it = t.running.find(handle);
+    if (it == t.running.end()) {
+      ChannelRemoveDSP(channel, hook);
+      return Fail(kErrHandle);
+    }
+    // The writer checks the new channel from now on, so freeing the old one does not
+    // end the file.
+    it->second.alive->store(channel);
+    oldChannel = std::exchange(it->second.channel, channel);
+    oldHook = std::exchange(it->second.hook, hook);
+  }
+  ChannelRemoveDSP(oldChannel, oldHook);  // fails harmlessly when that channel is gone
   return Succeed();
 }
 
