@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -128,6 +129,7 @@ void TMainForm::FormCreate() {
   SettingsLive.Favorites = [this] { return Favourites.Names(); };
   if (!Favourites.Names().isEmpty()) BuildFavouritesMenu();
   ConnectPlayer();
+  ConnectRecorder();
 
   InitRadioButton();
   face_.RadioName->clear();
@@ -191,7 +193,7 @@ void TMainForm::BuildMenus() {
     }
   });
   popupOpenMenu_->addAction(QStringLiteral("Explorer le répertoire d'enregistrement ..."), this,
-                            [this] { QDesktopServices::openUrl(QUrl::fromLocalFile(Settings.RecordDir)); });
+                            &TMainForm::MenuExplorerRecordDirClick);
 
   popupSetupMenu_ = menu("PopupSetupMenu");
   const struct {
@@ -711,6 +713,7 @@ void TMainForm::SaveLocalCatalogue() {
 
 void TMainForm::FormDestroy() {
   spectrumTimer_.stop();
+  recorder_.reset();
   filePlayer_.reset();
   player_.reset();
   if (engineStarted_) EndEngine();
@@ -723,4 +726,114 @@ void TMainForm::ShowEngineError(int code) {
     return;
   }
   SetStatus(EngineErrorMessage(code), true);
+}
+
+// ---- Recording -----------------------------------------------------------------------------
+
+void TMainForm::ConnectRecorder() {
+  RecordPage.Load(Settings.RecordDir, Settings.CutByTitle, &Settings.RecordOcc, Settings.RecordEncoder, ExeFolder);
+  SettingsLive.RecordDir = [this] { return RecordPage.edRecordDir; };
+  SettingsLive.RecordEncoder = [this] { return RecordPage.cbEncoder; };
+  SettingsLive.CutByTitle = [this] { return RecordPage.cbCutByTitle; };
+  SettingsLive.RecordOccText = [this] { return RecordPage.cbRecordOccText; };
+
+  recorder_ = std::make_unique<TRecorder>();
+  TRecorder* r = recorder_.get();
+  connect(face_.RecordBtn, &TSimpleBtn::clicked, this, &TMainForm::RecordBtnClick);
+  connect(r, &TRecorder::RecordingShown, this, [this](const QString& format) {
+    face_.LabelRecordType->setText(format);
+    face_.labelRecordEllapsed->setText(QStringLiteral("00:00:00"));
+    face_.labelRecordEllapsed->show();
+    face_.LabelRecordType->show();
+    SetStatus(QStringLiteral("Lecture/Enregistrement en cours."), false);
+  });
+  connect(r, &TRecorder::RecordingHidden, this, [this] {
+    face_.labelRecordEllapsed->hide();
+    face_.LabelRecordType->hide();
+    SetStatus(QStringLiteral("Enregistrement Stoppé."), false);
+  });
+  connect(r, &TRecorder::ElapsedChanged, face_.labelRecordEllapsed, &QLabel::setText);
+  connect(r, &TRecorder::FileFinished, this, &TMainForm::RecordingFinished);
+  connect(r, &TRecorder::MessageBox, this,
+          [this](const QString& text) { QMessageBox::information(this, QStringLiteral("Zovalis"), text); });
+  connect(r, &TRecorder::StartFailed, this, [this](const QString& text) {
+    QPalette pal = statut_->palette();
+    pal.setColor(QPalette::WindowText, kFaceRed);
+    statut_->setPalette(pal);
+    QMessageBox::warning(this, QStringLiteral("Zovalis"), text);
+    QApplication::beep();
+    SetRecordFace(false);
+  });
+  connect(r, &TRecorder::FolderFailed, this, [this](const QString& text) {
+    QMessageBox::critical(this, QStringLiteral("Zovalis"), text);
+    // Nothing records: the button says so.
+    SetRecordFace(false);
+  });
+  // Every stop of playback ends the recording first; a new title cuts it.
+  connect(player_.get(), &TStationPlayer::StopRecordingRequested, r, &TRecorder::StopRecording);
+  // A reconnected station: the recording follows the new channel, in the same file.
+  connect(player_.get(), &TStationPlayer::Reconnected, r,
+          [r](zengine::Handle, zengine::Handle channel) { r->FollowChannel(channel); });
+  connect(player_.get(), &TStationPlayer::TitleChanged, this, [this](const QString& previous, const QString& title) {
+    if (face_.RecordBtn->Glyphs()->G0_Up() == 0) return;
+    Settings.RecordEncoder = RecordPage.cbEncoder;
+    recorder_->CutByTitle(previous, title, RecordRequest());
+  });
+}
+
+TRecordRequest TMainForm::RecordRequest() const {
+  TRecordRequest q;
+  if (player_) {
+    q.Channel = player_->CurrentChannel;
+    q.Radio = player_->CurrentRadio.Radio;
+    q.Title = player_->CurrentRadio.Title;
+    q.SampleRate = player_->CurrentRadio.SampleRate;
+    q.Channels = player_->CurrentRadio.Channels;
+    q.MetaDateStamp = player_->MetaDateStamp;
+    q.MetaTimeStamp = player_->MetaTimeStamp;
+  }
+  q.RecordDir = RecordPage.edRecordDir;
+  q.Format = RecordPage.cbEncoder;
+  q.CutByTitle = RecordPage.cbCutByTitle;
+  q.RecordOcc = Settings.RecordOcc;
+  return q;
+}
+
+void TMainForm::SetRecordFace(bool recording) {
+  if (recording) {
+    face_.RecordBtn->Glyphs()->SetFace(3, 4, 5);
+    face_.RecordBtn->setToolTip(QStringLiteral("Arrêter l'enregistrement."));
+  } else {
+    face_.RecordBtn->Glyphs()->SetFace(0, 1, 2);
+    face_.RecordBtn->setToolTip(QStringLiteral("Démarrer l'enregistrement."));
+  }
+  face_.RecordBtn->update();
+}
+
+void TMainForm::StartRecording() {
+  Settings.RecordEncoder = RecordPage.cbEncoder;
+  recorder_->StartRecording(RecordRequest());
+}
+
+void TMainForm::RecordBtnClick() {
+  if (!recorder_) return;
+  if (face_.RecordBtn->Glyphs()->G0_Up() != 0) {
+    recorder_->StopRecording();
+    SetRecordFace(false);
+  } else {
+    // The face is set before the start; a failed start puts the idle face back.
+    SetRecordFace(true);
+    StartRecording();
+  }
+}
+
+void TMainForm::MenuExplorerRecordDirClick() {
+  // The folder as loaded at start-up.
+  QApplication::setOverrideCursor(Qt::BusyCursor);
+  if (QFileInfo(Settings.RecordDir).isDir()) QDesktopServices::openUrl(QUrl::fromLocalFile(Settings.RecordDir));
+  QApplication::restoreOverrideCursor();
+}
+
+void TMainForm::RecordingFinished(const QString& path) {
+  recordedFiles_.append(path);
 }

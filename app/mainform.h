@@ -16,6 +16,8 @@
 #include "app/settings.h"
 #include "playback/engine/engine.h"
 #include "playback/stationplayer.h"
+#include "recording/recorder.h"
+#include "recording/recordpage.h"
 #include "widgets/skinnedform.h"
 #include "widgets/spectrum.h"
 #include "widgets/spectrumbands.h"
@@ -114,6 +116,16 @@ class TMainForm : public TSkinnedForm {
   void Restore();
   bool Muted() const { return muted_; }
 
+  // Recording: the record button, the recording folder's menu entry, the recording
+  // page's live state (the configuration window lays it out), and the finished files.
+  TRecordPage RecordPage;
+  TRecorder* Recorder() const { return recorder_.get(); }
+  void RecordBtnClick();
+  void MenuExplorerRecordDirClick();
+  // Every finished recording comes here, once, in order.
+  void RecordingFinished(const QString& path);
+  const QStringList& RecordedFiles() const { return recordedFiles_; }
+
   // Windows of other parts, shown on a page or toggled, each through one place.
   void ShowConfigPage(const QString& page);
   void ShowInfoPage(const QString& page);
@@ -151,11 +163,18 @@ class TMainForm : public TSkinnedForm {
 
   void FailStartup(int exitCode, const QString& message);
 
+  void ConnectRecorder();
+  void StartRecording();
+  TRecordRequest RecordRequest() const;
+  void SetRecordFace(bool recording);
+
   zengine::OutputKind output_;
   QLabel* statut_ = nullptr;
   TMainFace face_;
   std::unique_ptr<TStationPlayer> player_;
   std::unique_ptr<TFilePlayer> filePlayer_;
+  std::unique_ptr<TRecorder> recorder_;
+  QStringList recordedFiles_;
   TFormListeRadio* browser_ = nullptr;
   QSystemTrayIcon* trayIcon_ = nullptr;
   TDesktopNotifier notifier_;

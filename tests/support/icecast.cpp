@@ -260,6 +260,11 @@ bool Icecast::SetTitle(const std::string& mount, const std::string& title, std::
   return false;
 }
 
+void Icecast::StopSources() {
+  for (pid_t pid : sources_) EndChild(pid, 3000ms);
+  sources_.clear();
+}
+
 void Icecast::Stop() {
   for (pid_t pid : sources_) EndChild(pid, 3000ms);
   sources_.clear();

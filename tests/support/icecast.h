@@ -47,6 +47,10 @@ class Icecast {
   bool SetTitle(const std::string& mount, const std::string& title, std::string* error,
                 const std::string& charset = std::string());
 
+  // Ends every source (their mounts go away; the listeners are dropped). The server
+  // goes on: AddSource brings a mount back.
+  void StopSources();
+
   // Ends every source and the server; removes the folder. Safe to call twice.
   void Stop();
 

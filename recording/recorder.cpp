@@ -1,0 +1,158 @@
+#include "recording/recorder.h"
+
+#include <QFileInfo>
+
+#include <cerrno>
+#include <sys/stat.h>
+
+namespace {
+
+// The WMA writer's bit rate: 192 kbit/s when the codec offers it for the stream's rate,
+// otherwise the highest rate it offers below that (low sample rates take no more).
+int WmaBitRate(const std::vector<int>& rates) {
+  int best = 0;
+  for (int r : rates) {
+    if (r == 192000) return r;
+    if (r < 192000 && r > best) best = r;
+  }
+  return best ? best : 192000;
+}
+
+}  // namespace
+
+TRecorder::TRecorder(QObject* parent) : QObject(parent) {
+  clock_.setInterval(1000);
+  connect(&clock_, &QTimer::timeout, this, &TRecorder::Tick);
+}
+
+TRecorder::~TRecorder() {
+  // The files are completed; nobody is told any more.
+  blockSignals(true);
+  StopRecording();
+}
+
+QString TRecorder::ClockText(int seconds) {
+  const auto two = [](int v) { return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0')); };
+  return two(seconds / 3600) + QLatin1Char(':') + two((seconds / 60) % 60) + QLatin1Char(':') + two(seconds % 60);
+}
+
+void TRecorder::Tick() {
+  if (!Recording()) return;
+  ++recordSeconds_;
+  Q_EMIT ElapsedChanged(ClockText(recordSeconds_));
+}
+
+bool TRecorder::StartRecording(const TRecordRequest& r) {
+  const TRecordFormat format = RecordFormatOf(r.Format);
+  recordFile_.clear();
+  const TArtistSong names = SplitArtistSong(r.Title, r.Radio);
+
+  // The station folder: only this last level is created, the recording folder must exist.
+  const QString folder = StationFolder(r.RecordDir, r.Radio);
+  if (!QFileInfo(folder).isDir()) {
+    if (::mkdir(QFile::encodeName(folder).constData(), 0777) != 0) {
+      Q_EMIT FolderFailed(QStringLiteral("I/O error %1").arg(errno));
+      return false;
+    }
+  }
+
+  const QString extension = QLatin1Char('.') + r.Format.toLower();
+  QString base = RecordBaseName(folder, r.CutByTitle, r.Title, r.MetaDateStamp, r.MetaTimeStamp, extension,
+                                r.RecordOcc);
+  base = NumberedBaseName(base, extension, r.RecordOcc, [](const QString& path) { return QFileInfo::exists(path); });
+  const QString file = base + extension;
+
+  bool started = false;
+  if (format != TRecordFormat::Unknown && IsDirectlyInside(file, folder)) started = StartFormat(format, r, names, file);
+  if (!started) {
+    StopRecording();
+    Q_EMIT StartFailed(QStringLiteral("Encodage ") + r.Channels + QStringLiteral(" non supporté en ") + r.Format +
+                       QStringLiteral(" !"));
+    return false;
+  }
+  recordFile_ = file;
+  recordSeconds_ = 0;
+  clock_.start();
+  Q_EMIT RecordingShown(r.Format);
+  return true;
+}
+
+bool TRecorder::StartFormat(TRecordFormat format, const TRecordRequest& r, const TArtistSong& names,
+                            const QString& file) {
+  const bool surround = r.Channels == QLatin1String("5.1");
+  if (surround && RefusesSurround(format)) return false;
+  if (format == TRecordFormat::Wav) {
+    encoderHandle_ = zengine::EncodeStart(r.Channel, file.toStdString(), zengine::kEncodePcm);
+    return encoderHandle_ != 0;
+  }
+  if (format != TRecordFormat::Wma) {
+    encoderHandle_ = zengine::EncodeStart(r.Channel, EncoderCommandLine(format, names.Artist, names.Song, file).toStdString(), 0);
+    return encoderHandle_ != 0;
+  }
+  const int rate = r.SampleRate.trimmed().toInt();
+  const std::vector<int> rates = zengine::WmaEncodeGetRates(rate, 2, 0);
+  if (rates.empty()) {
+    Q_EMIT MessageBox(QStringLiteral("Impossible de trouver le codec WMA"));
+    return false;
+  }
+  wmaWriter_ = zengine::WmaEncodeOpenFile(rate, 2, zengine::kWmaStandard | zengine::kWmaPro, WmaBitRate(rates),
+                                          file.toStdString());
+  if (!wmaWriter_) return false;
+  zengine::WmaEncodeSetTag(wmaWriter_, "Author", names.Artist.toStdString());
+  zengine::WmaEncodeSetTag(wmaWriter_, "Title", names.Song.toStdString());
+  const zengine::Handle writer = wmaWriter_;
+  // WmaFeedProc, on the engine's playback thread: one write call. A write racing the
+  // writer's close fails harmlessly (the engine checks the handle).
+  wmaFeedHook_ = zengine::ChannelSetDSP(r.Channel, [writer](const float* samples, size_t frames, int chans, int hz) {
+    zengine::WmaEncodeWrite(writer, samples, frames, chans, hz);
+  });
+  wmaChannel_ = r.Channel;
+  return wmaFeedHook_ != 0;
+}
+
+void TRecorder::FollowChannel(zengine::Handle channel) {
+  if (encoderHandle_) {
+    if (!zengine::EncodeSetChannel(encoderHandle_, channel)) StopRecording();
+  } else if (wmaWriter_) {
+    const zengine::Handle writer = wmaWriter_;
+    // WmaFeedProc on the new channel's playback thread.
+    const uint32_t hook = zengine::ChannelSetDSP(channel, [writer](const float* samples, size_t frames, int chans, int hz) {
+      zengine::WmaEncodeWrite(writer, samples, frames, chans, hz);
+    });
+    if (!hook) {
+      StopRecording();
+      return;
+    }
+    if (wmaFeedHook_) zengine::ChannelRemoveDSP(wmaChannel_, wmaFeedHook_);
+    wmaFeedHook_ = hook;
+    wmaChannel_ = channel;
+  }
+}
+
+void TRecorder::StopRecording() {
+  clock_.stop();
+  if (wmaWriter_) {
+    // The hook goes first, so no write is under way while the file is completed.
+    if (wmaFeedHook_) zengine::ChannelRemoveDSP(wmaChannel_, wmaFeedHook_);
+    zengine::WmaEncodeClose(wmaWriter_);
+    if (!recordFile_.isEmpty()) Q_EMIT FileFinished(recordFile_);
+    wmaWriter_ = 0;
+    wmaFeedHook_ = 0;
+    wmaChannel_ = 0;
+  }
+  if (encoderHandle_) {
+    const bool active = zengine::EncodeIsActive(encoderHandle_) == 1;
+    // An encoder that ended by itself is freed too, but its file is not handed on.
+    zengine::EncodeStop(encoderHandle_);
+    if (active && !recordFile_.isEmpty()) Q_EMIT FileFinished(recordFile_);
+  }
+  Q_EMIT RecordingHidden();
+  encoderHandle_ = 0;
+}
+
+bool TRecorder::CutByTitle(const QString& previous, const QString& title, const TRecordRequest& request) {
+  if (title.isEmpty() || title == previous || !request.CutByTitle || !encoderHandle_) return false;
+  StopRecording();
+  StartRecording(request);
+  return true;
+}

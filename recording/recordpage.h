@@ -1,0 +1,46 @@
+// The state and handlers of the configuration window's page "Enregistrement": the
+// recording folder (edRecordDir), the cut-by-title box (cbCutByTitle) with the numbering
+// list it enables (cbRecordOcc and its label Label6), and the format list (cbEncoder)
+// with its description (Label19). Core code: the configuration window lays out controls
+// that show this state and calls the handlers; the recorder reads the live values here.
+//
+// Thread: interface thread only.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class TRecordPage {
+ public:
+  // The numbering list's items.
+  static QStringList RecordOccItems();
+  // The formats offered: AAC, AC3, MP3 and OGG when their encoder program exists and is
+  // executable in `programFolder` (ending with "/"), WAV and WMA always; in list order.
+  static QStringList AvailableEncoders(const QString& programFolder);
+
+  // Fills the page from the loaded settings. `recordOcc` is the live setting the
+  // numbering list changes at once.
+  void Load(const QString& recordDir, bool cutByTitle, int* recordOcc, const QString& encoder,
+            const QString& programFolder);
+
+  // The live values.
+  QString edRecordDir;
+  bool cbCutByTitle = true;
+  QString cbEncoder;        // the chosen format text
+  QString cbRecordOccText;  // the chosen numbering item
+  bool cbRecordOccEnabled = true;  // cbRecordOcc and Label6
+  QString Label19;          // the format's description
+  QStringList Encoders;     // the formats offered
+
+  // Handlers. `selectFolder` is the folder dialog (title, flags) -> path, empty when
+  // cancelled.
+  void btnSelectDirClick(const std::function<QString(const QString&, int)>& selectFolder);
+  void cbCutByTitleClick(bool checked);
+  void cbRecordOccChange(const QString& item);
+  void cbEncoderChange(const QString& text);
+
+ private:
+  int* recordOcc_ = nullptr;
+};
