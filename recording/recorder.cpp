@@ -81,12 +81,16 @@ bool TRecorder::StartFormat(TRecordFormat format, const TRecordRequest& r, const
                             const QString& file) {
   const bool surround = r.Channels == QLatin1String("5.1");
   if (surround && RefusesSurround(format)) return false;
+  // Cutting by title: the engine ends the file on the exact sample where the next title
+  // begins and hands the sound after it to the next file.
+  const uint32_t cut = r.CutByTitle ? zengine::kEncodeCutAtTitle : 0;
   if (format == TRecordFormat::Wav) {
-    encoderHandle_ = zengine::EncodeStart(r.Channel, file.toStdString(), zengine::kEncodePcm);
+    encoderHandle_ = zengine::EncodeStart(r.Channel, file.toStdString(), zengine::kEncodePcm | cut);
     return encoderHandle_ != 0;
   }
   if (format != TRecordFormat::Wma) {
-    encoderHandle_ = zengine::EncodeStart(r.Channel, EncoderCommandLine(format, names.Artist, names.Song, file).toStdString(), 0);
+    encoderHandle_ =
+        zengine::EncodeStart(r.Channel, EncoderCommandLine(format, names.Artist, names.Song, file).toStdString(), cut);
     return encoderHandle_ != 0;
   }
   const int rate = r.SampleRate.trimmed().toInt();

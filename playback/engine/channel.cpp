@@ -207,10 +207,24 @@ uint32_t Channel::AddDsp(DspProc proc) {
   const uint32_t id = nextDsp_++;
   auto shared = std::make_shared<DspProc>(std::move(proc));
   if (OnOwnThread() && inDsp_) {
-    dsps_.push_back({id, std::move(shared), false});  // the hook loop holds the lock
+    dsps_.push_back({id, std::move(shared), false, nullptr});  // the hook loop holds the lock
   } else {
     std::lock_guard<std::mutex> lock(dspMutex_);
-    dsps_.push_back({id, std::move(shared), false});
+    dsps_.push_back({id, std::move(shared), false, nullptr});
+  }
+  SetLastError(kOk);
+  return id;
+}
+
+uint32_t Channel::AddTitleHook(std::function<void(const std::string&)> hook) {
+  if (!hook) return FailHandle(kErrIllParam);
+  const uint32_t id = nextDsp_++;
+  auto shared = std::make_shared<std::function<void(const std::string&)>>(std::move(hook));
+  if (OnOwnThread() && inDsp_) {
+    dsps_.push_back({id, nullptr, false, std::move(shared)});
+  } else {
+    std::lock_guard<std::mutex> lock(dspMutex_);
+    dsps_.push_back({id, nullptr, false, std::move(shared)});
   }
   SetLastError(kOk);
   return id;
@@ -240,13 +254,38 @@ void Channel::RunDsp(const float* samples, size_t frames) {
   if (dsps_.empty()) return;
   inDsp_ = true;
   for (size_t i = 0; i < dsps_.size(); ++i) {
-    if (dsps_[i].removed) continue;
+    if (dsps_[i].removed || !dsps_[i].proc) continue;
     std::shared_ptr<DspProc> proc = dsps_[i].proc;  // the vector may grow during the call
     (*proc)(samples, frames, srcChannels_, srcRate_);
   }
   inDsp_ = false;
   dsps_.erase(std::remove_if(dsps_.begin(), dsps_.end(), [](const Dsp& d) { return d.removed; }),
               dsps_.end());
+}
+
+// Decoding thread.
+void Channel::RunTitleHooks(const std::string& text) {
+  std::lock_guard<std::mutex> lock(dspMutex_);
+  inDsp_ = true;
+  for (size_t i = 0; i < dsps_.size(); ++i) {
+    if (dsps_[i].removed || !dsps_[i].title) continue;
+    std::shared_ptr<std::function<void(const std::string&)>> hook = dsps_[i].title;
+    (*hook)(text);
+  }
+  inDsp_ = false;
+  dsps_.erase(std::remove_if(dsps_.begin(), dsps_.end(), [](const Dsp& d) { return d.removed; }),
+              dsps_.end());
+}
+
+// Decoding thread: raises the metadata sync of each title whose place has been heard.
+void Channel::RaiseHeardTitles() {
+  while (!heardTitles_.empty() && !quit_) {
+    const int64_t heard = attached_.load() ? HeardOutFrames() : mixedOut_.load();
+    if (heard < heardTitles_.front().first) return;
+    const std::string text = std::move(heardTitles_.front().second);
+    heardTitles_.pop_front();
+    RaiseSync(kSyncMeta, text);
+  }
 }
 
 bool Channel::Fft1024(float* out) const {
@@ -301,6 +340,8 @@ void Channel::Run() {
       DoSeek();
       continue;
     }
+    RaiseHeardTitles();
+    if (quit_) break;
     if (sourceEnded_) {
       if (state_.load() == State::Playing) {
         FinishEnd();
@@ -328,14 +369,30 @@ bool Channel::DecodeSome() {
   const long n = source_->Read(decodeBuf_.data(), chunkFrames_);
   if (n <= 0 || quit_) return false;  // an error ends the channel as its end does
   const auto frames = static_cast<size_t>(n);
-  RunDsp(decodeBuf_.data(), frames);
+  // Titles placed in this block: the hooks see the sound before each place, the title,
+  // then the rest; the sync waits until the place is heard.
+  size_t at = 0;
+  PcmSource::TitleMark mark;
+  while (source_->TakeTitleMark(&mark)) {
+    const size_t offset = std::min(mark.offset, frames);
+    if (offset > at) RunDsp(decodeBuf_.data() + at * srcChannels_, offset - at);
+    at = offset;
+    RunTitleHooks(mark.text);
+    heardTitles_.emplace_back(pushedOut_ + static_cast<int64_t>(offset) * outRate_ / srcRate_,
+                              std::move(mark.text));
+  }
+  if (at < frames) RunDsp(decodeBuf_.data() + at * srcChannels_, frames - at);
   size_t outFrames = 0;
   const float* out = resampler_.Convert(decodeBuf_.data(), frames, &outFrames);
   size_t pushed = 0;
   while (pushed < outFrames && !quit_ && !seekPending_) {
     pushed += queue_.Push(out + pushed * 2, outFrames - pushed);
-    if (pushed < outFrames) std::this_thread::sleep_for(kShortWait);
+    if (pushed < outFrames) {
+      RaiseHeardTitles();
+      std::this_thread::sleep_for(kShortWait);
+    }
   }
+  pushedOut_ += static_cast<int64_t>(pushed);
   return true;
 }
 
@@ -348,6 +405,8 @@ void Channel::DoSeek() {
     resampler_.Reset();
     baseFrame_ = seekFrame_;
     mixedOut_ = 0;
+    pushedOut_ = 0;
+    heardTitles_.clear();
     sourceEnded_ = false;
     State ended = State::Ended;
     state_.compare_exchange_strong(ended, State::Stopped);

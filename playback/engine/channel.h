@@ -8,11 +8,19 @@
 //
 // Positions: the channel counts the output frames it handed to the mix since the last
 // seek and subtracts what the output still holds, so the position is what is heard.
+//
+// Titles placed in the sound (PcmSource::TakeTitleMark): the decoding thread calls the
+// DSP hooks with the sound before the title's place, then the title hooks, then the
+// hooks with the sound after it, so a recording can end on the exact sample; and it
+// raises the metadata sync once the output has played the sound up to that place
+// (checked at least every 20 ms while the channel plays), so a title shows when heard.
 #pragma once
 
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -62,6 +70,9 @@ class Channel : public MixerSource, public std::enable_shared_from_this<Channel>
 
   uint32_t AddDsp(DspProc proc);
   bool RemoveDsp(uint32_t id);
+  // A hook called (on the decoding thread, between DSP calls) at each title's place in
+  // the sound; removed with RemoveDsp. Removing waits for a call in progress.
+  uint32_t AddTitleHook(std::function<void(const std::string& text)> hook);
 
   // 512 magnitudes of the last 1024 output frames heard (see channel_fft.cpp).
   bool Fft1024(float* out) const;
@@ -78,14 +89,17 @@ class Channel : public MixerSource, public std::enable_shared_from_this<Channel>
   };
   struct Dsp {
     uint32_t id;
-    std::shared_ptr<DspProc> proc;
+    std::shared_ptr<DspProc> proc;  // null for a title hook
     bool removed;
+    std::shared_ptr<std::function<void(const std::string&)>> title;
   };
 
   void StartThread();          // once: starts the decoding thread unless shut down
   void Run();                  // decoding thread
   bool DecodeSome();           // decoding thread; false at the end of the source
   void RunDsp(const float* s, size_t frames);  // decoding thread
+  void RunTitleHooks(const std::string& text);  // decoding thread
+  void RaiseHeardTitles();                     // decoding thread
   void DoSeek();               // decoding thread
   void FinishEnd();            // decoding thread: waits for the tail to be heard
   bool OnOwnThread() const { return std::this_thread::get_id() == threadId_.load(); }
@@ -126,6 +140,10 @@ class Channel : public MixerSource, public std::enable_shared_from_this<Channel>
   // Position: source frame of the last seek, plus output frames mixed since then.
   std::atomic<int64_t> baseFrame_{0};
   std::atomic<int64_t> mixedOut_{0};
+  // Output frames pushed to the queue since the last seek, and the titles waiting to be
+  // heard with the output frame they precede. Decoding thread only.
+  int64_t pushedOut_ = 0;
+  std::deque<std::pair<int64_t, std::string>> heardTitles_;
 
   mutable std::mutex syncMutex_;
   std::vector<Sync> syncs_;

@@ -182,7 +182,10 @@ using DspProc = std::function<void(const float* samples, size_t frames, int chan
 //    the stream sent it (e.g. "StreamTitle='Artist - Song';StreamUrl='';", read as
 //    Windows-1252 when it is not UTF-8). When an Ogg stream starts a new chained stream
 //    (Icecast does at each title change), "StreamTitle='ARTIST - TITLE';" (or TITLE
-//    alone) built from its new comments.
+//    alone) built from its new comments. The sync fires when the output plays the
+//    sound that followed the block in the stream (the title's place; see
+//    kEncodeCutAtTitle in engine_record.h), on the channel's decoding thread, in the
+//    stream's order; titles that came while the stream was connecting raise none.
 //  - kSyncEnd: once, when a file or CD channel has played to its end (after its last
 //    sound was heard); the channel then no longer plays. Play starts it over.
 // A callback may call any engine function, StreamFree of its own channel included.

@@ -27,6 +27,29 @@ namespace zengine {
 // file's path.
 constexpr uint32_t kEncodePcm = 0x40;
 
+// Flag of EncodeStart: cut the file at the stream's next title, on the exact sample.
+//
+// Titles of URL streams have a place in the sound: an ICY title lies before the first
+// sound decoded from the stream bytes that followed its metadata block, a chained Ogg
+// stream's title where the new chain begins. The metadata sync (kSyncMeta) of a title
+// fires when the output plays its place (checked every 20 ms or better), not when the
+// block is downloaded. A title that arrives while the stream is still connecting is
+// the stream's first title: it is read from the kTagMeta tag and raises no sync.
+//
+// When the decoding reaches the place of a title whose text differs from the last one,
+// an encoder started with this flag takes no more sound: the sound after the place is
+// held for the channel (at most 30 s; more is dropped and counted by EncodeGetDropped).
+// The recorder, told by the sync, stops that encoder (its file ends with the last
+// sample before the place) and starts the next on the same channel: EncodeStart hands
+// the held sound to it first and then the channel's sound as it comes, so the next
+// file begins with the first sample after the place, whatever the delay of the thread
+// that cut. Nothing is lost or doubled between the two files. When the encoder is not
+// stopped within 5 s of the place (nobody cut: the same song goes on), the held sound
+// goes back to it and its file goes on without a gap. An encoder started more than 10 s
+// after the place gets no held sound (it is a new recording, not a cut); held sound is
+// let go after 30 s.
+constexpr uint32_t kEncodeCutAtTitle = 0x100;
+
 // Starts an encoder on `channel`.
 // - flags 0: `commandLine` is split into words as a shell splits quoted words (no shell
 //   runs, nothing is expanded; see EncodeEscape for texts put between double quotes).

@@ -56,6 +56,19 @@ class PcmSource {
   // metadata text.
   using MetaSink = std::function<void(const std::string& text)>;
   virtual void SetMetaSink(MetaSink sink) { (void)sink; }
+
+  // A title placed in the sound: `offset` frames into what the last Read gave (0 is
+  // before its first frame, the count it returned is after its last). A source that
+  // places its titles hands each one out here once, after the Read that reached its
+  // place, instead of through the MetaSink. Decoding thread.
+  struct TitleMark {
+    size_t offset = 0;
+    std::string text;
+  };
+  virtual bool TakeTitleMark(TitleMark* mark) {
+    (void)mark;
+    return false;
+  }
 };
 
 }  // namespace zengine

@@ -306,10 +306,15 @@ void FfDecoder::OnMetadataUpdate(AVDictionary* dict) {
     if (HasFormat(fmt_, "ogg")) tags_[kTagOgg] = DictTexts(dict, "=");
     sink = metaSink_;
   }
-  if (!sink || (artist.empty() && title.empty())) return;
+  if (artist.empty() && title.empty()) return;
   // The same form an ICY server sends, so titles and recording cuts work alike.
   const std::string text = "StreamTitle='" + (artist.empty() ? title : artist + " - " + title) + "';";
-  sink(text);
+  if (placeTitles_) {
+    // Read in progress: the new chain's sound comes after what it has given so far.
+    placed_.push_back({readDone_, text});
+    return;
+  }
+  if (sink) sink(text);
 }
 
 // Decoding thread.
@@ -367,6 +372,7 @@ bool FfDecoder::DecodeFrame() {
     if (aborted_ || (externalAbort_ && externalAbort_->load())) return false;
     int rc = avcodec_receive_frame(dec_, frame_);
     if (rc == 0) {
+      pendingPacketPos_ = frame_->pkt_pos >= 0 ? frame_->pkt_pos : filePos_.load();
       const bool ok = ConvertFrame();
       av_frame_unref(frame_);
       if (!ok) return false;
@@ -406,9 +412,17 @@ bool FfDecoder::DecodeFrame() {
 // Decoding thread.
 long FfDecoder::Read(float* dst, size_t frames) {
   size_t done = 0;
+  placed_.clear();  // the channel takes them after each Read
+  readDone_ = 0;
   while (done < frames) {
     if (pendingPos_ >= pending_.size()) {
+      readDone_ = done;
       if (!DecodeFrame()) break;
+      // A frame from a packet at or past a marked byte: the title lies before it.
+      while (!byteMarks_.empty() && pendingPacketPos_ >= byteMarks_.front().pos) {
+        placed_.push_back({done, std::move(byteMarks_.front().text)});
+        byteMarks_.pop_front();
+      }
       continue;
     }
     const size_t avail = (pending_.size() - pendingPos_) / channels_;
@@ -418,6 +432,17 @@ long FfDecoder::Read(float* dst, size_t frames) {
     done += n;
   }
   return static_cast<long>(done);
+}
+
+void FfDecoder::AddByteMark(int64_t pos, std::string text) {
+  byteMarks_.push_back({pos, std::move(text)});
+}
+
+bool FfDecoder::TakeTitleMark(TitleMark* mark) {
+  if (placed_.empty()) return false;
+  *mark = std::move(placed_.front());
+  placed_.pop_front();
+  return true;
 }
 
 // Decoding thread.

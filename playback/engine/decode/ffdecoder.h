@@ -10,6 +10,7 @@
 #pragma once
 
 #include <atomic>
+#include <deque>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -52,6 +53,14 @@ class FfDecoder : public PcmSource {
   int64_t FilePosition(int mode) const override;
   void SetMetaSink(MetaSink sink) override;
   void Abort() override { aborted_ = true; }
+  bool TakeTitleMark(TitleMark* mark) override;
+
+  // Titles placed in the sound (decoding thread): the title `text` lies before the
+  // first decoded frame whose packet starts at or after byte `pos` of the stream. With
+  // PlaceTitles on, a chained stream's new title is placed where its first frame
+  // begins, and no longer goes to the MetaSink.
+  void AddByteMark(int64_t pos, std::string text);
+  void PlaceTitles(bool on) { placeTitles_ = on; }
 
   // Bit rate of the stream in bit/s as its headers tell it, 0 when unknown.
   int64_t BitRate() const;
@@ -92,6 +101,17 @@ class FfDecoder : public PcmSource {
   std::vector<std::string> tags_[9];  // by TagType
   MetaSink metaSink_;
   bool started_ = false;  // a packet was decoded: later tag changes are new titles
+
+  // Decoding thread only.
+  struct ByteMark {
+    int64_t pos;
+    std::string text;
+  };
+  std::deque<ByteMark> byteMarks_;     // waiting for the frame that starts their place
+  std::deque<TitleMark> placed_;       // reached during the last Read, by offset
+  int64_t pendingPacketPos_ = -1;      // stream byte of the packet pending_ came from
+  size_t readDone_ = 0;                // frames the Read in progress has given so far
+  bool placeTitles_ = false;
 
   static int InterruptCb(void* opaque);
 };

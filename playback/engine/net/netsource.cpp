@@ -72,8 +72,8 @@ std::unique_ptr<NetSource> NetSource::Open(std::unique_ptr<HttpDownload>* downlo
   NetSource* raw = s.get();
   // Download thread: an ICY metadata block.
   s->download_->SetMetaHandler([raw](const std::string& text) { raw->OnMeta(text); });
-  // Decoding thread: a chained Ogg stream's title.
-  s->decoder_->SetMetaSink([raw](const std::string& text) { raw->OnMeta(text); });
+  // A chained Ogg stream's title is placed in the sound by the decoder.
+  s->decoder_->PlaceTitles(true);
   *error = kOk;
   return s;
 }
@@ -88,7 +88,25 @@ NetSource::~NetSource() {
   download_.reset();  // joins the download thread
 }
 
-long NetSource::Read(float* dst, size_t frames) { return decoder_->Read(dst, frames); }
+// Decoding thread.
+long NetSource::Read(float* dst, size_t frames) {
+  std::vector<PendingTitle> titles;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    reading_ = true;
+    titles.swap(pendingTitles_);
+  }
+  for (PendingTitle& t : titles) decoder_->AddByteMark(t.pos, std::move(t.text));
+  return decoder_->Read(dst, frames);
+}
+
+// Decoding thread.
+bool NetSource::TakeTitleMark(TitleMark* mark) {
+  if (!decoder_->TakeTitleMark(mark)) return false;
+  std::lock_guard<std::mutex> lock(mutex_);
+  meta_ = mark->text;
+  return true;
+}
 
 bool NetSource::SeekFrame(int64_t) { return Fail(kErrNotFile); }
 
@@ -98,14 +116,18 @@ void NetSource::Abort() {
   if (download_) download_->Abort();
 }
 
+// Download thread: the audio before the block is in the buffer already, so the title
+// lies before the buffer's next byte.
 void NetSource::OnMeta(const std::string& text) {
-  MetaSink sink;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    meta_ = text;
-    sink = sink_;
+  const int64_t pos = download_->Buffer().Written();
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!reading_) {
+    meta_ = text;  // still connecting: the connection's title
+    return;
   }
-  if (sink) sink(text);
+  // The decoding thread places it at its next Read. The download stops while the
+  // buffer is full, so few titles ever wait here.
+  pendingTitles_.push_back({pos, text});
 }
 
 void NetSource::SetMetaSink(MetaSink sink) {

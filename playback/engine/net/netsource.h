@@ -15,6 +15,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "playback/engine/decode/ffdecoder.h"
 #include "playback/engine/net/httpdownload.h"
@@ -42,11 +43,14 @@ class NetSource : public PcmSource {
   std::string Tags(TagType type) const override;
   int64_t FilePosition(int mode) const override;
   void SetMetaSink(MetaSink sink) override;
+  // ICY titles are placed at their byte in the stream, chained Ogg titles where the new
+  // chain's sound begins: the channel raises each when its place is heard.
+  bool TakeTitleMark(TitleMark* mark) override;
 
  private:
   NetSource() = default;
   static int ReadPacket(void* opaque, uint8_t* buf, int size);  // decoding thread
-  void OnMeta(const std::string& text);                          // engine threads
+  void OnMeta(const std::string& text);                          // download thread
 
   std::unique_ptr<HttpDownload> download_;
   AVIOContext* io_ = nullptr;
@@ -56,6 +60,14 @@ class NetSource : public PcmSource {
   mutable std::mutex mutex_;
   std::string meta_;  // the last metadata text
   MetaSink sink_;
+  // ICY titles with the stream byte they precede, for the decoding thread. Titles that
+  // arrive before the first Read are the connection's title (read through the tags).
+  struct PendingTitle {
+    int64_t pos;
+    std::string text;
+  };
+  std::vector<PendingTitle> pendingTitles_;
+  bool reading_ = false;
 };
 
 }  // namespace zengine

@@ -1,14 +1,18 @@
-// The encoder calls of engine_record.h: a table of running encoders keyed by handle.
+// The encoder calls of engine_record.h: a table of running encoders keyed by handle,
+// each fed from its channel through a Feed (one DSP hook and one title hook), and the
+// feeds left holding sound after a title cut until the next encoder takes them over.
 #include <limits.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <map>
-#include <utility>
-#include <vector>
 #include <memory>
 #include <mutex>
+#include <utility>
+#include <vector>
 
+#include "playback/engine/channelregistry.h"
 #include "playback/engine/engine.h"
 #include "playback/engine/lasterror.h"
 #include "playback/engine/record/encoder.h"
@@ -18,28 +22,98 @@ namespace zengine {
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 // Encoder handles live in their own range, apart from channel and writer handles.
 constexpr Handle kEncoderHandleBase = 0x10000000u;
+// How long sound after a title's place is held for the next encoder, and how long the
+// encoder that stopped taking it waits for its stop before taking it back.
+constexpr int kHoldSeconds = 30;
+constexpr auto kCutGrace = std::chrono::seconds(5);
+// An encoder started later than this after the place is a new recording, not a cut.
+constexpr auto kTakeOverLimit = std::chrono::seconds(10);
+
+// The sound of one channel on its way to one encoder. The hooks run on the channel's
+// decoding thread; the interface thread takes the feed over or apart under `mutex`.
+struct Feed {
+  std::mutex mutex;
+  std::shared_ptr<Encoder> encoder;  // null once its encoder stopped (only holds then)
+  bool cutAtTitle = false;
+  std::string lastTitle;  // the metadata text of the song being written
+  bool holding = false;  // a title's place passed: the sound goes to `held`
+  Clock::time_point heldSince;
+  std::vector<float> held;
+  int heldRate = 0, heldChannels = 0;
+  uint64_t dropped = 0;  // frames of held sound dropped (hold full)
+
+  // Decoding thread.
+  void Sound(const float* samples, size_t frames, int channels, int rate) {
+    std::lock_guard<std::mutex> lock(mutex);
+    if (!holding) {
+      if (encoder) encoder->Push(samples, frames, channels, rate);
+      return;
+    }
+    if (encoder && Clock::now() - heldSince > kCutGrace) {
+      // Nobody cut here (the same song went on): the file continues without a gap.
+      Release();
+      encoder->Push(samples, frames, channels, rate);
+      return;
+    }
+    if (held.empty()) {
+      heldRate = rate;
+      heldChannels = channels;
+    }
+    const size_t limit = static_cast<size_t>(kHoldSeconds) * rate * channels;
+    if (rate != heldRate || channels != heldChannels || held.size() + frames * channels > limit) {
+      dropped += frames;
+      return;
+    }
+    held.insert(held.end(), samples, samples + frames * channels);
+  }
+
+  // Decoding thread: a title's place in the sound. Only a text that differs from the
+  // last one can start a new song.
+  void Title(const std::string& text) {
+    std::lock_guard<std::mutex> lock(mutex);
+    if (text == lastTitle) return;
+    lastTitle = text;
+    if (!cutAtTitle || !encoder) return;
+    // A second title before anyone cut at the first: the sound up to here stays in
+    // this file, and the hold starts again at the new place.
+    if (holding) Release();
+    holding = true;
+    heldSince = Clock::now();
+    held.clear();
+  }
+
+  // Hands the held sound to `encoder` (under the lock).
+  void Release() {
+    if (encoder && !held.empty())
+      encoder->Push(held.data(), held.size() / static_cast<size_t>(heldChannels), heldChannels, heldRate);
+    held.clear();
+    held.shrink_to_fit();
+    holding = false;
+  }
+};
+
+struct Hooks {
+  std::shared_ptr<Feed> feed;
+  Handle channel = 0;
+  uint32_t sound = 0;
+  uint32_t title = 0;
+};
 
 struct Running {
   std::shared_ptr<Encoder> encoder;
-  Handle channel = 0;
-  uint32_t hook = 0;
+  Hooks hooks;
   // The channel the writer thread checks is alive; EncodeSetChannel moves it.
   std::shared_ptr<std::atomic<Handle>> alive;
 };
 
-// The hook feeding `encoder` from a channel. Playback thread of the channel.
-DspProc FeedHook(const std::shared_ptr<Encoder>& encoder) {
-  std::weak_ptr<Encoder> weak = encoder;
-  return [weak](const float* samples, size_t frames, int channels, int rate) {
-    if (std::shared_ptr<Encoder> e = weak.lock()) e->Push(samples, frames, channels, rate);
-  };
-}
-
 struct EncoderTable {
   std::mutex mutex;
   std::map<Handle, Running> running;
+  std::map<Handle, Hooks> holding;  // by channel: feeds whose encoder stopped after a title
   Handle next = kEncoderHandleBase + 1;
   std::string programFolder;
   bool programFolderSet = false;
@@ -59,11 +133,39 @@ std::string ExecutableFolder() {
   return slash == std::string::npos ? "." : (slash == 0 ? "/" : exe.substr(0, slash));
 }
 
+void RemoveHooks(const Hooks& h) {
+  // Each fails harmlessly when the channel is gone.
+  if (h.sound) ChannelRemoveDSP(h.channel, h.sound);
+  if (h.title) ChannelRemoveDSP(h.channel, h.title);
+}
+
+// Hooks `feed` to `channel`; false with the last error set.
+bool AddHooks(Handle channel, const std::shared_ptr<Feed>& feed, Hooks* out) {
+  Hooks h;
+  h.feed = feed;
+  h.channel = channel;
+  // Decoding thread of the channel.
+  h.sound = ChannelSetDSP(channel, [feed](const float* samples, size_t frames, int channels, int rate) {
+    feed->Sound(samples, frames, channels, rate);
+  });
+  if (!h.sound) return false;
+  std::shared_ptr<Channel> c = FindChannel(channel);
+  h.title = c ? c->AddTitleHook([feed](const std::string& text) { feed->Title(text); }) : 0;
+  if (!h.title) {
+    ChannelRemoveDSP(channel, h.sound);
+    return Fail(kErrHandle);
+  }
+  *out = std::move(h);
+  return true;
+}
+
 // Frees the encoders that ended by themselves (program gone, channel freed) and were
 // never stopped: the recorder forgets an encoder that is no longer active without
-// stopping it. Their threads have finished writing, so this does not wait long.
+// stopping it. Their threads have finished writing, so this does not wait long. Also
+// lets go of held sound nobody took in time, and of feeds whose channel is gone.
 void ReapEndedEncoders() {
   std::vector<Running> ended;
+  std::vector<Hooks> stale;
   {
     EncoderTable& t = Table();
     std::lock_guard<std::mutex> lock(t.mutex);
@@ -75,11 +177,26 @@ void ReapEndedEncoders() {
         ++it;
       }
     }
+    for (auto it = t.holding.begin(); it != t.holding.end();) {
+      ChannelInfo probe;
+      bool old;
+      {
+        std::lock_guard<std::mutex> feedLock(it->second.feed->mutex);
+        old = Clock::now() - it->second.feed->heldSince > std::chrono::seconds(kHoldSeconds);
+      }
+      if (old || !ChannelGetInfo(it->first, &probe)) {
+        stale.push_back(std::move(it->second));
+        it = t.holding.erase(it);
+      } else {
+        ++it;
+      }
+    }
   }
   for (Running& r : ended) {
-    ChannelRemoveDSP(r.channel, r.hook);
+    RemoveHooks(r.hooks);
     r.encoder->Stop();
   }
+  for (Hooks& h : stale) RemoveHooks(h);
 }
 
 }  // namespace
@@ -117,16 +234,45 @@ Handle EncodeStart(Handle channel, const std::string& commandLine, uint32_t flag
     return ChannelGetInfo(alive->load(), &probe);
   });
   encoder->Start();
-  const uint32_t hook = ChannelSetDSP(channel, FeedHook(encoder));
-  if (!hook) {
-    const int reason = ErrorGetCode();
-    encoder->Stop();
-    return FailHandle(reason ? reason : kErrHandle);
+
+  // A feed left holding the sound after a title's place on this channel: this encoder
+  // takes it over, held sound first, so its file begins on the first sample after it.
+  Hooks hooks;
+  bool takenOver = false;
+  {
+    EncoderTable& t = Table();
+    std::lock_guard<std::mutex> lock(t.mutex);
+    auto it = t.holding.find(channel);
+    if (it != t.holding.end()) {
+      hooks = std::move(it->second);
+      t.holding.erase(it);
+      takenOver = true;
+    }
+  }
+  if (takenOver) {
+    std::lock_guard<std::mutex> lock(hooks.feed->mutex);
+    // lastTitle stays: it is the title whose place the held sound begins at.
+    hooks.feed->encoder = encoder;
+    hooks.feed->cutAtTitle = (flags & kEncodeCutAtTitle) != 0;
+    if (Clock::now() - hooks.feed->heldSince > kTakeOverLimit) hooks.feed->held.clear();
+    hooks.feed->Release();
+  } else {
+    auto feed = std::make_shared<Feed>();
+    feed->encoder = encoder;
+    // The title playing now: the first block of the tag holds it.
+    const std::string meta = ChannelGetTags(channel, kTagMeta);
+    feed->lastTitle = meta.substr(0, meta.find('\0'));
+    feed->cutAtTitle = (flags & kEncodeCutAtTitle) != 0;
+    if (!AddHooks(channel, feed, &hooks)) {
+      const int reason = ErrorGetCode();
+      encoder->Stop();
+      return FailHandle(reason ? reason : kErrHandle);
+    }
   }
   EncoderTable& t = Table();
   std::lock_guard<std::mutex> lock(t.mutex);
   const Handle handle = t.next++;
-  t.running[handle] = Running{std::move(encoder), channel, hook, std::move(alive)};
+  t.running[handle] = Running{std::move(encoder), std::move(hooks), std::move(alive)};
   Succeed();
   return handle;
 }
@@ -157,8 +303,27 @@ bool EncodeStop(Handle handle) {
     running = std::move(it->second);
     t.running.erase(it);
   }
-  // Unhook first (waits for a running hook call), then drain and finish the output.
-  ChannelRemoveDSP(running.channel, running.hook);  // fails harmlessly when the channel is gone
+  // A feed holding the sound after a title stays hooked, holding it for the next
+  // encoder on the channel; any other is unhooked (which waits for a running hook call).
+  bool holding = false;
+  {
+    std::lock_guard<std::mutex> lock(running.hooks.feed->mutex);
+    running.hooks.feed->encoder.reset();
+    holding = running.hooks.feed->holding;
+  }
+  if (holding) {
+    Hooks previous;
+    {
+      EncoderTable& t = Table();
+      std::lock_guard<std::mutex> lock(t.mutex);
+      Hooks& slot = t.holding[running.hooks.channel];
+      previous = std::exchange(slot, running.hooks);
+    }
+    if (previous.feed) RemoveHooks(previous);
+  } else {
+    RemoveHooks(running.hooks);
+  }
+  // Then drain and finish the output.
   running.encoder->Stop();
   return Succeed();
 }
@@ -167,34 +332,34 @@ bool EncodeSetChannel(Handle handle, Handle channel) {
   ChannelInfo info;
   if (!ChannelGetInfo(channel, &info)) return Fail(kErrHandle);
   std::shared_ptr<Encoder> encoder;
+  std::shared_ptr<Feed> feed;
   {
     EncoderTable& t = Table();
     std::lock_guard<std::mutex> lock(t.mutex);
     auto it = t.running.find(handle);
     if (it == t.running.end()) return Fail(kErrHandle);
     encoder = it->second.encoder;
+    feed = it->second.hooks.feed;
   }
   if (info.freq != encoder->Rate() || info.chans != encoder->Channels()) return Fail(kErrFormat);
   if (encoder->HasEnded()) return Fail(kErrNotAvail);
-  const uint32_t hook = ChannelSetDSP(channel, FeedHook(encoder));
-  if (!hook) return false;  // the reason is set
-  Handle oldChannel = 0;
-  uint32_t oldHook = 0;
+  Hooks hooks;
+  if (!AddHooks(channel, feed, &hooks)) return false;  // the reason is set
+  Hooks old;
   {
     EncoderTable& t = Table();
     std::lock_guard<std::mutex> lock(t.mutex);
     auto it = t.running.find(handle);
     if (it == t.running.end()) {
-      ChannelRemoveDSP(channel, hook);
+      RemoveHooks(hooks);
       return Fail(kErrHandle);
     }
     // The writer checks the new channel from now on, so freeing the old one does not
     // end the file.
     it->second.alive->store(channel);
-    oldChannel = std::exchange(it->second.channel, channel);
-    oldHook = std::exchange(it->second.hook, hook);
+    old = std::exchange(it->second.hooks, hooks);
   }
-  ChannelRemoveDSP(oldChannel, oldHook);  // fails harmlessly when that channel is gone
+  RemoveHooks(old);
   return Succeed();
 }
 
@@ -207,7 +372,12 @@ int64_t EncodeGetDropped(Handle handle) {
     return -1;
   }
   Succeed();
-  return static_cast<int64_t>(it->second.encoder->DroppedFrames());
+  uint64_t held;
+  {
+    std::lock_guard<std::mutex> feedLock(it->second.hooks.feed->mutex);
+    held = it->second.hooks.feed->dropped;
+  }
+  return static_cast<int64_t>(it->second.encoder->DroppedFrames() + held);
 }
 
 }  // namespace zengine

@@ -1,0 +1,239 @@
+// The alignment of titles and cuts with the sound, through a real PulseAudio server: an
+// ICY server sends 6 s of a 440 Hz tone with the title "A", then, at a metadata
+// boundary, a 1000 Hz tone with the title "B". Recording in WAV, cut at each title the
+// way the recorder does it (stop, then start, on the test's own thread whenever the
+// sync has been seen), file A must hold no 1000 Hz and file B no 440 Hz beyond 30 ms of
+// the joint; and the sync for "B" must fire within 150 ms of the first 1000 Hz sound
+// the sink's monitor captured.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "mediaprobe.h"
+#include "playback/engine/engine.h"
+#include "support/pulsedaemon.h"
+
+extern char** environ;
+
+namespace {
+
+using namespace zengine;
+using Clock = std::chrono::steady_clock;
+
+// A child process with its standard output in `out` (or /dev/null), ended by PID.
+class Child {
+ public:
+  bool Start(const std::vector<std::string>& argv, const std::vector<std::string>& env, const std::string& out) {
+    std::vector<char*> args, envp;
+    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    for (const auto& e : env) envp.push_back(const_cast<char*>(e.c_str()));
+    envp.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, out.empty() ? "/dev/null" : out.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    const int rc = posix_spawnp(&pid_, args[0], &actions, nullptr, args.data(), env.empty() ? environ : envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0) pid_ = -1;
+    return pid_ > 0;
+  }
+  ~Child() { Stop(); }
+  void Stop() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGTERM);
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
+  }
+
+ private:
+  pid_t pid_ = -1;
+};
+
+// Power of `hz` in `n` samples from `s` (Goertzel), normalised to the amplitude.
+double ToneLevel(const std::vector<float>& s, size_t from, size_t n, double hz, int rate) {
+  const double w = 2 * M_PI * hz / rate, c = 2 * std::cos(w);
+  double a = 0, b = 0;
+  for (size_t i = from; i < from + n && i < s.size(); ++i) {
+    const double x = s[i] + c * a - b;
+    b = a;
+    a = x;
+  }
+  return 2 * std::sqrt(std::max(0.0, a * a + b * b - c * a * b)) / static_cast<double>(n);
+}
+
+// Left channel of a 16-bit stereo WAV file, -1..1.
+std::vector<float> ReadWavLeft(const std::string& path) {
+  const std::string bytes = ztest::ReadFile(path);
+  std::vector<float> out;
+  size_t pos = 12;
+  while (pos + 8 <= bytes.size()) {
+    uint32_t size;
+    std::memcpy(&size, bytes.data() + pos + 4, 4);
+    if (bytes.compare(pos, 4, "data") == 0) {
+      const size_t end = std::min(bytes.size(), pos + 8 + size);
+      for (size_t i = pos + 8; i + 4 <= end; i += 4) {
+        int16_t v;
+        std::memcpy(&v, bytes.data() + i, 2);
+        out.push_back(v / 32768.0f);
+      }
+      break;
+    }
+    pos += 8 + size;
+  }
+  return out;
+}
+
+std::vector<float> RawLeft(const std::string& bytes) {
+  std::vector<float> out;
+  for (size_t i = 0; i + 4 <= bytes.size(); i += 4) {
+    int16_t v;
+    std::memcpy(&v, bytes.data() + i, 2);
+    out.push_back(v / 32768.0f);
+  }
+  return out;
+}
+
+constexpr int kRate = 44100;
+constexpr size_t kWindow = 441;  // 10 ms
+
+// The windows of `s` (10 ms each) where `hz` is clearly present.
+std::vector<size_t> WindowsWith(const std::vector<float>& s, double hz) {
+  std::vector<size_t> hits;
+  for (size_t w = 0; w + kWindow <= s.size(); w += kWindow)
+    if (ToneLevel(s, w, kWindow, hz, kRate) > 0.02) hits.push_back(w);
+  return hits;
+}
+
+TEST(RecordingAlignment, CutsOnTheExactSampleAndTitlesWhenHeard) {
+  ztest::TempDir dir;
+  for (const auto& [name, hz, seconds] : {std::tuple{"A.mp3", 440, 6}, std::tuple{"B.mp3", 1000, 40}}) {
+    std::string err;
+    ASSERT_EQ(ztest::RunWithInput({"/usr/bin/ffmpeg", "-nostdin", "-v", "error", "-f", "lavfi", "-i",
+                                   "sine=frequency=" + std::to_string(hz) + ":sample_rate=44100:duration=" +
+                                       std::to_string(seconds),
+                                   "-ac", "2", "-c:a", "libmp3lame", "-b:a", "128k", "-write_xing", "0",
+                                   "-id3v2_version", "0", dir.File(name)},
+                                  "", &err),
+              0)
+        << err;
+  }
+  ztest::PulseDaemon pulse;
+  std::string error;
+  ASSERT_TRUE(pulse.Start(&error)) << error;
+  for (const std::string& e : pulse.ClientEnv()) putenv(strdup(e.c_str()));
+
+  Child server;
+  const std::string portFile = dir.File("port");
+  ASSERT_TRUE(server.Start({"/usr/bin/python3", ZOVALIS_ALIGN_SERVER, portFile, dir.File("A.mp3"), dir.File("B.mp3")},
+                           {}, ""));
+  std::string port;
+  for (int i = 0; i < 100 && port.empty(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    port = ztest::ReadFile(portFile);
+  }
+  ASSERT_FALSE(port.empty());
+
+  ASSERT_TRUE(Init(-1, 44100, OutputKind::Pulse)) << ErrorGetCode();
+  // The monitor capture, with its timeline tied to the clock by the arrival of its bytes.
+  const std::string capture = dir.File("cap.raw");
+  Child parec;
+  ASSERT_TRUE(parec.Start({"parec", "-d", "rec.monitor", "--rate=44100", "--channels=2", "--format=s16le",
+                           "--latency-msec=10", "--raw"},
+                          pulse.ClientEnvironment(), capture));
+  const Clock::time_point t0 = Clock::now();
+  double captureStart = 1e9;  // seconds after t0 of the capture's first frame (upper bound)
+  auto pollCapture = [&] {
+    struct stat st {};
+    if (stat(capture.c_str(), &st) != 0 || st.st_size == 0) return;
+    const double now = std::chrono::duration<double>(Clock::now() - t0).count();
+    captureStart = std::min(captureStart, now - static_cast<double>(st.st_size) / (kRate * 4));
+  };
+
+  const Handle h = StreamCreateURL("http://127.0.0.1:" + port + "/");
+  ASSERT_NE(h, 0u) << ErrorGetCode();
+  std::mutex mutex;
+  std::vector<std::pair<std::string, double>> syncs;
+  ASSERT_NE(ChannelSetSync(h, kSyncMeta,
+                           [&](Handle, const std::string& text) {
+                             // Decoding thread.
+                             std::lock_guard<std::mutex> lock(mutex);
+                             syncs.emplace_back(text, std::chrono::duration<double>(Clock::now() - t0).count());
+                           }),
+            0u);
+  ASSERT_TRUE(ChannelPlay(h, false));
+  Handle encoder = EncodeStart(h, dir.File("start.wav"), kEncodePcm | kEncodeCutAtTitle);
+  ASSERT_NE(encoder, 0u);
+
+  size_t seen = 0;
+  double syncB = -1;
+  const Clock::time_point deadline = Clock::now() + std::chrono::seconds(40);
+  while (Clock::now() < deadline) {
+    pollCapture();
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    std::vector<std::pair<std::string, double>> fresh;
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      fresh.assign(syncs.begin() + seen, syncs.end());
+      seen = syncs.size();
+    }
+    for (const auto& [text, when] : fresh) {
+      const std::string name = text.find("'B'") != std::string::npos ? "B" : "A";
+      if (name == "B") syncB = when;
+      // The recorder's cut: stop, then start the next file, some time after the sync.
+      std::this_thread::sleep_for(std::chrono::milliseconds(120));
+      EXPECT_TRUE(EncodeStop(encoder));
+      encoder = EncodeStart(h, dir.File(name + ".wav"), kEncodePcm | kEncodeCutAtTitle);
+      ASSERT_NE(encoder, 0u);
+    }
+    if (syncB >= 0 && std::chrono::duration<double>(Clock::now() - t0).count() > syncB + 4) break;
+  }
+  EXPECT_TRUE(EncodeStop(encoder));
+  pollCapture();
+  parec.Stop();
+  ChannelStop(h);
+  StreamFree(h);
+  Free();
+  ASSERT_GE(syncB, 0) << "no title B";
+
+  // File A: the 440 Hz tone up to the joint, no 1000 Hz beyond its last 30 ms.
+  const std::vector<float> a = ReadWavLeft(dir.File("A.wav"));
+  const std::vector<float> b = ReadWavLeft(dir.File("B.wav"));
+  ASSERT_GT(a.size(), static_cast<size_t>(kRate));
+  ASSERT_GT(b.size(), static_cast<size_t>(kRate));
+  const size_t joint = 30 * kRate / 1000;
+  for (size_t w : WindowsWith(a, 1000)) EXPECT_GT(w + kWindow, a.size() - joint) << "1000 Hz in A at " << w;
+  for (size_t w : WindowsWith(b, 440)) EXPECT_LT(w, joint) << "440 Hz in B at " << w;
+  // Both tones reach the joint: nothing was lost there.
+  EXPECT_GT(ToneLevel(a, a.size() - joint - kWindow, kWindow, 440, kRate), 0.05);
+  EXPECT_GT(ToneLevel(b, joint, kWindow, 1000, kRate), 0.05);
+
+  // The sync for B against the first 1000 Hz the monitor captured.
+  const std::vector<float> cap = RawLeft(ztest::ReadFile(capture));
+  const std::vector<size_t> heard = WindowsWith(cap, 1000);
+  ASSERT_FALSE(heard.empty()) << "no 1000 Hz captured";
+  const double heardAt = captureStart + static_cast<double>(heard.front()) / kRate;
+  std::printf("A: %.3f s, B: %.3f s, sync B at %.3f s, 1000 Hz heard at %.3f s\n", a.size() / double(kRate),
+              b.size() / double(kRate), syncB, heardAt);
+  EXPECT_NEAR(syncB, heardAt, 0.15) << "sync " << syncB << " s, heard " << heardAt << " s";
+}
+
+}  // namespace
