@@ -6,6 +6,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <deque>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -113,7 +115,9 @@ struct Running {
 struct EncoderTable {
   std::mutex mutex;
   std::map<Handle, Running> running;
-  std::map<Handle, Hooks> holding;  // by channel: feeds whose encoder stopped after a title
+  // By channel, in the order their encoders stopped: feeds holding the sound after a
+  // title for the next encoders started on that channel (one each, first stopped first).
+  std::map<Handle, std::deque<Hooks>> holding;
   Handle next = kEncoderHandleBase + 1;
   std::string programFolder;
   bool programFolderSet = false;
@@ -179,17 +183,22 @@ void ReapEndedEncoders() {
     }
     for (auto it = t.holding.begin(); it != t.holding.end();) {
       ChannelInfo probe;
-      bool old;
-      {
-        std::lock_guard<std::mutex> feedLock(it->second.feed->mutex);
-        old = Clock::now() - it->second.feed->heldSince > std::chrono::seconds(kHoldSeconds);
+      const bool gone = !ChannelGetInfo(it->first, &probe);
+      std::deque<Hooks>& feeds = it->second;
+      for (auto f = feeds.begin(); f != feeds.end();) {
+        bool old;
+        {
+          std::lock_guard<std::mutex> feedLock(f->feed->mutex);
+          old = Clock::now() - f->feed->heldSince > std::chrono::seconds(kHoldSeconds);
+        }
+        if (old || gone) {
+          stale.push_back(std::move(*f));
+          f = feeds.erase(f);
+        } else {
+          ++f;
+        }
       }
-      if (old || !ChannelGetInfo(it->first, &probe)) {
-        stale.push_back(std::move(it->second));
-        it = t.holding.erase(it);
-      } else {
-        ++it;
-      }
+      it = feeds.empty() ? t.holding.erase(it) : std::next(it);
     }
   }
   for (Running& r : ended) {
@@ -244,8 +253,9 @@ Handle EncodeStart(Handle channel, const std::string& commandLine, uint32_t flag
     std::lock_guard<std::mutex> lock(t.mutex);
     auto it = t.holding.find(channel);
     if (it != t.holding.end()) {
-      hooks = std::move(it->second);
-      t.holding.erase(it);
+      hooks = std::move(it->second.front());
+      it->second.pop_front();
+      if (it->second.empty()) t.holding.erase(it);
       takenOver = true;
     }
   }
@@ -312,14 +322,9 @@ bool EncodeStop(Handle handle) {
     holding = running.hooks.feed->holding;
   }
   if (holding) {
-    Hooks previous;
-    {
-      EncoderTable& t = Table();
-      std::lock_guard<std::mutex> lock(t.mutex);
-      Hooks& slot = t.holding[running.hooks.channel];
-      previous = std::exchange(slot, running.hooks);
-    }
-    if (previous.feed) RemoveHooks(previous);
+    EncoderTable& t = Table();
+    std::lock_guard<std::mutex> lock(t.mutex);
+    t.holding[running.hooks.channel].push_back(running.hooks);
   } else {
     RemoveHooks(running.hooks);
   }
