@@ -356,6 +356,92 @@ TEST_F(ProgramTest, AFileAddedInThePlaylistWindowIsHeard) {
   EXPECT_EQ(program->exitCode(), 0);
 }
 
+// Seconds of a media file, as ffprobe reads it; -1 when unreadable.
+double MediaSeconds(const QString& path) {
+  QProcess p;
+  p.start("ffprobe", {"-v", "error", "-show_entries", "format=duration", "-of", "default=nw=1:nk=1", path});
+  p.waitForFinished(10000);
+  bool ok = false;
+  const double d = p.readAllStandardOutput().trimmed().toDouble(&ok);
+  return ok ? d : -1;
+}
+
+TEST_F(ProgramTest, RecordsWithTheRecordButtonOneFilePerTitle) {
+  StartPulse();
+  ztest::Icecast icecast;
+  std::string error;
+  ASSERT_TRUE(icecast.Start(&error)) << error;
+  ASSERT_TRUE(icecast.AddSource({"/live", ztest::Icecast::Codec::Mp3, 440, 128, "Zova Live", "Jazz"}, &error)) << error;
+  ASSERT_TRUE(icecast.SetTitle("/live", "Artiste Un - Premier", &error)) << error;
+
+  const QString local = home.DataFolder() + "tuner/local/";
+  QDir().mkpath(local);
+  TCatalogueTable radios("radiosDataset");
+  ASSERT_TRUE(CreateCatalogueTable(radios, TCatalogueKind::Stations));
+  radios.Append();
+  radios.SetFieldText("Radio", "Zova Live");
+  radios.SetFieldText("Url", QString::fromStdString(icecast.Url("/live")));
+  ASSERT_TRUE(radios.Post());
+  ASSERT_TRUE(radios.SaveToFile(local + "radios.xml"));
+  const QString recordDir = home.Path() + "/records";
+  QDir().mkpath(recordDir);
+  {
+    QSettings settings(home.ConfigFile(), QSettings::IniFormat);
+    settings.setValue("Mode", "local");
+    settings.setValue("LastRadio", "Zova Live");
+    settings.setValue("RecordDir", recordDir);
+    settings.setValue("RecordEncoder", "MP3");
+    settings.setValue("CutByTitle", 1);
+  }
+  QProcess* program = LaunchWithSound();
+  ASSERT_TRUE(WaitForMainWindow()) << program->readAllStandardError().toStdString();
+  const auto shoot = [this](const QString& name) {
+    const QByteArray shots = qgetenv("ZOVALIS_TEST_SHOTS");
+    if (shots.isEmpty()) return;
+    QProcess shot;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", xvfb.Display());
+    shot.setProcessEnvironment(env);
+    shot.start("import", {"-window", "root", QString::fromUtf8(shots) + "/" + name + ".png"});
+    shot.waitForFinished(10000);
+  };
+  QElapsedTimer t;
+  t.start();
+  // A first start may take a while (fonts, skins): the station's title shows once it plays.
+  while (t.elapsed() < 40000 && !WindowTitled(xvfb.Display(), "Artiste Un - Premier")) QThread::msleep(250);
+  shoot("connected");
+  ASSERT_TRUE(WindowTitled(xvfb.Display(), "Artiste Un - Premier"));
+  QThread::msleep(1000);  // the record button shows once the station plays
+
+  const auto click = [this](int x, int y) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", xvfb.Display());
+    p.setProcessEnvironment(env);
+    p.start("xdotool", {"mousemove", QString::number(272 + x), QString::number(263 + y), "click", "1"});
+    p.waitForFinished(5000);
+  };
+  click(100 + 12, 194 + 13);  // RecordBtn
+  QThread::msleep(4000);
+  shoot("recording");
+  ASSERT_TRUE(icecast.SetTitle("/live", "Artiste Deux - Second", &error)) << error;
+  t.restart();
+  while (t.elapsed() < 20000 && !WindowTitled(xvfb.Display(), "Artiste Deux - Second")) QThread::msleep(250);
+  ASSERT_TRUE(WindowTitled(xvfb.Display(), "Artiste Deux - Second"));
+  QThread::msleep(3000);
+  click(100 + 12, 194 + 13);
+  QThread::msleep(1000);
+  Signal(program, SIGTERM);
+  ASSERT_TRUE(program->waitForFinished(15000));
+
+  // One file per title in the station's folder, each whole.
+  const QString folder = recordDir + "/Zova Live/";
+  EXPECT_EQ(QDir(folder).entryList(QDir::Files, QDir::Name),
+            QStringList({"Artiste Deux - Second.mp3", "Artiste Un - Premier.mp3"}));
+  EXPECT_GT(MediaSeconds(folder + "Artiste Un - Premier.mp3"), 3.0);
+  EXPECT_GT(MediaSeconds(folder + "Artiste Deux - Second.mp3"), 2.0);
+}
+
 TEST_F(ProgramTest, ALockLeftByAKilledProcessDoesNotBlockTheNextStart) {
   StartPulse();
   QProcess* first = LaunchWithSound();
