@@ -236,4 +236,60 @@ TEST(RecordingAlignment, CutsOnTheExactSampleAndTitlesWhenHeard) {
   EXPECT_NEAR(syncB, heardAt, 0.15) << "sync " << syncB << " s, heard " << heardAt << " s";
 }
 
+// With cutting on but nobody cutting (the recorder saw no new song), the held sound goes
+// back to the same file after a while: one file, every decoded frame in it.
+TEST(RecordingAlignment, AFileNobodyCutsGoesOnWithoutAGap) {
+  ztest::TempDir dir;
+  for (const auto& [name, hz, seconds] : {std::tuple{"A.mp3", 440, 4}, std::tuple{"B.mp3", 1000, 40}}) {
+    std::string err;
+    ASSERT_EQ(ztest::RunWithInput({"/usr/bin/ffmpeg", "-nostdin", "-v", "error", "-f", "lavfi", "-i",
+                                   "sine=frequency=" + std::to_string(hz) + ":sample_rate=44100:duration=" +
+                                       std::to_string(seconds),
+                                   "-ac", "2", "-c:a", "libmp3lame", "-b:a", "128k", "-write_xing", "0",
+                                   "-id3v2_version", "0", dir.File(name)},
+                                  "", &err),
+              0)
+        << err;
+  }
+  Child server;
+  const std::string portFile = dir.File("port");
+  ASSERT_TRUE(server.Start({"/usr/bin/python3", ZOVALIS_ALIGN_SERVER, portFile, dir.File("A.mp3"), dir.File("B.mp3")},
+                           {}, ""));
+  std::string port;
+  for (int i = 0; i < 100 && port.empty(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    port = ztest::ReadFile(portFile);
+  }
+  ASSERT_FALSE(port.empty());
+  ASSERT_TRUE(Init(-1, 44100, OutputKind::Null)) << ErrorGetCode();
+  const Handle h = StreamCreateURL("http://127.0.0.1:" + port + "/");
+  ASSERT_NE(h, 0u) << ErrorGetCode();
+  std::atomic<int> titles{0};
+  std::atomic<int64_t> frames{0};
+  std::atomic<bool> counting{false};
+  ChannelSetSync(h, kSyncMeta, [&](Handle, const std::string&) { ++titles; });
+  // Added before the encoder: it sees each block just before the encoder does.
+  ChannelSetDSP(h, [&](const float*, size_t n, int, int) {
+    if (counting) frames += static_cast<int64_t>(n);
+  });
+  ASSERT_TRUE(ChannelPlay(h, false));
+  counting = true;
+  const Handle encoder = EncodeStart(h, dir.File("one.wav"), kEncodePcm | kEncodeCutAtTitle);
+  ASSERT_NE(encoder, 0u);
+  // Titles "A" (2 s) and "B" (4 s) pass uncut; the second hold ends 5 s after "B".
+  const Clock::time_point deadline = Clock::now() + std::chrono::seconds(30);
+  while (titles < 2 && Clock::now() < deadline) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  std::this_thread::sleep_for(std::chrono::seconds(7));
+  counting = false;
+  EXPECT_TRUE(EncodeStop(encoder));
+  StreamFree(h);
+  Free();
+  EXPECT_EQ(titles.load(), 2);
+  const double decoded = static_cast<double>(frames.load()) / kRate;
+  const double written = static_cast<double>(ReadWavLeft(dir.File("one.wav")).size()) / kRate;
+  // Within a block or two of the count (it starts and stops beside the encoder).
+  EXPECT_NEAR(written, decoded, 0.1) << "decoded " << decoded << " s, written " << written << " s";
+  EXPECT_GT(written, 10.0);
+}
+
 }  // namespace

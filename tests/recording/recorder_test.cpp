@@ -264,6 +264,17 @@ TEST_F(RecorderWindow, Surround51IsRefusedWithTheMessage) {
   EXPECT_EQ(main->RecordedFiles().size(), 2);
 }
 
+TEST_F(RecorderWindow, WmaWithoutACodecForTheRateSaysSoThenRefuses) {
+  main->RecordPage.cbEncoder = "WMA";
+  Play();
+  main->Player()->CurrentRadio.SampleRate = "96000";  // no WMA codec takes it
+  Record();
+  EXPECT_EQ(RecordFace(), 0);
+  EXPECT_EQ(boxes, QStringList({"Impossible de trouver le codec WMA",
+                                QString::fromUtf8("Encodage Stereo non supporté en WMA !")}));
+  EXPECT_TRUE(main->RecordedFiles().isEmpty());
+}
+
 TEST_F(RecorderWindow, AMissingEncoderProgramIsRefused) {
   // A program folder without encoder programs.
   QTemporaryDir empty;
