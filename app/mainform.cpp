@@ -836,4 +836,5 @@ void TMainForm::MenuExplorerRecordDirClick() {
 
 void TMainForm::RecordingFinished(const QString& path) {
   recordedFiles_.append(path);
+  if (FormListeFile) FormListeFile->AddFileToPlaylist(path);
 }

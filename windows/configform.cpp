@@ -13,6 +13,7 @@
 #include "app/mainform.h"
 #include "app/settings.h"
 #include "catalogue/formlisteradio.h"
+#include "recording/recordpage.h"
 #include "widgets/spectrum.h"
 #include "windows/configoptions.h"
 #include "windows/formcontrols.h"
@@ -50,9 +51,7 @@ TConfigForm::TConfigForm(QWidget* parent)
                                    QStringLiteral("Configuration"), QRect(355, 2, 44, 18), QPoint(49, 5),
                                    QPoint(10, 4)),
                    parent) {
-  SelectFolder = [this](const QString& title) {
-    return QFileDialog::getExistingDirectory(this, title, edRecordDir_->text());
-  };
+  SelectFolder = [this](const QString& title) { return QFileDialog::getExistingDirectory(this, title); };
   Confirm = [this](const QString& text) {
     return QMessageBox::question(this, QStringLiteral("Zovalis"), text, QMessageBox::Yes | QMessageBox::No) ==
            QMessageBox::Yes;
@@ -172,7 +171,7 @@ void TConfigForm::BuildRecordingPage() {
   edRecordDir_ = new QLineEdit(p);
   edRecordDir_->setObjectName(QStringLiteral("edRecordDir"));
   edRecordDir_->setGeometry(24, 32, 313, 21);
-  connect(edRecordDir_, &QLineEdit::textEdited, this, [this](const QString& t) { Record().RecordDir = t; });
+  connect(edRecordDir_, &QLineEdit::textEdited, this, [this](const QString& t) { Page().edRecordDir = t; });
   auto* select = MakeButton(p, "btnSelectDir", QStringLiteral("..."), QRect(339, 32, 23, 21));
   connect(select, &QPushButton::clicked, this, &TConfigForm::btnSelectDirClick);
   cbCutByTitle_ = MakeCheckWithLabel(p, "cbCutByTitle", "Label4", QStringLiteral("Découpage par Titre"), {13, 69});
@@ -181,7 +180,7 @@ void TConfigForm::BuildRecordingPage() {
   cbRecordOcc_ = new QComboBox(p);
   cbRecordOcc_->setObjectName(QStringLiteral("cbRecordOcc"));
   cbRecordOcc_->setGeometry(275, 95, 55, 20);
-  cbRecordOcc_->addItems(RecordOccItems());
+  cbRecordOcc_->addItems(TRecordPage::RecordOccItems());
   connect(cbRecordOcc_, &QComboBox::activated, this, &TConfigForm::cbRecordOccChange);
   MakeTextLabel(p, "Label18", QStringLiteral("Format d'enregistrement : "), {30, 139});
   cbEncoder_ = new QComboBox(p);
@@ -225,26 +224,39 @@ void TConfigForm::FormCreate() {
   SelectColor(colorBoxes_[1], TColorValue(s.SpectroColorM));
   SelectColor(colorBoxes_[2], TColorValue(s.SpectroColorH));
   FillProxyControls();
-  edRecordDir_->setText(s.RecordDir);
-  cbCutByTitle_->setChecked(s.CutByTitle);
-  cbRecordOcc_->setCurrentIndex(RecordOccIndex(s.RecordOcc));
+  FillRecordingControls();
   FillEncoderList(MainForm ? MainForm->ExeFolder : QString());
-  cbRecordOcc_->setEnabled(s.CutByTitle);
-  label6_->setEnabled(s.CutByTitle);
   if (MainForm) {
     MainForm->CopyFavouritesToConfig();
     connect(MainForm, &TMainForm::BalloonSwitchChanged, this, &TConfigForm::SetBalloonSwitch);
   }
 }
 
+TRecordPage& TConfigForm::Page() {
+  if (MainForm) return MainForm->RecordPage;
+  if (!ownPage_) ownPage_ = std::make_unique<TRecordPage>();
+  return *ownPage_;
+}
+
+void TConfigForm::FillRecordingControls() {
+  TRecordPage& p = Page();
+  edRecordDir_->setText(p.edRecordDir);
+  cbCutByTitle_->setChecked(p.cbCutByTitle);
+  // A stored count that is none of the items leaves the list without a selection.
+  cbRecordOcc_->setCurrentIndex(cbRecordOcc_->findText(p.cbRecordOccText, Qt::MatchExactly));
+  cbRecordOcc_->setEnabled(p.cbRecordOccEnabled);
+  label6_->setEnabled(p.cbRecordOccEnabled);
+}
+
 void TConfigForm::FillEncoderList(const QString& exeFolder) {
-  TSettings& s = Record();
-  const QStringList formats = AvailableRecordFormats(exeFolder);
+  TRecordPage& p = Page();
+  p.Encoders = TRecordPage::AvailableEncoders(exeFolder);
   cbEncoder_->clear();
-  cbEncoder_->addItems(formats);
-  cbEncoder_->setCurrentIndex(RecordFormatIndex(formats, s.RecordEncoder));
-  // The record holds what a recording will use: the stored format may have fallen back.
-  s.RecordEncoder = cbEncoder_->currentText();
+  cbEncoder_->addItems(p.Encoders);
+  // The stored format when it is offered (exact case), else the last one, WMA.
+  int index = int(p.Encoders.indexOf(p.cbEncoder));
+  if (index < 0) index = int(p.Encoders.size()) - 1;
+  cbEncoder_->setCurrentIndex(index);
   cbEncoderChange();
 }
 
@@ -335,30 +347,26 @@ void TConfigForm::cbProxyConnexionClick() {
 // ---- Enregistrement -----------------------------------------------------------------------
 
 void TConfigForm::btnSelectDirClick() {
-  const QString folder = SelectFolder(QStringLiteral("Sélectionnez un répertoire où stocker vos enregistrements"));
-  if (folder.isEmpty()) return;
-  edRecordDir_->setText(folder);
-  Record().RecordDir = folder;
+  TRecordPage& p = Page();
+  p.btnSelectDirClick([this](const QString& title, int) { return SelectFolder(title); });
+  edRecordDir_->setText(p.edRecordDir);
 }
 
 void TConfigForm::cbCutByTitleClick() {
-  const bool on = cbCutByTitle_->isChecked();
-  Record().CutByTitle = on;
-  cbRecordOcc_->setEnabled(on);
-  label6_->setEnabled(on);
+  TRecordPage& p = Page();
+  p.cbCutByTitleClick(cbCutByTitle_->isChecked());
+  cbRecordOcc_->setEnabled(p.cbRecordOccEnabled);
+  label6_->setEnabled(p.cbRecordOccEnabled);
 }
 
 void TConfigForm::cbRecordOccChange() {
-  bool ok = false;
-  const int value = cbRecordOcc_->currentText().toInt(&ok);
-  if (ok) Record().RecordOcc = value;
+  Page().cbRecordOccChange(cbRecordOcc_->currentText());
 }
 
 void TConfigForm::cbEncoderChange() {
-  const QString description = RecordFormatDescription(cbEncoder_->currentText());
-  if (description.isEmpty()) return;
-  label19_->setText(description);
-  Record().RecordEncoder = cbEncoder_->currentText();
+  TRecordPage& p = Page();
+  p.cbEncoderChange(cbEncoder_->currentText());
+  if (!p.Label19.isEmpty()) label19_->setText(p.Label19);
 }
 
 // ---- Tuner --------------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 
 #include <QStringList>
 #include <functional>
+#include <memory>
 
 #include "widgets/colorvalue.h"
 #include "widgets/skinnedform.h"
@@ -18,6 +19,7 @@ class QListWidget;
 class QPushButton;
 class QTabWidget;
 class TFormListeRadio;
+class TRecordPage;
 struct TSettings;
 
 class TConfigForm : public TSkinnedForm {
@@ -39,7 +41,8 @@ class TConfigForm : public TSkinnedForm {
   QStringList FavouriteNames() const;
 
   // Fills the format list from the encoder programs in `exeFolder` + "encoder/" and
-  // selects the stored format (creation does this once with the program folder).
+  // selects the chosen format, or WMA when it is not offered (creation does this once
+  // with the program folder).
   void FillEncoderList(const QString& exeFolder);
 
   // The balloon switch, flipped from the tray menu.
@@ -104,6 +107,10 @@ class TConfigForm : public TSkinnedForm {
   void BuildFavouritesPage();
   void FormCreate();
   void FillProxyControls();
+  void FillRecordingControls();
+  // The recording page's state: the recorder's (the main window's), or the window's own
+  // without a main window (tests).
+  TRecordPage& Page();
   void SelectColor(QComboBox* box, TColorValue value);
   TSettings& Record();
 
@@ -121,4 +128,5 @@ class TConfigForm : public TSkinnedForm {
               *importButtonDb_ = nullptr, *exportButtonDb_ = nullptr;
   TFormListeRadio* browser_ = nullptr;
   std::unique_ptr<TSettings> ownSettings_;  // without a main window (tests)
+  std::unique_ptr<TRecordPage> ownPage_;
 };

@@ -1,49 +1,5 @@
 #include "windows/configoptions.h"
 
-#include <QFileInfo>
-
-QStringList AvailableRecordFormats(const QString& exeFolder) {
-  static const struct {
-    const char* format;
-    const char* program;
-  } kEncoders[] = {{"AAC", "faac"}, {"AC3", "aften"}, {"MP3", "lame"}, {"OGG", "oggenc"}};
-  QStringList formats;
-  for (const auto& e : kEncoders) {
-    const QFileInfo program(exeFolder + QStringLiteral("encoder/") + QLatin1String(e.program));
-    if (program.isFile() && program.isExecutable()) formats << QLatin1String(e.format);
-  }
-  formats << QStringLiteral("WAV") << QStringLiteral("WMA");
-  return formats;
-}
-
-int RecordFormatIndex(const QStringList& formats, const QString& stored) {
-  if (formats.isEmpty()) return -1;
-  const int exact = formats.indexOf(stored);
-  return exact >= 0 ? exact : int(formats.size()) - 1;
-}
-
-QString RecordFormatDescription(const QString& format) {
-  if (format == QLatin1String("AAC")) return QStringLiteral("Compression au format AAC, Qualité CD , Support du 5.1.");
-  if (format == QLatin1String("AC3")) return QStringLiteral("Compression au format AC3 Stéréo.");
-  if (format == QLatin1String("MP3"))
-    return QStringLiteral("Compatibilité de lecture maximum pour les flux mono ou stéréo.");
-  if (format == QLatin1String("OGG")) return QStringLiteral("Meilleur rapport Compression/Qualité.");
-  if (format == QLatin1String("WAV"))
-    return QStringLiteral("Non compressé, Sans perte de qualité , Support du 5.1.");
-  if (format == QLatin1String("WMA")) return QStringLiteral("Compression au format Windows Media Player.");
-  return QString();
-}
-
-const QStringList& RecordOccItems() {
-  static const QStringList items{QStringLiteral("5"),  QStringLiteral("10"), QStringLiteral("15"),
-                                 QStringLiteral("20"), QStringLiteral("50"), QStringLiteral("100")};
-  return items;
-}
-
-int RecordOccIndex(int value) {
-  return int(RecordOccItems().indexOf(QString::number(value)));
-}
-
 const std::vector<TNamedColor>& PickerColors() {
   constexpr TColorValue kSystem = 0xFF000000u;
   static const std::vector<TNamedColor> colors{

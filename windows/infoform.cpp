@@ -379,7 +379,7 @@ void TInfoForm::AttachBrowser(TFormListeRadio* browser) {
 }
 
 void TInfoForm::SimpleBtn1Click() {
-  const QString folder = MainForm ? MainForm->Settings.RecordDir : QString();
+  const QString folder = MainForm ? MainForm->RecordPage.edRecordDir : QString();
   const QString path = SaveFileName(folder, StationName() + QStringLiteral(".txt"));
   if (path.isEmpty()) return;
   QString error;

@@ -30,7 +30,6 @@
 #include "widgets/simplebtn.h"
 #include "widgets/spectrum.h"
 #include "windows/configform.h"
-#include "windows/configoptions.h"
 #include "windows/formcontrols.h"
 #include "windows/infoform.h"
 
@@ -123,7 +122,7 @@ TEST_F(ConfigInfoTest, ChangesAreWrittenAtCloseAndReadBack) {
   };
   QTest::mouseClick(c->PageControl1()->widget(3)->findChild<QPushButton*>("btnSelectDir"), Qt::LeftButton);
   EXPECT_EQ(c->edRecordDir()->text(), folder.path());
-  EXPECT_EQ(MainForm->Settings.RecordDir, folder.path());  // the next recording's folder
+  EXPECT_EQ(MainForm->RecordPage.edRecordDir, folder.path());  // the next recording's folder
   if (!c->cbCutByTitle()->isChecked()) ClickCaption(c->PageControl1()->widget(3), "Label4");
   EXPECT_TRUE(c->cbRecordOcc()->isEnabled());
   Choose(c->cbRecordOcc(), "50");
@@ -168,44 +167,32 @@ TEST_F(ConfigInfoTest, TunerPageAsksBeforeEmptyingAndRefusesAFolderWithoutStatio
   EXPECT_EQ(FormListeRadio->Loader().Tuner.Mode, mode);
 }
 
-TEST(ConfigOptions, FormatListFollowsTheEncoderFolder) {
+TEST_F(ConfigInfoTest, FormatListFollowsTheEncoderFolderAndFallsBackToWMA) {
   QTemporaryDir exe;
   ASSERT_TRUE(QDir(exe.path()).mkpath("encoder"));
   const QString base = exe.path() + "/";
-  EXPECT_EQ(AvailableRecordFormats(base), QStringList({"WAV", "WMA"}));
-  for (const char* program : {"oggenc", "lame", "faac", "aften"}) {
+  ConfigForm->FillEncoderList(base);
+  QStringList items;
+  for (int i = 0; i < ConfigForm->cbEncoder()->count(); ++i) items << ConfigForm->cbEncoder()->itemText(i);
+  EXPECT_EQ(items, QStringList({"WAV", "WMA"}));
+  for (const char* program : {"lame", "oggenc", "faac", "aften"}) {
     QFile f(base + "encoder/" + program);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
   }
-  const QStringList all{"AAC", "AC3", "MP3", "OGG", "WAV", "WMA"};
-  EXPECT_EQ(AvailableRecordFormats(base), all);
-  QFile::remove(base + "encoder/lame");
-  EXPECT_EQ(AvailableRecordFormats(base), QStringList({"AAC", "AC3", "OGG", "WAV", "WMA"}));
-  // The stored format selects its item; a missing or differently cased one falls back to WMA.
+  // The chosen format when offered (exact case), else WMA.
   const struct {
     const char* stored;
-    int index;
-  } cases[] = {{"MP3", 2}, {"WAV", 4}, {"mp3", 5}, {"", 5}, {"FLAC", 5}};
-  for (const auto& c : cases) EXPECT_EQ(RecordFormatIndex(all, c.stored), c.index) << c.stored;
-  EXPECT_EQ(RecordOccIndex(15), 2);
-  EXPECT_EQ(RecordOccIndex(7), -1);
-  EXPECT_EQ(RecordFormatDescription("MP3"), "Compatibilité de lecture maximum pour les flux mono ou stéréo.");
-  EXPECT_EQ(RecordFormatDescription("XYZ"), "");
-}
-
-TEST_F(ConfigInfoTest, EncoderListOfTheWindowLosesARemovedProgram) {
-  QTemporaryDir exe;
-  ASSERT_TRUE(QDir(exe.path()).mkpath("encoder"));
-  const QString base = exe.path() + "/";
-  for (const char* program : {"lame", "oggenc"}) {
-    QFile f(base + "encoder/" + program);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
+    const char* selected;
+  } cases[] = {{"MP3", "MP3"}, {"WAV", "WAV"}, {"mp3", "WMA"}, {"", "WMA"}, {"FLAC", "WMA"}};
+  for (const auto& c : cases) {
+    MainForm->RecordPage.cbEncoder = c.stored;
+    ConfigForm->FillEncoderList(base);
+    EXPECT_EQ(ConfigForm->cbEncoder()->count(), 6);
+    EXPECT_EQ(ConfigForm->cbEncoder()->currentText(), c.selected) << c.stored;
+    EXPECT_EQ(MainForm->RecordPage.cbEncoder, c.selected);  // what the next recording uses
   }
-  MainForm->Settings.RecordEncoder = "MP3";
-  ConfigForm->FillEncoderList(base);
-  EXPECT_EQ(ConfigForm->cbEncoder()->currentText(), "MP3");
+  MainForm->RecordPage.cbEncoder = "MP3";
   QFile::remove(base + "encoder/lame");
   ConfigForm->FillEncoderList(base);  // as the next start does
   EXPECT_EQ(ConfigForm->cbEncoder()->findText("MP3"), -1);
@@ -266,7 +253,7 @@ TEST_F(ConfigInfoTest, TitleHistoryIsShownAndSavedWithCrLf) {
   };
   QTest::mouseClick(f->SimpleBtn1(), Qt::LeftButton);
   EXPECT_EQ(proposed, ".txt");  // no station playing
-  EXPECT_EQ(startFolder, MainForm->Settings.RecordDir);
+  EXPECT_EQ(startFolder, MainForm->RecordPage.edRecordDir);
   QFile saved(dir.filePath("liste.txt"));
   ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
   EXPECT_EQ(saved.readAll(), QByteArray("21:05:09 Un - Deux\r\n21:08:10 Trois\r\n"));
