@@ -435,6 +435,7 @@ void TMainForm::ConnectPlayer() {
       face_.PlayBtn->setToolTip(QString());
     }
     if (stop == TStopFace::Active) {
+      WakeSpectrum();
       face_.StopBtn->Glyphs()->SetFace(0, 1, 2);
       face_.StopBtn->setToolTip(QString());
     } else {
@@ -616,7 +617,7 @@ void TMainForm::CreateSpectrum() {
   spectrum_->ColorLow = TColorValue(Settings.SpectroColorL);
   spectrum_->ColorMid = TColorValue(Settings.SpectroColorM);
   spectrum_->ColorHigh = TColorValue(Settings.SpectroColorH);
-  spectrumTimer_.setInterval(20);
+  spectrumTimer_.setInterval(kSpectrumFrameMs);
   connect(&spectrumTimer_, &QTimer::timeout, this, &TMainForm::SpectrumTimerTimer);
   spectrumTimer_.start();
 }
@@ -626,10 +627,22 @@ void TMainForm::SpectrumTimerTimer() {
   const bool data = FetchSpectrumBands(channel, fft_, bands_);
   // Once nothing plays and the bars and peaks have fallen (two seconds), nothing changes
   // on screen: the analyser stops drawing until sound comes back.
+  // The timer then only looks for sound four times a second, and is back at its pace
+  // (20 ms) with the first block of sound or when a station starts.
   idleFrames_ = data ? 0 : idleFrames_ + 1;
-  if (idleFrames_ > 100 || !isVisible()) return;
+  if (idleFrames_ > 100) {
+    if (spectrumTimer_.interval() != kSpectrumRestMs) spectrumTimer_.setInterval(kSpectrumRestMs);
+    return;
+  }
+  if (spectrumTimer_.interval() != kSpectrumFrameMs) spectrumTimer_.setInterval(kSpectrumFrameMs);
+  if (!isVisible()) return;
   spectrum_->Draw(&face_.PaintBox1->Surface(), bands_.data());
   face_.PaintBox1->update();
+}
+
+void TMainForm::WakeSpectrum() {
+  idleFrames_ = 0;
+  spectrumTimer_.setInterval(kSpectrumFrameMs);
 }
 
 void TMainForm::ApplyVolume(int volume) {

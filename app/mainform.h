@@ -153,6 +153,8 @@ class TMainForm : public TSkinnedForm {
   void InitRadioButton();
   void CreateSpectrum();
   void SpectrumTimerTimer();
+  // Back to the analyser's full pace at once (a station or a file starts).
+  void WakeSpectrum();
   void ApplyVolume(int volume);
   void AutoPlayLastStation();
   void SaveLocalCatalogue();
@@ -186,6 +188,9 @@ class TMainForm : public TSkinnedForm {
   bool menusModal_ = true;
   bool muted_ = false;
   QTimer spectrumTimer_;
+  // The analyser's pace while sound plays, and while it rests (nothing played for 2 s).
+  static constexpr int kSpectrumFrameMs = 20;
+  static constexpr int kSpectrumRestMs = 250;
   std::unique_ptr<TSpectrum> spectrum_;
   std::array<float, kSpectrumFftSize> fft_{};
   std::array<float, kSpectrumBandCount> bands_{};

@@ -57,6 +57,7 @@ void TMainForm::AttachPlaylist(TFormListeFile* playlist) {
     const QString hint = QStringLiteral("Démarrer la lecture.");
     switch (face) {
       case TFileFace::Playing:
+        WakeSpectrum();
         face_.PlayBtn->Glyphs()->SetFace(3, -1, -1);
         face_.PlayBtn->setToolTip(QString());
         break;

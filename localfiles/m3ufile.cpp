@@ -11,7 +11,6 @@
 
 QStringList ParseM3U(const QByteArray& bytes, const QString& listFolder) {
   QStringList out;
-  const QDir folder(listFolder);
   qsizetype start = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
   while (start < bytes.size()) {
     qsizetype end = bytes.indexOf('\n', start);
@@ -27,7 +26,9 @@ QStringList ParseM3U(const QByteArray& bytes, const QString& listFolder) {
       const QString local = QUrl(text).toLocalFile();
       if (!local.isEmpty()) out << local;
     } else {
-      out << QDir::cleanPath(folder.absoluteFilePath(text));
+      // Joined by hand: QDir takes a name beginning with ':' for one of the program's
+      // own resources, not for a file next to the list.
+      out << QDir::cleanPath(text.startsWith(QLatin1Char('/')) ? text : listFolder + QLatin1Char('/') + text);
     }
   }
   return out;

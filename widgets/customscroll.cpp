@@ -58,6 +58,8 @@ void TCustomScroll::SetSpeed(uint16_t speed) {
 }
 
 void TCustomScroll::ScrollTick() {
+  // An empty message has nothing to move: no repaint until there is one.
+  if (scrollMessage_.isEmpty()) return;
   if (scrollMethod_ == smPixel) {
     scrollPos_ = ScrollPixelStep(scrollPos_, scrolltype_, MessagePixelWidth(), width());
     pixelTextShown_ = true;

@@ -69,6 +69,7 @@ TEST(M3UTest, EntriesOfPlainAndExtendedLists) {
       "file:///music/%C3%A9t%C3%A9.mp3\n"
       "/music/\xC3\xA9t\xC3\xA9 2.mp3\n"   // UTF-8
       "/music/caf\xE9.mp3\n"               // Windows-1252
+      ":x/../:sons.mp3\n"                   // a file name, not one of the program's resources
       "/music/last.mp3";                   // no line end
   const QStringList expected = {"/music/a.mp3",
                                 "/lists/relative/b.ogg",
@@ -77,6 +78,7 @@ TEST(M3UTest, EntriesOfPlainAndExtendedLists) {
                                 "/music/été.mp3",
                                 "/music/été 2.mp3",
                                 "/music/café.mp3",
+                                "/lists/:sons.mp3",
                                 "/music/last.mp3"};
   EXPECT_EQ(ParseM3U(list, "/lists"), expected);
   EXPECT_TRUE(ParseM3U("", "/lists").isEmpty());

@@ -278,6 +278,36 @@ TEST_F(StationPlayerTest, RefusedStationShowsTheErrorInRed) {
   EXPECT_EQ(player->CurrentChannel, 0u);
 }
 
+TEST_F(StationPlayerTest, AStationBackWithinTheAttemptsPlaysOn) {
+  AddStation("Zova Jazz", QString::fromStdString(icecast.Url("/mp3")));
+  bool lost = false;
+  zengine::Handle before = 0, after = 0;
+  QObject::connect(player.get(), &TStationPlayer::Lost, [&] { lost = true; });
+  QObject::connect(player.get(), &TStationPlayer::Reconnected, [&](zengine::Handle o, zengine::Handle n) {
+    before = o;
+    after = n;
+  });
+  Play("Zova Jazz");
+  ASSERT_TRUE(WaitFor([&] { return player->RadioTimerActive() && !player->Connecting(); }));
+  const zengine::Handle first = player->CurrentChannel;
+  // The source goes away (the listeners are dropped) and comes back while the player
+  // is still trying: the station plays on, on a new channel, with no error.
+  icecast.StopSources();
+  ASSERT_TRUE(WaitFor([&] { return statuses.contains("Reconnexion (1/3) ..."); }, 20000))
+      << statuses.join("\n").toStdString();
+  statuses.clear();
+  std::string error;
+  ASSERT_TRUE(icecast.AddSource({"/mp3", ztest::Icecast::Codec::Mp3, 440, 128, "Zova Jazz", "Jazz"}, &error)) << error;
+  ASSERT_TRUE(WaitFor([&] { return after != 0; }, 30000)) << statuses.join("\n").toStdString();
+  EXPECT_FALSE(lost);
+  EXPECT_EQ(before, first);
+  EXPECT_EQ(player->CurrentChannel, after);
+  ASSERT_TRUE(WaitFor([&] { return statuses.contains("Lecture en cours."); }, 20000)) << statuses.join("\n").toStdString();
+  EXPECT_FALSE(statuses.join("|").contains("E:")) << statuses.join("\n").toStdString();
+  const int64_t at = zengine::ChannelGetPosition(after);
+  EXPECT_TRUE(WaitFor([&] { return zengine::ChannelGetPosition(after) > at; }, 5000)) << "the new channel does not play";
+}
+
 TEST_F(StationPlayerTest, ADroppedStreamReconnects) {
   AddStation("Zova Jazz", QString::fromStdString(icecast.Url("/mp3")));
   bool lost = false;
