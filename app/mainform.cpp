@@ -630,11 +630,15 @@ void TMainForm::SpectrumTimerTimer() {
   // The timer then only looks for sound four times a second, and is back at its pace
   // (20 ms) with the first block of sound or when a station starts.
   idleFrames_ = data ? 0 : idleFrames_ + 1;
+  // The scrolling title rests with it, readable at the left edge.
   if (idleFrames_ > 100) {
-    if (spectrumTimer_.interval() != kSpectrumRestMs) spectrumTimer_.setInterval(kSpectrumRestMs);
+    if (spectrumTimer_.interval() != kSpectrumRestMs) {
+      spectrumTimer_.setInterval(kSpectrumRestMs);
+      face_.EdTitle->SetPaused(true);
+    }
     return;
   }
-  if (spectrumTimer_.interval() != kSpectrumFrameMs) spectrumTimer_.setInterval(kSpectrumFrameMs);
+  if (spectrumTimer_.interval() != kSpectrumFrameMs) WakeSpectrum();
   if (!isVisible()) return;
   spectrum_->Draw(&face_.PaintBox1->Surface(), bands_.data());
   face_.PaintBox1->update();
@@ -643,6 +647,7 @@ void TMainForm::SpectrumTimerTimer() {
 void TMainForm::WakeSpectrum() {
   idleFrames_ = 0;
   spectrumTimer_.setInterval(kSpectrumFrameMs);
+  face_.EdTitle->SetPaused(false);
 }
 
 void TMainForm::ApplyVolume(int volume) {

@@ -47,7 +47,22 @@ void TCustomScroll::SetScrolltype(TScrollType type) {
   scrolltype_ = type;
   if (type == scNone) {
     scrollTimer_->stop();
-  } else if (!scrollTimer_->isActive()) {
+  } else if (!scrollTimer_->isActive() && !paused_) {
+    scrollTimer_->start();
+  }
+}
+
+void TCustomScroll::SetPaused(bool paused) {
+  if (paused == paused_) return;
+  paused_ = paused;
+  if (paused) {
+    scrollTimer_->stop();
+    if (scrollMethod_ == smPixel && !scrollMessage_.isEmpty()) {
+      scrollPos_ = 0;
+      pixelTextShown_ = true;
+      update();
+    }
+  } else if (scrolltype_ != scNone) {
     scrollTimer_->start();
   }
 }
@@ -63,7 +78,7 @@ void TCustomScroll::ScrollTick() {
   if (scrollMethod_ == smPixel) {
     scrollPos_ = ScrollPixelStep(scrollPos_, scrolltype_, MessagePixelWidth(), width());
     pixelTextShown_ = true;
-    repaint();  // at once: the label's background, then the message at its new place
+    update();  // drawn with the window's next paint, together with the analyser's frame
     return;
   }
   scrollPos_ = ScrollCharStep(scrollPos_, scrolltype_, messageLength_, visibleChars_);

@@ -44,6 +44,12 @@ class TCustomScroll : public QLabel {
   int ScrollPos() const { return scrollPos_; }
   QTimer* ScrollTimer() const { return scrollTimer_; }
 
+  // Rests the message while nothing plays: the timer stops and, for smPixel, the
+  // message stands still at the left edge, readable, until SetPaused(false) moves it on
+  // from there. Nothing repaints meanwhile.
+  void SetPaused(bool paused);
+  bool Paused() const { return paused_; }
+
   // One timer tick (public so the owner and tests can step it by hand).
   void ScrollTick();
 
@@ -67,4 +73,5 @@ class TCustomScroll : public QLabel {
   QString savedCaption_;
   TScrollMethod scrollMethod_ = smChar;
   bool pixelTextShown_ = false;  // a pixel step has placed the message
+  bool paused_ = false;
 };

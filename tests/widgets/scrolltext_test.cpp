@@ -149,6 +149,23 @@ TEST(ScrollTextTest, SpeedAndTimer) {
   EXPECT_FALSE(t.ScrollTimer()->isActive());
 }
 
+TEST(ScrollTextTest, APausedTitleStandsReadableAndMovesOnFromThere) {
+  auto t = MakeTitle(smPixel, scRight, "Titre non disponible");
+  t->SetSpeed(100);
+  t->SetScrolltype(scRight);
+  for (int i = 0; i < 7; ++i) t->ScrollTick();
+  ASSERT_NE(t->ScrollPos(), 0);
+  t->SetPaused(true);
+  EXPECT_FALSE(t->ScrollTimer()->isActive());
+  EXPECT_EQ(t->ScrollPos(), 0);
+  t->SetScrolltype(scRight);  // a direction set while paused does not restart the timer
+  EXPECT_FALSE(t->ScrollTimer()->isActive());
+  t->SetPaused(false);
+  EXPECT_TRUE(t->ScrollTimer()->isActive());
+  t->ScrollTick();
+  EXPECT_EQ(t->ScrollPos(), -4);
+}
+
 TEST(ScrollTextTest, PixelMethodEmptiesTheCaptionAndGivesItBackAtTheEnd) {
   auto* t = new TScrollText;
   t->setText("Message");
