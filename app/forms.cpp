@@ -36,30 +36,67 @@ T* Create(T*& instance) {
 
 }  // namespace
 
-bool CreateForms(zengine::OutputKind output) {
+bool CreateForms(zengine::OutputKind output, TFormCreation creation) {
   MainForm = new TMainForm(output);
   forms.push_back(MainForm);
   if (MainForm->StartupFailed()) return false;
-  Create(ConfigForm);
-  Create(InfoForm);
+  if (creation == TFormCreation::All) EnsureConfigForm(), EnsureInfoForm();
   Create(DownLoadForm);
   Create(FormListeRadio);
   MainForm->AttachCatalogue(FormListeRadio);
-  ConfigForm->AttachBrowser(FormListeRadio);
-  InfoForm->AttachBrowser(FormListeRadio);
-  Create(RadioEditForm);
-  RadioEditForm->Attach(FormListeRadio);
-  Create(genreForm);
-  Create(networkForm);
-  Create(countryForm);
-  for (TListEditForm* editor : std::initializer_list<TListEditForm*>{genreForm, networkForm, countryForm})
-    editor->Attach(FormListeRadio);
+  if (creation == TFormCreation::All) {
+    EnsureConfigForm()->AttachBrowser(FormListeRadio);
+    EnsureInfoForm()->AttachBrowser(FormListeRadio);
+    EnsureRadioEditForm();
+    EnsuregenreForm();
+    EnsurenetworkForm();
+    EnsurecountryForm();
+  }
   Create(FormListeFile);
   MainForm->AttachPlaylist(FormListeFile);
   // The desktop's media controls (owned by the main window).
   new TMpris(MainForm);
   return true;
 }
+
+// A window created after start-up takes the state the start gave the others: the
+// browser's lists and tuners, the favourites, the now-playing lists.
+TConfigForm* EnsureConfigForm() {
+  if (ConfigForm) return ConfigForm;
+  Create(ConfigForm);
+  if (FormListeRadio) ConfigForm->AttachBrowser(FormListeRadio);
+  if (MainForm) MainForm->CopyFavouritesToConfig();
+  return ConfigForm;
+}
+
+TInfoForm* EnsureInfoForm() {
+  if (InfoForm) return InfoForm;
+  Create(InfoForm);
+  if (FormListeRadio) InfoForm->AttachBrowser(FormListeRadio);
+  if (MainForm) MainForm->SyncInfoForm();
+  return InfoForm;
+}
+
+TRadioEditForm* EnsureRadioEditForm() {
+  if (RadioEditForm) return RadioEditForm;
+  Create(RadioEditForm);
+  if (FormListeRadio) RadioEditForm->Attach(FormListeRadio);
+  return RadioEditForm;
+}
+
+namespace {
+template <typename T>
+T* EnsureListEditor(T*& instance) {
+  if (instance) return instance;
+  Create(instance);
+  if (FormListeRadio) instance->Attach(FormListeRadio);
+  return instance;
+}
+}  // namespace
+
+TgenreForm* EnsuregenreForm() { return EnsureListEditor(genreForm); }
+TnetworkForm* EnsurenetworkForm() { return EnsureListEditor(networkForm); }
+TcountryForm* EnsurecountryForm() { return EnsureListEditor(countryForm); }
 
 const std::vector<QWidget*>& AllForms() {
   return forms;

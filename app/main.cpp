@@ -30,7 +30,7 @@ int main(int argc, char* argv[]) {
   // Closing the main window ends the program, even while another window is shown.
   QApplication::setQuitOnLastWindowClosed(false);
 
-  if (!CreateForms(zengine::OutputKind::Default)) {
+  if (!CreateForms(zengine::OutputKind::Default, TFormCreation::OnDemand)) {
     const int code = MainForm->StartupExitCode();
     std::fprintf(stderr, "zovalis: %s\n", qUtf8Printable(MainForm->StartupError()));
     DestroyForms();

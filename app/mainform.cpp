@@ -236,14 +236,14 @@ void TMainForm::BuildMenus() {
     DropDown(face_.OpenBtn, popupOpenMenu_, e, [this] { ToggleWindow(FormListeFile); });
   });
   connect(face_.ConfigBtn, &TSimpleBtn::mouseDown, this, [this](QMouseEvent* e) {
-    DropDown(face_.ConfigBtn, popupSetupMenu_, e, [this] { ToggleWindow(ConfigForm); });
+    DropDown(face_.ConfigBtn, popupSetupMenu_, e, [this] { ToggleWindow(EnsureConfigForm()); });
   });
   connect(face_.InfoBtn, &TSimpleBtn::mouseDown, this, [this](QMouseEvent* e) {
     DropDown(face_.InfoBtn, popupInfoMenu_, e, [this] {
       if (InfoForm && InfoForm->isVisible()) {
         InfoForm->hide();
-      } else if (InfoForm) {
-        InfoForm->SetView(TInfoView::PlayList);
+      } else {
+        EnsureInfoForm()->SetView(TInfoView::PlayList);
         ShowInfoPage(InfoForm->CurrentPage());
       }
     });
@@ -293,11 +293,11 @@ void TMainForm::ToggleWindow(QWidget* window) {
 }
 
 void TMainForm::ShowConfigPage(const QString& page) {
-  if (ConfigForm) ConfigForm->ShowPage(page);
+  EnsureConfigForm()->ShowPage(page);
 }
 
 void TMainForm::ShowInfoPage(const QString& page) {
-  if (InfoForm) InfoForm->ShowPage(page);
+  EnsureInfoForm()->ShowPage(page);
 }
 
 void TMainForm::SetTrayHint(const QString& text) {
@@ -486,11 +486,15 @@ void TMainForm::ConnectPlayer() {
     if (Settings.TrayInformation) ShowBalloon(face_.RadioName->text(), title, false, 10000);
   });
   connect(p, &TStationPlayer::InformationListsChanged, this, [this] {
-    if (InfoForm) InfoForm->SyncLists(player_->PlayListBox, player_->Meta, player_->Informations);
+    SyncInfoForm();
   });
   connect(p, &TStationPlayer::ErrorBox, this,
           [this](const QString& text) { QMessageBox::critical(this, QStringLiteral("Zovalis"), text); });
   connect(p, &TStationPlayer::Beep, this, [] { QApplication::beep(); });
+}
+
+void TMainForm::SyncInfoForm() {
+  if (InfoForm && player_) InfoForm->SyncLists(player_->PlayListBox, player_->Meta, player_->Informations);
 }
 
 void TMainForm::SetStatus(const QString& text, bool error) {

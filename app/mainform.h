@@ -104,6 +104,8 @@ class TMainForm : public TSkinnedForm {
   // The configuration page's list joins these with its own window.
   void CopyFavouritesToConfig();
   void CopyFavouritesFromConfig();
+  // Gives the information window the now-playing lists (when it exists).
+  void SyncInfoForm();
 
   // Handlers of the face.
   void PlayBtnClick();

@@ -397,14 +397,14 @@ void TFormListeRadio::FillLists() {
 // ---- Editing -------------------------------------------------------------------------------
 
 void TFormListeRadio::mnAddRadioClick() {
-  if (!RadioEditForm || !AppendNewStation(radiosDataset)) return;
+  if (!AppendNewStation(radiosDataset)) return;
   // A cancelled editor drops the new row, which was never posted.
-  if (!RadioEditForm->Execute() && radiosDataset.State() == TCatalogueTable::TState::Insert) radiosDataset.Cancel();
+  if (!EnsureRadioEditForm()->Execute() && radiosDataset.State() == TCatalogueTable::TState::Insert) radiosDataset.Cancel();
 }
 
 void TFormListeRadio::mnUdpateRadioClick() {
-  if (!RadioEditForm || radiosDataset.RecordCount() == 0 || !radiosDataset.Edit()) return;
-  if (!RadioEditForm->Execute() && radiosDataset.State() == TCatalogueTable::TState::Edit) radiosDataset.Cancel();
+  if (radiosDataset.RecordCount() == 0 || !radiosDataset.Edit()) return;
+  if (!EnsureRadioEditForm()->Execute() && radiosDataset.State() == TCatalogueTable::TState::Edit) radiosDataset.Cancel();
 }
 
 void TFormListeRadio::mnDeleteRadioClick() {
@@ -415,9 +415,9 @@ void TFormListeRadio::mnDeleteRadioClick() {
 }
 
 void TFormListeRadio::mnSuggestRadioClick() {
-  if (!InfoForm || radiosDataset.RecordCount() == 0) return;
+  if (radiosDataset.RecordCount() == 0) return;
   const TStationFields f = ReadStationFields(radiosDataset);
-  InfoForm->SendMail(StationSuggestionMail(f.Radio, f.Web, f.Url));
+  EnsureInfoForm()->SendMail(StationSuggestionMail(f.Radio, f.Web, f.Url));
 }
 
 void TFormListeRadio::RefillFilterList(const TCatalogueTable& table) {

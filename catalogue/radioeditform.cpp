@@ -112,13 +112,13 @@ TRadioEditForm::TRadioEditForm(QWidget* parent)
   connect(btSave_, &QPushButton::clicked, this, &TRadioEditForm::btSaveClick);
   connect(btCancel_, &QPushButton::clicked, this, &TRadioEditForm::btCancelClick);
   connect(genreBtn_, &QPushButton::clicked, this, [] {
-    if (genreForm) genreForm->Execute();
+    EnsuregenreForm()->Execute();
   });
   connect(countryBtn_, &QPushButton::clicked, this, [] {
-    if (countryForm) countryForm->Execute();
+    EnsurecountryForm()->Execute();
   });
   connect(networkBtn_, &QPushButton::clicked, this, [] {
-    if (networkForm) networkForm->Execute();
+    EnsurenetworkForm()->Execute();
   });
 }
 

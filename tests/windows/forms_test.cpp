@@ -2,13 +2,21 @@
 // errors.
 #include <gtest/gtest.h>
 
+#include "support/qtprint.h"
+
 #include <QApplication>
+#include <QComboBox>
+#include <QListWidget>
 #include <QLabel>
 #include <QThread>
 #include <thread>
 
 #include "app/forms.h"
 #include "app/mainform.h"
+#include "catalogue/formlisteradio.h"
+#include "catalogue/genreform.h"
+#include "windows/configform.h"
+#include "windows/infoform.h"
 #include "widgets/simplebtn.h"
 
 namespace {
@@ -42,6 +50,37 @@ TEST_F(FormsTest, TenWindowsInOrderWithTheirNamesAndSizes) {
     EXPECT_FALSE(forms[i]->isVisible());  // nothing is shown before the event loop
   }
   EXPECT_EQ(forms[0], static_cast<QWidget*>(MainForm));
+}
+
+// The program itself builds only what a start shows; the other windows come on first use
+// with the state the start gave them.
+TEST(FormsOnDemand, WindowsOpenedLaterTakeTheStartsState) {
+  ASSERT_TRUE(CreateForms(zengine::OutputKind::NullFast, TFormCreation::OnDemand));
+  EXPECT_EQ(AllForms().size(), 4u);
+  EXPECT_EQ(ConfigForm, nullptr);
+  EXPECT_EQ(InfoForm, nullptr);
+  EXPECT_EQ(genreForm, nullptr);
+
+  MainForm->Favourites.SetNames({"Zeta", "Alpha"});
+  MainForm->ShowConfigPage("Favoris");
+  ASSERT_NE(ConfigForm, nullptr);
+  EXPECT_TRUE(ConfigForm->isVisible());
+  EXPECT_EQ(ConfigForm->CurrentPage(), "Favoris");
+  QStringList shown;
+  for (int i = 0; i < ConfigForm->FavoritesListBox()->count(); ++i) shown << ConfigForm->FavoritesListBox()->item(i)->text();
+  EXPECT_EQ(shown, QStringList({"Alpha", "Zeta"}));  // the page lists them sorted
+  EXPECT_EQ(ConfigForm->RemoteTunerComboBox()->count(), FormListeRadio->Startup().RemoteTuners.size());
+
+  MainForm->ShowInfoPage("Support");
+  ASSERT_NE(InfoForm, nullptr);
+  EXPECT_EQ(InfoForm->CurrentPage(), "Support");
+  EXPECT_EQ(EnsureInfoForm(), InfoForm);  // once only
+
+  TgenreForm* genres = EnsuregenreForm();
+  ASSERT_NE(genres, nullptr);
+  EXPECT_EQ(AllForms().size(), 7u);
+  EXPECT_EQ(AllForms()[0], static_cast<QWidget*>(MainForm));  // destroyed last
+  DestroyForms();
 }
 
 TEST_F(FormsTest, MainWindowTitleCarriesTheVersion) {
