@@ -76,6 +76,9 @@ class TPacketParser {
     bool sawMetadata = false;
     while (NextChild()) {
       if (xml_.name() == u"METADATA") {
+        // One declaration of the fields: a second one would change the columns of rows
+        // already read.
+        if (sawMetadata) return Error(QStringLiteral("section METADATA en double"));
         if (!ReadMetadata()) return Error(message_);
         sawMetadata = true;
       } else if (xml_.name() == u"ROWDATA") {

@@ -170,6 +170,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TBadCase{"UndeclaredRowAttribute", "undeclared-attribute.xml", TTableErrorKind::BadFile, 10},
                       TBadCase{"IntegerThatIsNot", "bad-integer.xml", TTableErrorKind::BadFile, 10},
                       TBadCase{"OtherRootElement", "not-a-datapacket.xml", TTableErrorKind::BadFile, 10},
+                      // Fields declared again after rows: the rows would lack the new columns.
+                      TBadCase{"MetadataTwice", "metadata-twice.xml", TTableErrorKind::BadFile, 10},
                       TBadCase{"MissingFile", "does-not-exist.xml", TTableErrorKind::FileError, 10},
                       // A name the copy reads is missing: the load fails at the first row.
                       TBadCase{"MissingFieldName", "missing-url-field.xml", TTableErrorKind::UnknownField, 10},
