@@ -23,6 +23,10 @@ int main(int argc, char* argv[]) {
     return 0;
   }
 
+  // The window is small and its analyser repaints 50 times a second: sending those few
+  // pixels through the X connection costs less than shared memory, whose every paint
+  // waits for the X server to release the previous image. A setting of the user wins.
+  if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Zovalis"));
   QApplication::setApplicationDisplayName(QStringLiteral("Zovalis"));

@@ -1,7 +1,9 @@
 #include "widgets/customscroll.h"
 
+#include <QEvent>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QPointF>
 #include <cmath>
 
 TCustomScroll::TCustomScroll(QWidget* parent) : QLabel(parent), scrollTimer_(new QTimer(this)) {
@@ -28,7 +30,17 @@ int TCustomScroll::FontSizePoints() const {
 }
 
 int TCustomScroll::MessagePixelWidth() const {
-  return fontMetrics().horizontalAdvance(scrollMessage_);
+  // Shaping the text is the dearest part of a tick: measured once per message and font.
+  if (pixelWidth_ < 0) pixelWidth_ = fontMetrics().horizontalAdvance(scrollMessage_);
+  return pixelWidth_;
+}
+
+void TCustomScroll::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::FontChange) {
+    pixelWidth_ = -1;
+    staticText_ = QStaticText();
+  }
+  QLabel::changeEvent(event);
 }
 
 void TCustomScroll::ResetScroll() {
@@ -41,6 +53,7 @@ void TCustomScroll::ResetScroll() {
 void TCustomScroll::SetScrollMessage(const QString& message) {
   if (message.isEmpty()) return;
   scrollMessage_ = message;
+  pixelWidth_ = -1;
 }
 
 void TCustomScroll::SetScrolltype(TScrollType type) {
@@ -95,6 +108,10 @@ void TCustomScroll::paintEvent(QPaintEvent* event) {
   QPainter p(this);
   p.setFont(font());
   p.setPen(palette().color(QPalette::WindowText));
-  p.drawText(QRect(scrollPos_, 0, MessagePixelWidth() + 1, height()), Qt::AlignLeft | Qt::AlignTop,
-             scrollMessage_);
+  // The laid-out text is kept from paint to paint (a new message or font lays it out again).
+  if (staticText_.text() != scrollMessage_) {
+    staticText_.setText(scrollMessage_);
+    staticText_.setTextFormat(Qt::PlainText);
+  }
+  p.drawStaticText(QPointF(scrollPos_, 0), staticText_);
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QLabel>
+#include <QStaticText>
 #include <QString>
 #include <QTimer>
 #include <cstdint>
@@ -59,6 +60,7 @@ class TCustomScroll : public QLabel {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   int MessagePixelWidth() const;
@@ -74,4 +76,6 @@ class TCustomScroll : public QLabel {
   TScrollMethod scrollMethod_ = smChar;
   bool pixelTextShown_ = false;  // a pixel step has placed the message
   bool paused_ = false;
+  mutable int pixelWidth_ = -1;  // the message's width in pixels, -1 until measured
+  QStaticText staticText_;        // the message laid out for the pixel method's paints
 };
