@@ -3,6 +3,7 @@
 #include <QFont>
 #include <cstdio>
 
+#include "app/eventloop.h"
 #include "app/forms.h"
 #include "app/mainform.h"
 #include "app/mpris.h"
@@ -27,6 +28,7 @@ int main(int argc, char* argv[]) {
   // pixels through the X connection costs less than shared memory, whose every paint
   // waits for the X server to release the previous image. A setting of the user wins.
   if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
+  ChooseEventLoop();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Zovalis"));
   QApplication::setApplicationDisplayName(QStringLiteral("Zovalis"));
