@@ -14,5 +14,10 @@ QString CdFolderOf(const QString& dataFolder, const QString& drive);
 // drives are read.
 QStringList RefreshCdFolders(const QString& dataFolder, const QStringList& drives);
 
-// The machine's CD drives.
+// The machine's CD drives, then the extra drives named by ZOVALIS_CD_DRIVES: device
+// paths or BIN/CUE images (.cue), separated by ':' (a disc image stands in for a disc
+// in a drive, e.g. on a machine without one).
 QStringList CdDrives();
+
+// The extra drives of a ZOVALIS_CD_DRIVES value: its non-empty entries, in order.
+QStringList ExtraCdDrives(const QString& value);

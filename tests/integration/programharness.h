@@ -89,9 +89,11 @@ class ProgramHarness {
     return done();
   }
 
-  // A click at `x`, `y` of the main window, centred on the 1024 x 768 screen.
+  // A click at `x`, `y` of the main window, at `faceOrigin` on the screen (centred on the
+  // 1024 x 768 screen unless the settings place it).
   void ClickFace(int x, int y) const {
-    Run("xdotool", {"mousemove", QString::number(272 + x), QString::number(263 + y), "click", "1"});
+    Run("xdotool", {"mousemove", QString::number(faceOrigin.first + x), QString::number(faceOrigin.second + y),
+                    "click", "1"});
   }
 
   // RMS level of 1.5 s of what the sink plays.
@@ -111,6 +113,7 @@ class ProgramHarness {
   ztest::PulseDaemon pulse;
   TestEnv::Home home;
   std::vector<std::pair<QString, QString>> extraEnv;
+  std::pair<int, int> faceOrigin{272, 263};
 
  private:
   std::vector<QProcess*> processes_;
