@@ -80,7 +80,7 @@ Xvfb::~Xvfb() {
   Stop();
 }
 
-bool Xvfb::Start(QString* error) {
+bool Xvfb::StartOnce(QString* error) {
   // -displayfd makes the server pick a free display and write its number back.
   int fds[2];
   if (::pipe(fds) != 0) {
@@ -113,6 +113,36 @@ bool Xvfb::Start(QString* error) {
   }
   display_ = QStringLiteral(":") + QString::fromLatin1(number);
   return true;
+}
+
+// Whether our server is still running and answers on its display.
+bool Xvfb::Answers() {
+  for (int i = 0; i < 20; ++i) {
+    if (pid_ <= 0) return false;
+    if (::waitpid(static_cast<pid_t>(pid_), nullptr, WNOHANG) != 0) {
+      pid_ = 0;  // ended (and reaped): nothing left to stop
+      return false;
+    }
+    QProcess probe;
+    probe.start(QStringLiteral("xdpyinfo"), {QStringLiteral("-display"), display_});
+    if (probe.waitForFinished(5000) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0) return true;
+    QThread::msleep(100);
+  }
+  return false;
+}
+
+bool Xvfb::Start(QString* error) {
+  // Servers that start at the same moment in parallel tests may both try the same free
+  // display; one then ends or gives up its socket. A server that does not answer on the
+  // display it reported is replaced.
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    if (!StartOnce(error)) return false;
+    if (Answers()) return true;
+    Stop();
+    QThread::msleep(200 * (attempt + 1));
+  }
+  *error = QStringLiteral("Xvfb did not answer on its display");
+  return false;
 }
 
 void Xvfb::Stop() {

@@ -39,6 +39,9 @@ class Xvfb {
   QStringList WindowTree() const;
 
  private:
+  bool StartOnce(QString* error);
+  bool Answers();
+
   qint64 pid_ = 0;
   QString display_;
 };
