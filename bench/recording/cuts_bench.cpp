@@ -8,7 +8,9 @@
 // - decoded_s and recorded_s: sound decoded from the first start to the last stop, and
 //   the sum of the WAV companion files' lengths (a WAV encoder is cut alongside), which
 //   must agree within a block or two (the count starts and stops beside the encoders,
-//   not on their exact block): nothing lost or doubled at the cuts.
+//   not on their exact block): nothing lost or doubled at the cuts;
+// - underruns: times the output (paced in real time) found the channel short of sound
+//   during the run: each would be heard as a stutter.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -150,6 +152,7 @@ void BM_TwentyCutsInARow(benchmark::State& state) {
     state.counters["playback_gap_ms_max"] = static_cast<double>(maxGapNs.load()) / 1e6;
     state.counters["decoded_s"] = static_cast<double>(frames.load()) / 44100.0;
     state.counters["recorded_s"] = recorded;
+    state.counters["underruns"] = static_cast<double>(ChannelGetUnderruns(h));
     StreamFree(h);
   }
   RecordFree();

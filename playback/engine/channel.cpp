@@ -94,6 +94,7 @@ bool Channel::Play(bool restart) {
   if (isFile_ && (restart || state_.load() == State::Ended)) {
     if (!SetPositionBytes(0)) return false;
   }
+  starved_ = true;
   state_ = State::Playing;
   if (!attached_.load()) {
     if (!AttachSource(shared_from_this())) {
@@ -320,6 +321,9 @@ size_t Channel::MixInto(float* dst, size_t frames, int channels) {
     historyWritten_ += n;
   }
   mixedOut_ += static_cast<int64_t>(n);
+  const bool starved = n < frames && state_.load() == State::Playing && !sourceEnded_.load();
+  if (starved && !starved_.load()) ++underruns_;
+  starved_ = starved;
   // An output faster than real time (tests, benchmarks) must not wait for the
   // decoder's idle timer: wake it once there is room. notify_one does not block.
   if (decoderWaiting_.load() && queue_.Free() >= wakeRoom_.load()) wake_.notify_one();
@@ -402,6 +406,7 @@ void Channel::DoSeek() {
   const int error = ok ? kOk : LastError();
   if (ok) {
     queue_.Clear();
+    starved_ = true;
     resampler_.Reset();
     baseFrame_ = seekFrame_;
     mixedOut_ = 0;

@@ -74,6 +74,10 @@ class Channel : public MixerSource, public std::enable_shared_from_this<Channel>
   // the sound; removed with RemoveDsp. Removing waits for a call in progress.
   uint32_t AddTitleHook(std::function<void(const std::string& text)> hook);
 
+  // Times the output found this channel short of sound while it played and its source
+  // had not ended (a gap heard as a stutter); a stall counts once however long.
+  int64_t Underruns() const { return underruns_.load(); }
+
   // 512 magnitudes of the last 1024 output frames heard (see channel_fft.cpp).
   bool Fft1024(float* out) const;
 
@@ -140,6 +144,11 @@ class Channel : public MixerSource, public std::enable_shared_from_this<Channel>
   // Position: source frame of the last seek, plus output frames mixed since then.
   std::atomic<int64_t> baseFrame_{0};
   std::atomic<int64_t> mixedOut_{0};
+  // Underrun count. `starved_`: the last mix was short, or the sound has not come yet
+  // since Play or a seek (the wait for the first sound is not a gap); set by Play and
+  // seeks, cleared by the output's first full mix.
+  std::atomic<int64_t> underruns_{0};
+  std::atomic<bool> starved_{true};
   // Output frames pushed to the queue since the last seek, and the titles waiting to be
   // heard with the output frame they precede. Decoding thread only.
   int64_t pushedOut_ = 0;

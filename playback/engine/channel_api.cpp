@@ -44,6 +44,13 @@ bool ChannelGetInfo(Handle channel, ChannelInfo* info) {
   return Succeed();
 }
 
+int64_t ChannelGetUnderruns(Handle channel) {
+  auto c = FindChannel(channel);
+  if (!c) return -1;
+  Succeed();
+  return c->Underruns();
+}
+
 int64_t StreamGetFilePosition(Handle channel, int mode) {
   auto c = FindChannel(channel);
   if (!c) return -1;

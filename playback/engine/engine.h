@@ -222,6 +222,10 @@ Handle StreamCreateFile(const std::string& path);
 // 0x20000 MOD, 0x20001 MTM, 0x20002 S3M, 0x20003 XM, 0x20004 IT.
 Handle MusicLoad(const std::string& path);
 bool ChannelGetInfo(Handle channel, ChannelInfo* info);
+// Times the output found the channel short of sound while it played and before its
+// source ended: each is a gap heard as a stutter (a network stall counts once, however
+// long). -1 for an unknown handle.
+int64_t ChannelGetUnderruns(Handle channel);
 // Network stream: mode 0 = the byte of the stream the decoder has reached, 1 = bytes
 // downloaded, 2 = the buffer's capacity (about 4 s of audio at the stream's bit rate),
 // so (1 - 0) x 100 / 2 is the fill level; 2 answers -1 once the download has ended

@@ -184,16 +184,38 @@ INSTANTIATE_TEST_SUITE_P(Server, IcyServerCaseTest, ::testing::ValuesIn(kServerC
                          [](const auto& info) { return std::string(info.param.name); });
 
 // A download that cannot go on shows as -1 in mode 2, which ends the program's
-// buffering wait and makes its station timer stop the station.
+// buffering wait and makes its station timer stop the station. A stall leaves the
+// output short of sound: one underrun, however long it lasts; a closed stream plays
+// to its end without one.
 TEST_F(IcyServerTest, StalledOrClosedDownloadShowsAsMinusOne) {
-  for (const char* path : {"/stall-during", "/close-mid"}) {
-    const Handle h = StreamCreateURL(Url(path));
-    ASSERT_NE(h, 0u) << path << " " << ErrorGetCode();
+  const struct {
+    const char* path;
+    int64_t underruns;
+  } cases[] = {{"/stall-during", 1}, {"/close-mid", 0}};
+  for (const auto& c : cases) {
+    const Handle h = StreamCreateURL(Url(c.path));
+    ASSERT_NE(h, 0u) << c.path << " " << ErrorGetCode();
     ASSERT_TRUE(ChannelPlay(h, false));
-    EXPECT_TRUE(Eventually([&] { return StreamGetFilePosition(h, 2) == -1; }, 10s)) << path;
+    EXPECT_TRUE(Eventually([&] { return StreamGetFilePosition(h, 2) == -1; }, 10s)) << c.path;
     EXPECT_GT(StreamGetFilePosition(h, 1), 0);
+    // The queued sound (a few seconds) plays out, then the output waits on.
+    std::this_thread::sleep_for(500ms);
+    EXPECT_TRUE(Eventually([&] { return ChannelGetUnderruns(h) >= c.underruns; }, 10s)) << c.path;
+    std::this_thread::sleep_for(1s);
+    EXPECT_EQ(ChannelGetUnderruns(h), c.underruns) << c.path;
     EXPECT_TRUE(StreamFree(h));
   }
+  EXPECT_EQ(ChannelGetUnderruns(12345), -1);
+}
+
+TEST_F(IcyServerTest, ASteadyStreamPlaysWithoutUnderruns) {
+  const Handle h = StreamCreateURL(Url("/ok"));
+  ASSERT_NE(h, 0u) << ErrorGetCode();
+  ASSERT_TRUE(ChannelPlay(h, false));
+  std::this_thread::sleep_for(3s);
+  EXPECT_GT(ChannelGetPosition(h), 0);
+  EXPECT_EQ(ChannelGetUnderruns(h), 0);
+  EXPECT_TRUE(StreamFree(h));
 }
 
 TEST_F(IcyServerTest, MetadataSyncGetsEachNewText) {
