@@ -7,11 +7,8 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QSettings>
 #include <QTemporaryDir>
 
-#include "catalogue/catalogueschema.h"
-#include "catalogue/cataloguetable.h"
 #include "programharness.h"
 #include "support/icecast.h"
 
@@ -52,20 +49,7 @@ TEST(Install, InstalledProgramIsValidStartsPlaysAndUninstalls) {
   ztest::Icecast icecast;
   ASSERT_TRUE(icecast.Start(&error)) << error;
   ASSERT_TRUE(icecast.AddSource({"/live", ztest::Icecast::Codec::Mp3, 440, 128, "Zova Live", "Jazz"}, &error)) << error;
-  const QString local = h.home.DataFolder() + "tuner/local/";
-  QDir().mkpath(local);
-  TCatalogueTable radios("radiosDataset");
-  ASSERT_TRUE(CreateCatalogueTable(radios, TCatalogueKind::Stations));
-  radios.Append();
-  radios.SetFieldText("Radio", "Zova Live");
-  radios.SetFieldText("Url", QString::fromStdString(icecast.Url("/live")));
-  ASSERT_TRUE(radios.Post());
-  ASSERT_TRUE(radios.SaveToFile(local + "radios.xml"));
-  {
-    QSettings settings(h.home.ConfigFile(), QSettings::IniFormat);
-    settings.setValue("Mode", "local");
-    settings.setValue("LastRadio", "Zova Live");
-  }
+  ASSERT_TRUE(h.WriteLocalStation("Zova Live", QString::fromStdString(icecast.Url("/live"))));
   QProcess* program = h.Launch(prefix + "/bin/zovalis");
   EXPECT_TRUE(h.WaitFor([&] { return h.SinkLevel() > 0.01; }, 30000))
       << "no sound: " << program->readAllStandardError().toStdString();

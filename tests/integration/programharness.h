@@ -4,14 +4,18 @@
 #pragma once
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QThread>
 #include <csignal>
 #include <string>
 #include <vector>
 
+#include "catalogue/catalogueschema.h"
+#include "catalogue/cataloguetable.h"
 #include "support/pulsedaemon.h"
 #include "support/testenv.h"
 
@@ -34,6 +38,22 @@ class ProgramHarness {
       return false;
     }
     return pulse.Start(error);
+  }
+
+  // The user's own catalogue (local mode) of one station, which the program plays at start.
+  bool WriteLocalStation(const QString& name, const QString& url) const {
+    const QString local = home.DataFolder() + "tuner/local/";
+    QDir().mkpath(local);
+    TCatalogueTable radios("radiosDataset");
+    if (!CreateCatalogueTable(radios, TCatalogueKind::Stations)) return false;
+    radios.Append();
+    radios.SetFieldText("Radio", name);
+    radios.SetFieldText("Url", url);
+    if (!radios.Post() || !radios.SaveToFile(local + "radios.xml")) return false;
+    QSettings settings(home.ConfigFile(), QSettings::IniFormat);
+    settings.setValue("Mode", "local");
+    settings.setValue("LastRadio", name);
+    return true;
   }
 
   // Environment of the program and of the tools that talk to it.

@@ -20,8 +20,6 @@
 #include <cmath>
 #include <vector>
 
-#include "catalogue/catalogueschema.h"
-#include "catalogue/cataloguetable.h"
 #include "programharness.h"
 #include "support/qtprint.h"
 #include "support/icecast.h"
@@ -68,21 +66,11 @@ ToneInfo Tone(const QString& path, double frequency) {
   return info;
 }
 
-// A local tuner holding the one station, its last station, and the recorder's settings.
+// A local tuner holding the one station, played at start, and the recorder's settings.
 void PrepareStation(ProgramHarness& h, const std::string& url, const QString& recordDir, const QString& format) {
-  const QString local = h.home.DataFolder() + "tuner/local/";
-  QDir().mkpath(local);
-  TCatalogueTable radios("radiosDataset");
-  ASSERT_TRUE(CreateCatalogueTable(radios, TCatalogueKind::Stations));
-  radios.Append();
-  radios.SetFieldText("Radio", "Zova Live");
-  radios.SetFieldText("Url", QString::fromStdString(url));
-  ASSERT_TRUE(radios.Post());
-  ASSERT_TRUE(radios.SaveToFile(local + "radios.xml"));
+  ASSERT_TRUE(h.WriteLocalStation("Zova Live", QString::fromStdString(url)));
   QDir().mkpath(recordDir);
   QSettings settings(h.home.ConfigFile(), QSettings::IniFormat);
-  settings.setValue("Mode", "local");
-  settings.setValue("LastRadio", "Zova Live");
   settings.setValue("RecordDir", recordDir);
   settings.setValue("RecordEncoder", format);
   settings.setValue("CutByTitle", 1);
