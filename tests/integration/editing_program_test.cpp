@@ -84,7 +84,7 @@ TEST(EditingProgram, RenameReachesTheFileAndTheSuggestionReachesTheMailbox) {
     settings.setValue("FilterName", "");
   }
   QProcess* program = h.Launch(QStringLiteral(ZOVALIS_EXE));
-  ASSERT_TRUE(h.WaitFor([&] { return h.WindowTitled("Zovalis"); })) << program->readAllStandardError().toStdString();
+  ASSERT_TRUE(h.WaitForFace()) << program->readAllStandardError().toStdString();
 
   // The station button's upper part opens the browser, above the main window.
   h.ClickFace(15 + 10, 28 + 8);

@@ -172,7 +172,7 @@ TEST_F(PlaylistProgram, ListDropDialogAndCdTrackPlayInOrderWithPauseSeekAndNext)
   h.extraEnv.push_back({"ZOVALIS_CD_DRIVES", disc.path() + "/disc.cue"});
 
   QProcess* program = h.Launch(QStringLiteral(ZOVALIS_EXE));
-  ASSERT_TRUE(h.WaitFor([&] { return h.WindowTitled("Zovalis"); }, 40000))
+  ASSERT_TRUE(h.WaitForFace())
       << program->readAllStandardError().toStdString();
   QThread::msleep(500);
   Click(60 + 20, 28 + 10);  // the open button's upper half: the playlist window

@@ -95,6 +95,20 @@ class ProgramHarness {
     return code == 0 && !out.isEmpty();
   }
 
+  // Waits until the main window (480 x 241) is shown and no other window titled like it
+  // (the splash of a catalogue load) is: the face then takes clicks.
+  bool WaitForFace(int timeoutMs = 40000) const {
+    return WaitFor([this] {
+      bool face = false;
+      const QString ids = Run("xdotool", {"search", "--onlyvisible", "--name", "Zovalis"});
+      for (const QString& id : ids.split('\n', Qt::SkipEmptyParts)) {
+        if (!Run("xdotool", {"getwindowgeometry", id}).contains("Geometry: 480x241")) return false;
+        face = true;
+      }
+      return face;
+    }, timeoutMs);
+  }
+
   // Waits until `done` holds, for at most `timeoutMs`.
   template <typename F>
   static bool WaitFor(F done, int timeoutMs = 20000) {

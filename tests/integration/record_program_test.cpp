@@ -208,7 +208,7 @@ TEST(RecordFolderProgram, TheMenuItemOpensTheRecordingFolderOnTheDesktop) {
   PrepareStation(h, "http://127.0.0.1:9/none", recordDir, "MP3");
 
   QProcess* program = h.Launch(QStringLiteral(ZOVALIS_EXE));
-  ASSERT_TRUE(ProgramHarness::WaitFor([&] { return h.WindowTitled("Zovalis"); }, 40000))
+  ASSERT_TRUE(h.WaitForFace())
       << program->readAllStandardError().toStdString();
   QThread::msleep(500);
   // The lower part of the open button drops its menu; its second item is the folder.
