@@ -104,7 +104,9 @@ TEST(EditingProgram, RenameReachesTheFileAndTheSuggestionReachesTheMailbox) {
     FAIL() << "no editor; screen in " << QDir::tempPath().toStdString() << "/zovalis-editing-failure.png";
   }
   h.Run("xdotool", {"key", "ctrl+a"});
-  h.Run("xdotool", {"type", "--delay", "30", "Alpha Renommée"});
+  // xdotool types "é" by binding it to a spare key for the moment of the key press; the
+  // delay keeps that binding until a busy program has read the key.
+  h.Run("xdotool", {"type", "--delay", "150", "Alpha Renommée"});
   key({"alt+s"});
   EXPECT_TRUE(h.WaitFor([&] { return StationsIn(local + "radios.xml").contains("Alpha Renommée"); }, 10000))
       << StationsIn(local + "radios.xml").join(", ").toStdString();

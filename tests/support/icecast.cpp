@@ -145,51 +145,57 @@ bool Icecast::Start(std::string* error) {
   const std::string logDir = folder_ + "/log";
   mkdir(logDir.c_str(), 0777);
   chmod(logDir.c_str(), 0777);
-  port_ = FreePort();
-  if (port_ == 0) return fail("no free port");
   sourcePassword_ = RandomWord();
   adminPassword_ = RandomWord();
-  const std::string config = folder_ + "/icecast.xml";
-  {
-    std::ofstream xml(config);
-    xml << "<icecast>\n"
-        << " <location>test</location><admin>test@localhost</admin>\n"
-        << " <limits><clients>50</clients><sources>10</sources><queue-size>524288</queue-size>"
-        << "<client-timeout>30</client-timeout><header-timeout>15</header-timeout>"
-        << "<source-timeout>10</source-timeout><burst-on-connect>1</burst-on-connect>"
-        << "<burst-size>65535</burst-size></limits>\n"
-        << " <authentication><source-password>" << sourcePassword_ << "</source-password>"
-        << "<relay-password>" << sourcePassword_ << "</relay-password>"
-        << "<admin-user>admin</admin-user><admin-password>" << adminPassword_
-        << "</admin-password></authentication>\n"
-        << " <hostname>127.0.0.1</hostname>\n"
-        << " <listen-socket><port>" << port_ << "</port><bind-address>127.0.0.1</bind-address>"
-        << "</listen-socket>\n"
-        << " <fileserve>1</fileserve>\n"
-        << " <paths><basedir>/usr/share/icecast2</basedir><logdir>" << logDir << "</logdir>"
-        << "<webroot>/usr/share/icecast2/web</webroot><adminroot>/usr/share/icecast2/admin"
-        << "</adminroot></paths>\n"
-        << " <logging><accesslog>access.log</accesslog><errorlog>error.log</errorlog>"
-        << "<loglevel>3</loglevel></logging>\n"
-        << " <security><chroot>0</chroot></security>\n"
-        << "</icecast>\n";
-  }
-  chmod(config.c_str(), 0644);
-  std::vector<std::string> argv = {"icecast2", "-c", config};
-  if (geteuid() == 0)
-    argv.insert(argv.begin(), {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"});
-  server_ = Spawn(argv, folder_ + "/server.out");
-  if (server_ <= 0) return fail("could not start icecast2");
-  const auto deadline = std::chrono::steady_clock::now() + 10s;
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (waitpid(server_, nullptr, WNOHANG) == server_) {
-      server_ = -1;
-      return fail("icecast2 exited: " + ReadFile(folder_ + "/server.out"));
+  // The port is free when chosen but another test may take it before the server binds
+  // it: a server that ends at once is started again on another port.
+  for (int attempt = 0;; ++attempt) {
+    port_ = FreePort();
+    if (port_ == 0) return fail("no free port");
+    const std::string config = folder_ + "/icecast.xml";
+    {
+      std::ofstream xml(config);
+      xml << "<icecast>\n"
+          << " <location>test</location><admin>test@localhost</admin>\n"
+          << " <limits><clients>50</clients><sources>10</sources><queue-size>524288</queue-size>"
+          << "<client-timeout>30</client-timeout><header-timeout>15</header-timeout>"
+          << "<source-timeout>10</source-timeout><burst-on-connect>1</burst-on-connect>"
+          << "<burst-size>65535</burst-size></limits>\n"
+          << " <authentication><source-password>" << sourcePassword_ << "</source-password>"
+          << "<relay-password>" << sourcePassword_ << "</relay-password>"
+          << "<admin-user>admin</admin-user><admin-password>" << adminPassword_
+          << "</admin-password></authentication>\n"
+          << " <hostname>127.0.0.1</hostname>\n"
+          << " <listen-socket><port>" << port_ << "</port><bind-address>127.0.0.1</bind-address>"
+          << "</listen-socket>\n"
+          << " <fileserve>1</fileserve>\n"
+          << " <paths><basedir>/usr/share/icecast2</basedir><logdir>" << logDir << "</logdir>"
+          << "<webroot>/usr/share/icecast2/web</webroot><adminroot>/usr/share/icecast2/admin"
+          << "</adminroot></paths>\n"
+          << " <logging><accesslog>access.log</accesslog><errorlog>error.log</errorlog>"
+          << "<loglevel>3</loglevel></logging>\n"
+          << " <security><chroot>0</chroot></security>\n"
+          << "</icecast>\n";
     }
-    std::string body;
-    if (RunProgram({"curl", "-s", "-f", "-m", "2", Url("/status-json.xsl")}, &body, 3000) == 0)
-      return true;
-    std::this_thread::sleep_for(50ms);
+    chmod(config.c_str(), 0644);
+    std::vector<std::string> argv = {"icecast2", "-c", config};
+    if (geteuid() == 0)
+      argv.insert(argv.begin(), {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"});
+    server_ = Spawn(argv, folder_ + "/server.out");
+    if (server_ <= 0) return fail("could not start icecast2");
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (std::chrono::steady_clock::now() < deadline) {
+      if (waitpid(server_, nullptr, WNOHANG) == server_) {
+        server_ = -1;
+        if (attempt < 2) break;
+        return fail("icecast2 exited: " + ReadFile(folder_ + "/server.out"));
+      }
+      std::string body;
+      if (RunProgram({"curl", "-s", "-f", "-m", "2", Url("/status-json.xsl")}, &body, 3000) == 0)
+        return true;
+      std::this_thread::sleep_for(50ms);
+    }
+    if (server_ > 0) break;  // it ran but did not answer
   }
   return fail("icecast2 did not answer in 10 s");
 }
