@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QThread>
 #include <csignal>
 #include <sys/wait.h>
@@ -81,43 +82,40 @@ Xvfb::~Xvfb() {
 }
 
 bool Xvfb::StartOnce(QString* error) {
-  // -displayfd makes the server pick a free display and write its number back.
-  int fds[2];
-  if (::pipe(fds) != 0) {
-    *error = QStringLiteral("pipe failed");
+  // A display number drawn from a wide range, not the lowest free one (-displayfd): a
+  // server another test is stopping removes its socket file as it ends, and would remove
+  // that of a new server that had just taken its number. The server's lock file makes
+  // the number ours or makes the server end (then another number is tried).
+  int number = 0;
+  for (int i = 0; i < 100 && number == 0; ++i) {
+    const int n = static_cast<int>(QRandomGenerator::global()->bounded(200, 30000));
+    if (!QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)) &&
+        !QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
+      number = n;
+  }
+  if (number == 0) {
+    *error = QStringLiteral("no free X display number");
     return false;
   }
+  const QByteArray display = ":" + QByteArray::number(number);
   const pid_t pid = ::fork();
   if (pid == 0) {
-    ::close(fds[0]);
-    const QByteArray fd = QByteArray::number(fds[1]);
-    ::execlp("Xvfb", "Xvfb", "-displayfd", fd.constData(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+    ::execlp("Xvfb", "Xvfb", display.constData(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
              static_cast<char*>(nullptr));
     ::_exit(127);
   }
-  ::close(fds[1]);
   if (pid < 0) {
-    ::close(fds[0]);
     *error = QStringLiteral("fork failed");
     return false;
   }
   pid_ = pid;
-  QByteArray number;
-  char c;
-  while (::read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-  ::close(fds[0]);
-  if (number.isEmpty()) {
-    Stop();
-    *error = QStringLiteral("Xvfb did not start (is the xvfb package installed?)");
-    return false;
-  }
-  display_ = QStringLiteral(":") + QString::fromLatin1(number);
+  display_ = QString::fromLatin1(display);
   return true;
 }
 
 // Whether our server is still running and answers on its display.
 bool Xvfb::Answers() {
-  for (int i = 0; i < 20; ++i) {
+  for (int i = 0; i < 50; ++i) {
     if (pid_ <= 0) return false;
     if (::waitpid(static_cast<pid_t>(pid_), nullptr, WNOHANG) != 0) {
       pid_ = 0;  // ended (and reaped): nothing left to stop
@@ -132,16 +130,13 @@ bool Xvfb::Answers() {
 }
 
 bool Xvfb::Start(QString* error) {
-  // Servers that start at the same moment in parallel tests may both try the same free
-  // display; one then ends or gives up its socket. A server that does not answer on the
-  // display it reported is replaced.
+  // A server that ends (its number was taken meanwhile) or does not answer is replaced.
   for (int attempt = 0; attempt < 4; ++attempt) {
     if (!StartOnce(error)) return false;
     if (Answers()) return true;
     Stop();
-    QThread::msleep(200 * (attempt + 1));
   }
-  *error = QStringLiteral("Xvfb did not answer on its display");
+  *error = QStringLiteral("Xvfb did not answer on its display (is the xvfb package installed?)");
   return false;
 }
 
