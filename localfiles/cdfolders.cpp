@@ -22,11 +22,7 @@ QStringList RefreshCdFolders(const QString& dataFolder, const QStringList& drive
 QStringList CdDrives() {
   QStringList out;
   for (const std::string& d : zengine::CDGetDrives()) out << QFile::decodeName(QByteArray::fromStdString(d));
-  for (const QString& d : ExtraCdDrives(qEnvironmentVariable("ZOVALIS_CD_DRIVES")))
+  for (const QString& d : qEnvironmentVariable("ZOVALIS_CD_DRIVES").split(QLatin1Char(':'), Qt::SkipEmptyParts))
     if (!out.contains(d)) out << d;
   return out;
-}
-
-QStringList ExtraCdDrives(const QString& value) {
-  return value.split(QLatin1Char(':'), Qt::SkipEmptyParts);
 }

@@ -18,6 +18,3 @@ QStringList RefreshCdFolders(const QString& dataFolder, const QStringList& drive
 // paths or BIN/CUE images (.cue), separated by ':' (a disc image stands in for a disc
 // in a drive, e.g. on a machine without one).
 QStringList CdDrives();
-
-// The extra drives of a ZOVALIS_CD_DRIVES value: its non-empty entries, in order.
-QStringList ExtraCdDrives(const QString& value);

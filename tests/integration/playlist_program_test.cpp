@@ -11,9 +11,9 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <cmath>
-#include <map>
 
 #include "programharness.h"
+#include "tonepower.h"
 #include "support/qtprint.h"
 
 namespace {
@@ -52,28 +52,16 @@ std::vector<int> Heard(const QByteArray& pcm, const std::vector<int>& tones) {
   const int frames = static_cast<int>(pcm.size() / 4);
   std::vector<int> heard;
   for (int start = 0; start + kBlock <= frames; start += kBlock) {
+    const auto at = [&](size_t i) { return (s[2 * (start + i)] + s[2 * (start + i) + 1]) / 2.0; };
     double energy = 0;
-    std::map<int, std::pair<double, double>> state;  // Goertzel s1, s2 per tone
-    for (int i = 0; i < kBlock; ++i) {
-      const double x = (s[2 * (start + i)] + s[2 * (start + i) + 1]) / 2.0;
-      energy += x * x;
-      for (int f : tones) {
-        auto& [s1, s2] = state[f];
-        const double s0 = x + 2 * std::cos(2 * M_PI * f / kRate) * s1 - s2;
-        s2 = s1;
-        s1 = s0;
-      }
-    }
+    for (int i = 0; i < kBlock; ++i) energy += at(i) * at(i);
     if (std::sqrt(energy / kBlock) < 100) {
       heard.push_back(0);
       continue;
     }
     int best = -1;
-    for (int f : tones) {
-      const auto [s1, s2] = state[f];
-      const double power = (s1 * s1 + s2 * s2 - 2 * std::cos(2 * M_PI * f / kRate) * s1 * s2) * 2.0 / kBlock;
-      if (power > 0.6 * energy) best = f;
-    }
+    for (int f : tones)
+      if (TonePower(at, kBlock, f, kRate) > 0.6 * energy) best = f;
     heard.push_back(best);
   }
   return heard;

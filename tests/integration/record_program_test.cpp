@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "programharness.h"
+#include "tonepower.h"
 #include "support/qtprint.h"
 #include "support/icecast.h"
 #include "recording/mediaprobe.h"
@@ -45,20 +46,11 @@ ToneInfo Tone(const QString& path, double frequency) {
   const auto* s = reinterpret_cast<const qint16*>(pcm.constData());
   const int count = static_cast<int>(pcm.size() / 2);
   constexpr int kBlock = 800;
-  const double coeff = 2 * std::cos(2 * M_PI * frequency / 8000.0);
   double atTone = 0, total = 0;
   for (int start = 0; start + kBlock <= count; start += kBlock) {
-    double s1 = 0, s2 = 0, energy = 0;
-    for (int i = 0; i < kBlock; ++i) {
-      const double x = s[start + i];
-      const double s0 = x + coeff * s1 - s2;
-      s2 = s1;
-      s1 = s0;
-      energy += x * x;
-    }
-    // |X(f)|^2 of the block; a pure tone's energy is |X|^2 * 2 / N.
-    atTone += (s1 * s1 + s2 * s2 - coeff * s1 * s2) * 2.0 / kBlock;
-    total += energy;
+    const auto at = [&](size_t i) { return static_cast<double>(s[start + i]); };
+    for (int i = 0; i < kBlock; ++i) total += at(i) * at(i);
+    atTone += TonePower(at, kBlock, frequency, 8000.0);
   }
   ToneInfo info;
   if (total > 0) info.share = atTone / total;
