@@ -1,14 +1,14 @@
-// Program entry: one instance only, the ten windows in order, the event loop.
+// Program entry: one instance only, the program object with its windows, the event loop.
 #include <QApplication>
 #include <QFont>
 #include <cstdio>
 
-#include "app/eventloop.h"
-#include "app/forms.h"
 #include "app/mainform.h"
 #include "app/mpris.h"
+#include "app/program.h"
 #include "app/signalbridge.h"
 #include "app/singleinstance.h"
+#include "common/eventloop.h"
 #include "widgets/skinnedform.h"
 #include "windows/formcontrols.h"
 
@@ -36,20 +36,18 @@ int main(int argc, char* argv[]) {
   // Closing the main window ends the program, even while another window is shown.
   QApplication::setQuitOnLastWindowClosed(false);
 
-  if (!CreateForms(zengine::OutputKind::Default, TFormCreation::OnDemand)) {
-    const int code = MainForm->StartupExitCode();
-    std::fprintf(stderr, "zovalis: %s\n", qUtf8Printable(MainForm->StartupError()));
-    DestroyForms();
-    return code;
+  TProgram program(zengine::OutputKind::Default);
+  if (!program.Start(TFormCreation::OnDemand)) {
+    std::fprintf(stderr, "zovalis: %s\n", qUtf8Printable(program.StartupError()));
+    return program.StartupExitCode();
   }
+  TMainForm* mainForm = program.MainForm();
   QApplication::setWindowIcon(QIcon(LoadSkinPicture(QStringLiteral("icon48.png"))));
 
   // Logout and Ctrl-C close the main window as "&Quitter" does, so the settings are saved.
   TSignalBridge terminationSignals;
-  QObject::connect(&terminationSignals, &TSignalBridge::TerminateRequested, MainForm, [] { MainForm->close(); });
+  QObject::connect(&terminationSignals, &TSignalBridge::TerminateRequested, mainForm, [mainForm] { mainForm->close(); });
 
-  MainForm->show();
-  const int result = QApplication::exec();
-  DestroyForms();
-  return result;
+  mainForm->show();
+  return QApplication::exec();
 }

@@ -16,20 +16,20 @@
 #include <QUrl>
 #include <memory>
 
-#include "app/appfolders.h"
-#include "app/enginestart.h"
-#include "app/forms.h"
-#include "app/versiontext.h"
+#include "catalogue/catalogue.h"
 #include "catalogue/cataloguetable.h"
-#include "catalogue/formlisteradio.h"
+#include "catalogue/stationrecord.h"
+#include "common/appfolders.h"
+#include "common/versiontext.h"
 #include "localfiles/fileplayer.h"
-#include "localfiles/formlistefile.h"
 #include "playback/engineerror.h"
 #include "widgets/paintbox.h"
 #include "widgets/scrolltext.h"
 #include "widgets/simplebtn.h"
 #include "widgets/trackskin.h"
 #include "windows/configform.h"
+#include "windows/formlistefile.h"
+#include "windows/formlisteradio.h"
 #include "windows/infoform.h"
 
 namespace {
@@ -53,7 +53,17 @@ TSkinnedFormLayout MainLayout() {
 
 }  // namespace
 
-TMainForm::TMainForm(zengine::OutputKind output) : TSkinnedForm(MainLayout()), output_(output) {
+TMainForm::TMainForm(const TMainFormParts& parts)
+    : TSkinnedForm(MainLayout()),
+      Settings(parts.App->Settings),
+      SettingsLive(parts.App->SettingsLive),
+      ExeFolder(parts.App->ExeFolder),
+      DataFolder(parts.App->DataFolder),
+      TunerFolder(parts.App->TunerFolder),
+      Favourites(*parts.Favourites),
+      RecordPage(*parts.RecordPage),
+      player_(parts.Player),
+      recorder_(parts.Recorder) {
   statut_ = FaceLabel(this, "Statut", QRect(229, 33, 196, 14), kFaceSilver, 11);
   face_ = BuildMainFace(this);
   FormCreate();
@@ -63,69 +73,20 @@ TMainForm::~TMainForm() {
   FormDestroy();
 }
 
-void TMainForm::FailStartup(int exitCode, const QString& message) {
-  startupExitCode_ = exitCode;
-  startupError_ = message;
-}
-
 void TMainForm::FormCreate() {
   FirstShow = true;
-
-  const QSize screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->geometry().size()
-                                                        : QSize(kMainFormWidth, kMainFormHeight);
-  {
-    std::unique_ptr<QSettings> store(OpenUserSettings());
-    const TLoadResult loaded = LoadSettings(*store, Settings, screen, GetSpecialFolderPath(SpecialFolder::Documents));
-    if (!loaded.Ok) {
-      // A folder that cannot be made skips the rest of the creation: the program carries
-      // on without an audio engine, and the user is told why.
-      std::fprintf(stderr, "zovalis: %s\n", qUtf8Printable(loaded.Message));
-      QMessageBox::critical(nullptr, QStringLiteral("Zovalis"), loaded.Message);
-      return;
-    }
-  }
 
   const QString versionText = GetVersionText(QStringLiteral(" %d.%d.%d"));
   NomAppli()->setText(QStringLiteral("Zovalis") + versionText);
   NomAppli()->adjustSize();
   MenuAProposCaption = QStringLiteral("&A Propos de Zovalis") + versionText;
 
-  ExeFolder = ExecutableFolder();
-  const QString localData = GetSpecialFolderPath(SpecialFolder::LocalAppData);
-  DataFolder = localData + QStringLiteral("ZOVA/");
-  const TFolderResult folders = localData.isEmpty()
-                                    ? TFolderResult{false, DataFolder, FolderCreationMessage(DataFolder)}
-                                    : CreateDataFolders(DataFolder);
-  if (!folders.Ok) {
-    std::fprintf(stderr, "zovalis: %s\n", qUtf8Printable(folders.Message));
-    QMessageBox::critical(nullptr, QStringLiteral("Zovalis"), folders.Message);
-    return;
-  }
-  TunerFolder = TunerFolderFor(DataFolder, Settings.Mode);
-
   move(Settings.Left, Settings.Top);
   SettingsLive.Top = [this] { return y(); };
   SettingsLive.Left = [this] { return x(); };
 
-  const TEngineStart engine = StartEngine(output_);
-  switch (engine.Result) {
-    case TEngineStart::Ok:
-      engineStarted_ = true;
-      break;
-    case TEngineStart::WrongVersion:
-      QMessageBox::critical(nullptr, QString(), WrongEngineVersionText());
-      FailStartup(1, WrongEngineVersionText());
-      return;
-    case TEngineStart::OutputFailed:
-    case TEngineStart::RecordFailed:
-      ShowEngineError(engine.ErrorCode);
-      FailStartup(1, EngineErrorMessage(engine.ErrorCode));
-      return;
-  }
-
   BuildTray();
   BuildMenus();
-  Favourites.SetNames(Settings.Favorites);
   SettingsLive.Favorites = [this] { return Favourites.Names(); };
   if (!Favourites.Names().isEmpty()) BuildFavouritesMenu();
   ConnectPlayer();
@@ -135,6 +96,8 @@ void TMainForm::FormCreate() {
   face_.RadioName->clear();
   CreateSpectrum();
   ApplyVolume(Settings.Volume);
+  // The slider's position is the volume saved at exit.
+  SettingsLive.Volume = [this] { return face_.VolumeBar->Position(); };
 }
 
 // ---- Tray and menus ----------------------------------------------------------------------
@@ -187,9 +150,9 @@ void TMainForm::BuildMenus() {
   popupOpenMenu_ = menu("PopupOpenMenu");
   popupOpenMenu_->addAction(QStringLiteral("Ouvrir la liste de lecture ..."), this, [this] {
     show();
-    if (FormListeFile) {
-      FormListeFile->show();
-      FormListeFile->raise();
+    if (playlist_) {
+      playlist_->show();
+      playlist_->raise();
     }
   });
   popupOpenMenu_->addAction(QStringLiteral("Explorer le répertoire d'enregistrement ..."), this,
@@ -233,18 +196,20 @@ void TMainForm::BuildMenus() {
     DropDown(face_.RadioBtn, popupRadioMenu_, e, [this] { ToggleWindow(browser_); });
   });
   connect(face_.OpenBtn, &TSimpleBtn::mouseDown, this, [this](QMouseEvent* e) {
-    DropDown(face_.OpenBtn, popupOpenMenu_, e, [this] { ToggleWindow(FormListeFile); });
+    DropDown(face_.OpenBtn, popupOpenMenu_, e, [this] { ToggleWindow(playlist_); });
   });
   connect(face_.ConfigBtn, &TSimpleBtn::mouseDown, this, [this](QMouseEvent* e) {
-    DropDown(face_.ConfigBtn, popupSetupMenu_, e, [this] { ToggleWindow(EnsureConfigForm()); });
+    DropDown(face_.ConfigBtn, popupSetupMenu_, e, [this] { ToggleWindow(Windows.Config(true)); });
   });
   connect(face_.InfoBtn, &TSimpleBtn::mouseDown, this, [this](QMouseEvent* e) {
     DropDown(face_.InfoBtn, popupInfoMenu_, e, [this] {
-      if (InfoForm && InfoForm->isVisible()) {
-        InfoForm->hide();
+      TInfoForm* info = Windows.Info(false);
+      if (info && info->isVisible()) {
+        info->hide();
       } else {
-        EnsureInfoForm()->SetView(TInfoView::PlayList);
-        ShowInfoPage(InfoForm->CurrentPage());
+        info = Windows.Info(true);
+        info->SetView(TInfoView::PlayList);
+        ShowInfoPage(info->CurrentPage());
       }
     });
   });
@@ -293,11 +258,11 @@ void TMainForm::ToggleWindow(QWidget* window) {
 }
 
 void TMainForm::ShowConfigPage(const QString& page) {
-  EnsureConfigForm()->ShowPage(page);
+  Windows.Config(true)->ShowPage(page);
 }
 
 void TMainForm::ShowInfoPage(const QString& page) {
-  EnsureInfoForm()->ShowPage(page);
+  Windows.Info(true)->ShowPage(page);
 }
 
 void TMainForm::SetTrayHint(const QString& text) {
@@ -314,7 +279,8 @@ void TMainForm::ShowBalloon(const QString& title, const QString& text, bool erro
 
 void TMainForm::MinBtnClick() {
   // Every window hides (no taskbar entry remains); the tray icon is the way back.
-  for (QWidget* w : AllForms()) w->hide();
+  if (Windows.All)
+    for (QWidget* w : Windows.All()) w->hide();
   hide();
   ShowBalloon(QStringLiteral("Zovalis"), QStringLiteral("Retrouvez votre lecteur radio ici !"), false, 10000);
 }
@@ -357,51 +323,44 @@ void TMainForm::MenuAjouterFavorisClick() {
 }
 
 void TMainForm::CopyFavouritesToConfig() {
-  if (ConfigForm) ConfigForm->MirrorFavourites(Favourites.Names());
+  if (TConfigForm* config = Windows.Config ? Windows.Config(false) : nullptr) config->MirrorFavourites(Favourites.Names());
 }
 
-void TMainForm::CopyFavouritesFromConfig() {
-  if (ConfigForm) Favourites.SetNames(ConfigForm->FavouriteNames());
+void TMainForm::FavouritesEdited(const QStringList& names) {
+  Favourites.SetNames(names);
+  BuildFavouritesMenu();
 }
 
 void TMainForm::PlayFavourite(const QString& name) {
-  if (!browser_ || !player_) return;
-  TCatalogueTable& t = browser_->radiosDataset;
-  if (!t.Active()) return;
-  const QString index = t.IndexName();
-  const QString filter = t.Filter();
-  if (t.SetFilter(StationNameFilter(name))) {
-    t.First();
-    if (t.RecordCount() > 0) {
-      player_->LoadCurrentStation();
-      player_->OpenStation();
-    }
+  if (!catalogue_) return;
+  // Looked up by name whatever its case; the browser's filter and row stay as they are.
+  if (const std::optional<TStationRecord> station = FindStationRecord(catalogue_->radiosDataset, name)) {
+    player_->LoadCurrentStation(*station);
+    player_->OpenStation();
   }
-  t.SetIndexName(index);
-  t.SetFilter(filter);
-  t.First();
 }
 
 // ---- Station playback display ------------------------------------------------------------
 
-void TMainForm::AttachCatalogue(TFormListeRadio* browser) {
+void TMainForm::AttachCatalogue(TCatalogue& catalogue, TFormListeRadio* browser) {
+  catalogue_ = &catalogue;
   browser_ = browser;
   TStationPlayer::TContext c;
-  c.Stations = &browser->radiosDataset;
-  c.Countries = &browser->countryDataSet;
-  c.Http = &browser->IdHTTP;
+  c.Stations = &catalogue.radiosDataset;
+  c.Countries = &catalogue.countryDataSet;
+  c.Http = &catalogue.IdHTTP;
   c.TunerFolder = [this] { return TunerFolder; };
   c.DataFolder = [this] { return DataFolder; };
-  c.RemoteBase = [browser] { return browser->Loader().Tuner.RemoteBase; };
+  c.RemoteBase = [&catalogue] { return catalogue.Loader().Tuner.RemoteBase; };
   c.Remote = [this] { return Settings.Mode == QLatin1String("remote"); };
   c.Proxy = [this] {
     return TProxyFields{Settings.IsProxyServer, Settings.ProxyServer, Settings.ProxyPort, Settings.ProxyUser,
                         Settings.ProxyPasswd};
   };
-  c.Recording = [this] { return face_.RecordBtn->Glyphs()->G0_Up() == 3; };
+  c.Recording = [r = recorder_] { return r->Recording(); };
   player_->SetContext(std::move(c));
-  connect(browser, &TFormListeRadio::StationChosen, this, [this] {
-    player_->LoadCurrentStation();
+  connect(browser, &TFormListeRadio::StationChosen, this, [this](const TStationRecord& station) {
+    player_->LoadCurrentStation(station);
     player_->OpenStation();
   });
   // The Previous and Next hints name the browser's active filter while stations play.
@@ -416,8 +375,7 @@ void TMainForm::AttachCatalogue(TFormListeRadio* browser) {
 }
 
 void TMainForm::ConnectPlayer() {
-  player_ = std::make_unique<TStationPlayer>(TStationPlayer::TContext{});
-  TStationPlayer* p = player_.get();
+  TStationPlayer* p = player_;
   connect(p, &TStationPlayer::StatusChanged, this, &TMainForm::SetStatus);
   connect(p, &TStationPlayer::BusyChanged, this, [](bool busy) {
     if (busy) {
@@ -494,7 +452,8 @@ void TMainForm::ConnectPlayer() {
 }
 
 void TMainForm::SyncInfoForm() {
-  if (InfoForm && player_) InfoForm->SyncLists(player_->PlayListBox, player_->Meta, player_->Informations);
+  if (TInfoForm* info = Windows.Info ? Windows.Info(false) : nullptr)
+    info->SyncLists(player_->PlayListBox, player_->Meta, player_->Informations);
 }
 
 void TMainForm::SetStatus(const QString& text, bool error) {
@@ -547,15 +506,16 @@ void TMainForm::StopBtnClick() {
 }
 
 void TMainForm::MoveStation(bool next) {
-  if (!browser_ || !player_) return;
-  TCatalogueTable& t = browser_->radiosDataset;
+  if (!browser_) return;
+  TCatalogueTable& t = catalogue_->radiosDataset;
   if (!t.Active() || t.RecordCount() == 0) return;
+  // The browser's row moves through its filter; the station reached is handed on.
   if (next) {
     browser_->NextStation();
   } else {
     browser_->PreviousStation();
   }
-  player_->LoadCurrentStation();
+  player_->LoadCurrentStation(CurrentStationRecord(t));
   player_->OpenStation();
 }
 
@@ -678,27 +638,23 @@ void TMainForm::FormShow() {
 }
 
 void TMainForm::AutoPlayLastStation() {
-  if (!browser_ || !player_) return;
-  TCatalogueTable& t = browser_->radiosDataset;
+  if (!browser_) return;
+  TCatalogueTable& t = catalogue_->radiosDataset;
   if (!t.Active()) return;
+  // The browser starts on every station in name order, then takes back its saved filter.
   t.SetFilter(QString());
   t.SortByFields(QStringLiteral("radio"));
   // An empty table opens nothing (an empty address could only fail).
   if (t.RecordCount() > 0) {
-    bool found = false;
+    std::optional<TStationRecord> station;
     if (!Settings.LastRadio.isEmpty()) {
-      for (t.First(); !t.Eof(); t.Next()) {
-        if (t.FieldText(QStringLiteral("Radio")).Value == Settings.LastRadio) {
-          found = true;
-          break;
-        }
-        if (t.RecNo() == t.RecordCount()) break;
-      }
-    } else {
-      found = bool(t.First());
+      const int row = t.FindRow(QStringLiteral("Radio"), Settings.LastRadio, Qt::CaseSensitive);
+      if (row >= 0) station = StationRecordAt(t, row);
+    } else if (t.First()) {
+      station = CurrentStationRecord(t);
     }
-    if (found) {
-      player_->LoadCurrentStation();
+    if (station) {
+      player_->LoadCurrentStation(*station);
       player_->OpenStation();
     }
   }
@@ -730,16 +686,15 @@ void TMainForm::FormClose() {
 }
 
 void TMainForm::SaveLocalCatalogue() {
-  if (FormListeRadio) FormListeRadio->SaveLocalStations();
+  if (browser_) browser_->SaveLocalStations();
 }
 
 void TMainForm::FormDestroy() {
   spectrumTimer_.stop();
-  recorder_.reset();
-  filePlayer_.reset();
-  player_.reset();
-  if (engineStarted_) EndEngine();
-  engineStarted_ = false;
+  // The settings saved after this window is gone keep the last position and volume.
+  SettingsLive.Top = SettingsLive.Left = SettingsLive.Volume = nullptr;
+  SettingsLive.Favorites = nullptr;
+  Settings.Volume = face_.VolumeBar->Position();
 }
 
 void TMainForm::ShowEngineError(int code) {
@@ -759,8 +714,7 @@ void TMainForm::ConnectRecorder() {
   SettingsLive.CutByTitle = [this] { return RecordPage.cbCutByTitle; };
   SettingsLive.RecordOccText = [this] { return RecordPage.cbRecordOccText; };
 
-  recorder_ = std::make_unique<TRecorder>();
-  TRecorder* r = recorder_.get();
+  TRecorder* r = recorder_;
   connect(face_.RecordBtn, &TSimpleBtn::clicked, this, &TMainForm::RecordBtnClick);
   connect(r, &TRecorder::RecordingShown, this, [this](const QString& format) {
     face_.LabelRecordType->setText(format);
@@ -792,12 +746,12 @@ void TMainForm::ConnectRecorder() {
     SetRecordFace(false);
   });
   // Every stop of playback ends the recording first; a new title cuts it.
-  connect(player_.get(), &TStationPlayer::StopRecordingRequested, r, &TRecorder::StopRecording);
+  connect(player_, &TStationPlayer::StopRecordingRequested, r, &TRecorder::StopRecording);
   // A reconnected station: the recording follows the new channel, in the same file.
-  connect(player_.get(), &TStationPlayer::Reconnected, r,
+  connect(player_, &TStationPlayer::Reconnected, r,
           [r](zengine::Handle, zengine::Handle channel) { r->FollowChannel(channel); });
-  connect(player_.get(), &TStationPlayer::TitleChanged, this, [this](const QString& previous, const QString& title) {
-    if (face_.RecordBtn->Glyphs()->G0_Up() == 0) return;
+  connect(player_, &TStationPlayer::TitleChanged, this, [this](const QString& previous, const QString& title) {
+    if (!recorder_->Recording()) return;
     Settings.RecordEncoder = RecordPage.cbEncoder;
     recorder_->CutByTitle(previous, title, RecordRequest());
   });
@@ -838,8 +792,7 @@ void TMainForm::StartRecording() {
 }
 
 void TMainForm::RecordBtnClick() {
-  if (!recorder_) return;
-  if (face_.RecordBtn->Glyphs()->G0_Up() != 0) {
+  if (recorder_->Recording()) {
     recorder_->StopRecording();
     SetRecordFace(false);
   } else {
@@ -858,5 +811,5 @@ void TMainForm::MenuExplorerRecordDirClick() {
 
 void TMainForm::RecordingFinished(const QString& path) {
   recordedFiles_.append(path);
-  if (FormListeFile) FormListeFile->AddFileToPlaylist(path);
+  if (playlist_) playlist_->AddFileToPlaylist(path);
 }

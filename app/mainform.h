@@ -8,12 +8,15 @@
 #include <QString>
 #include <QTimer>
 #include <array>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "app/desktopnotify.h"
-#include "app/favourites.h"
 #include "app/mainface.h"
-#include "app/settings.h"
+#include "common/appcontext.h"
+#include "common/favourites.h"
+#include "common/settings.h"
 #include "playback/engine/engine.h"
 #include "playback/stationplayer.h"
 #include "recording/recorder.h"
@@ -21,55 +24,75 @@
 #include "widgets/skinnedform.h"
 #include "widgets/spectrum.h"
 #include "widgets/spectrumbands.h"
+#include "windows/configform.h"
 
 class QLabel;
 class QSystemTrayIcon;
+class TCatalogue;
 class TFormListeRadio;
 class TFormListeFile;
 class TFilePlayer;
+class TInfoForm;
 
-class TMainForm : public TSkinnedForm {
+// What the main window is given by the program object: the state it shows and drives.
+struct TMainFormParts {
+  TAppContext* App = nullptr;
+  TStationPlayer* Player = nullptr;
+  TRecorder* Recorder = nullptr;
+  TRecordPage* RecordPage = nullptr;
+  TFavourites* Favourites = nullptr;
+};
+
+// The other windows as the main window reaches them, handed over by the program object.
+// The configuration and information windows are made on first use (`create`).
+struct TMainFormWindows {
+  std::function<TConfigForm*(bool create)> Config;
+  std::function<TInfoForm*(bool create)> Info;
+  std::function<std::vector<QWidget*>()> All;  // every window made so far
+};
+
+class TMainForm : public TSkinnedForm, public TConfigHost {
   Q_OBJECT
  public:
-  // Creation runs the start-up sequence (FormCreate). `output` is the sound output the
-  // engine starts on: the desktop's sound server for the program, a null output in tests.
-  explicit TMainForm(zengine::OutputKind output = zengine::OutputKind::Default);
+  // Creation runs the window's start-up (FormCreate): title, position, tray, menus, the
+  // player's and recorder's display, the analyser and the volume. The settings, folders
+  // and engine are ready before (the program object's start).
+  explicit TMainForm(const TMainFormParts& parts);
   ~TMainForm() override;
 
-  // How the start-up went. A failure of the engine ends the program before any window is
-  // shown: the caller ends with StartupExitCode() after printing StartupError().
-  bool StartupFailed() const { return startupExitCode_ != 0; }
-  int StartupExitCode() const { return startupExitCode_; }
-  QString StartupError() const { return startupError_; }
+  TMainFormWindows Windows;
 
   // Engine error to the red status line, with a beep. Callable from any thread: from
   // another thread the message is queued to the interface thread, in call order.
   void ShowEngineError(int code);
 
-  // Joins the station browser once it exists: the station player reads its tables.
-  void AttachCatalogue(TFormListeRadio* browser);
+  // Joins the catalogue and its browser once they exist: the station player reads the
+  // tables, Previous and Next follow the browser's filter.
+  void AttachCatalogue(TCatalogue& catalogue, TFormListeRadio* browser);
 
-  // Local playback (app/mainformfiles.cpp): joins the playlist window, whose rows the
-  // file side of Play/Pause, Previous, Next and the progress bar then play.
-  void AttachPlaylist(TFormListeFile* playlist);
-  TFilePlayer* FilePlayer() const { return filePlayer_.get(); }
+  // Local playback (app/mainformfiles.cpp): joins the playlist window and the file player
+  // over its rows, which the file side of Play/Pause, Previous, Next and the progress bar
+  // then drive.
+  void AttachPlaylist(TFormListeFile* playlist, TFilePlayer* filePlayer);
+  TFilePlayer* FilePlayer() const { return filePlayer_; }
 
-  // The settings record and the live controls that hold settings until the save.
-  TSettings Settings;
-  TSettingsLive SettingsLive;
+  // The program's settings record and the live controls that hold settings until the save.
+  TSettings& Settings;
+  TSettingsLive& SettingsLive;
 
-  // Application folders, each ending with "/".
-  QString ExeFolder;
-  QString DataFolder;
-  QString TunerFolder;
+  // The program's folders, each ending with "/".
+  QString& ExeFolder;
+  QString& DataFolder;
+  QString& TunerFolder;
 
   bool FirstShow = false;
 
   // Caption of the information menu's about item: "&A Propos de " + title + version.
   QString MenuAProposCaption;
 
-  TStationPlayer* Player() const { return player_.get(); }
-  TSpectrum* Spectrum() const { return spectrum_.get(); }
+  TStationPlayer* Player() const { return player_; }
+  TSpectrum* Spectrum() override { return spectrum_.get(); }
+  QWidget* MainWindow() override { return this; }
   const TMainFace& Face() const { return face_; }
   QLabel* NomAppli() const { return TitleLabel(); }
   QLabel* Statut() const { return statut_; }
@@ -80,7 +103,7 @@ class TMainForm : public TSkinnedForm {
   void ShowBalloon(const QString& title, const QString& text, bool error, int timeoutMs);
   // The title balloons' switch (tray menu and configuration page): the setting, the tray
   // menu's caption, and BalloonSwitchChanged for the page's box.
-  void SetBalloonSwitch(bool on);
+  void SetBalloonSwitch(bool on) override;
   QSystemTrayIcon* TrayIcon() const { return trayIcon_; }
 
   // Menus, by their design names.
@@ -96,14 +119,14 @@ class TMainForm : public TSkinnedForm {
   // Pop-up menus open with exec() for users; tests turn that off to inspect them.
   void SetMenusModal(bool modal) { menusModal_ = modal; }
 
-  // Favourites.
-  TFavourites Favourites;
+  // Favourites (the program's list).
+  TFavourites& Favourites;
   void BuildFavouritesMenu();
-  void PlayFavourite(const QString& name);
+  void PlayFavourite(const QString& name) override;
   void MenuAjouterFavorisClick();
-  // The configuration page's list joins these with its own window.
+  // The configuration page's list follows the menu's; the page's removals come back.
   void CopyFavouritesToConfig();
-  void CopyFavouritesFromConfig();
+  void FavouritesEdited(const QStringList& names) override;
   // Gives the information window the now-playing lists (when it exists).
   void SyncInfoForm();
 
@@ -120,8 +143,8 @@ class TMainForm : public TSkinnedForm {
 
   // Recording: the record button, the recording folder's menu entry, the recording
   // page's live state (the configuration window lays it out), and the finished files.
-  TRecordPage RecordPage;
-  TRecorder* Recorder() const { return recorder_.get(); }
+  TRecordPage& RecordPage;
+  TRecorder* Recorder() const { return recorder_; }
   void RecordBtnClick();
   void MenuExplorerRecordDirClick();
   // Every finished recording comes here, once, in order.
@@ -165,21 +188,20 @@ class TMainForm : public TSkinnedForm {
   void ImgRadioClick();
   void UpdateBalloonSwitchCaption();
 
-  void FailStartup(int exitCode, const QString& message);
-
   void ConnectRecorder();
   void StartRecording();
   TRecordRequest RecordRequest() const;
   void SetRecordFace(bool recording);
 
-  zengine::OutputKind output_;
   QLabel* statut_ = nullptr;
   TMainFace face_;
-  std::unique_ptr<TStationPlayer> player_;
-  std::unique_ptr<TFilePlayer> filePlayer_;
-  std::unique_ptr<TRecorder> recorder_;
+  TStationPlayer* player_;
+  TRecorder* recorder_;
+  TFilePlayer* filePlayer_ = nullptr;
   QStringList recordedFiles_;
+  TCatalogue* catalogue_ = nullptr;
   TFormListeRadio* browser_ = nullptr;
+  TFormListeFile* playlist_ = nullptr;
   QSystemTrayIcon* trayIcon_ = nullptr;
   TDesktopNotifier notifier_;
   QMenu *popupRadioMenu_ = nullptr, *popupOpenMenu_ = nullptr, *popupSetupMenu_ = nullptr,
@@ -197,8 +219,5 @@ class TMainForm : public TSkinnedForm {
   std::array<float, kSpectrumFftSize> fft_{};
   std::array<float, kSpectrumBandCount> bands_{};
   int idleFrames_ = 0;
-  bool engineStarted_ = false;
   bool closed_ = false;
-  int startupExitCode_ = 0;
-  QString startupError_;
 };

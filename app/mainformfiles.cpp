@@ -7,7 +7,7 @@
 
 #include "app/mainform.h"
 #include "localfiles/fileplayer.h"
-#include "localfiles/formlistefile.h"
+#include "windows/formlistefile.h"
 #include "localfiles/playlistmodel.h"
 #include "widgets/scrolltext.h"
 #include "widgets/simplebtn.h"
@@ -37,10 +37,10 @@ class TProgressSeek : public QObject {
 
 }  // namespace
 
-void TMainForm::AttachPlaylist(TFormListeFile* playlist) {
-  if (!player_) return;
-  filePlayer_ = std::make_unique<TFilePlayer>(player_.get(), playlist->Model());
-  TFilePlayer* f = filePlayer_.get();
+void TMainForm::AttachPlaylist(TFormListeFile* playlist, TFilePlayer* filePlayer) {
+  playlist_ = playlist;
+  filePlayer_ = filePlayer;
+  TFilePlayer* f = filePlayer;
   f->BalloonsOn = [this] { return Settings.TrayInformation; };
   playlist->SetFilePlayer(f);
   face_.ProgressBar->installEventFilter(new TProgressSeek(face_.ProgressBar, f));
@@ -112,6 +112,6 @@ void TMainForm::AttachPlaylist(TFormListeFile* playlist) {
   connect(f, &TFilePlayer::Balloon, this,
           [this](const QString& title, const QString& text) { ShowBalloon(title, text, false, 10000); });
   // Opening a station takes the playing mark off the playlist (the row is remembered).
-  connect(player_.get(), &TStationPlayer::StationShown, playlist->Model(),
+  connect(player_, &TStationPlayer::StationShown, playlist->Model(),
           [model = playlist->Model()] { model->SetMarkShown(false); });
 }

@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "app/settings.h"
+#include "common/settings.h"
 #include "catalogue/catalogueloader.h"
 #include "catalogue/httpclient.h"
 #include "catalogue/proxydetect.h"

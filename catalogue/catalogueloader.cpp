@@ -6,7 +6,7 @@
 
 #include <cmath>
 
-#include "app/appfolders.h"
+#include "common/appfolders.h"
 #include "catalogue/catalogueschema.h"
 #include "catalogue/httpclient.h"
 

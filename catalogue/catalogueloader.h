@@ -17,7 +17,7 @@
 
 class THttpClient;
 
-// The four catalogue tables, owned by the station browser for the whole run.
+// The four catalogue tables (the program's TCatalogue holds them for the whole run).
 struct TCatalogueTables {
   TCatalogueTable radiosDataset{QStringLiteral("radiosDataset")};
   TCatalogueTable countryDataSet{QStringLiteral("countryDataSet")};

@@ -226,8 +226,12 @@ TTableResult TCatalogueTable::SetFieldText(const QString& field, const QString& 
   if (state_ != TState::Insert && state_ != TState::Edit)
     return TTableResult::Fail(TTableErrorKind::NotEditing,
                               QStringLiteral("La table « %1 » n'est pas en mode édition ou insertion.").arg(name_));
-  const TFieldDef& def = fields_[col.Value];
-  TCell& cell = pending_[size_t(col.Value)];
+  if (TTableResult r = CellFromText(fields_[col.Value], text, pending_[size_t(col.Value)]); !r) return r;
+  Notify(TChange::Record);
+  return TTableResult::Success();
+}
+
+TTableResult TCatalogueTable::CellFromText(const TFieldDef& def, const QString& text, TCell& cell) {
   if (def.Type == TFieldType::Integer) {
     const QString t = text.trimmed();
     if (t.isEmpty()) {
@@ -246,6 +250,44 @@ TTableResult TCatalogueTable::SetFieldText(const QString& field, const QString& 
     const QString safe = XmlSafeText(def.Width > 0 && text.size() > def.Width ? text.left(def.Width) : text);
     cell = safe.isEmpty() ? TCell{} : TCell{safe, 0, true};
   }
+  return TTableResult::Success();
+}
+
+int TCatalogueTable::FindRow(const QString& field, const QString& value, Qt::CaseSensitivity cs) const {
+  const int col = FieldIndex(field);
+  if (col < 0) return -1;
+  const bool integer = fields_[col].Type == TFieldType::Integer;
+  for (size_t r = 0; r < rows_.size(); ++r) {
+    const TCell& cell = rows_[r][size_t(col)];
+    const QString text = !cell.HasValue ? QString() : integer ? QString::number(cell.Int) : cell.Text;
+    if (text.compare(value, cs) == 0) return int(r);
+  }
+  return -1;
+}
+
+QString TCatalogueTable::RowText(int row, const QString& field) const {
+  const int col = FieldIndex(field);
+  if (col < 0 || row < 0 || size_t(row) >= rows_.size()) return QString();
+  const TCell& cell = rows_[size_t(row)][size_t(col)];
+  if (!cell.HasValue) return QString();
+  return fields_[col].Type == TFieldType::Integer ? QString::number(cell.Int) : cell.Text;
+}
+
+TTableResult TCatalogueTable::UpdateRow(int row, const std::vector<std::pair<QString, QString>>& values) {
+  if (TTableResult r = CheckWritable(); !r) return r;
+  if (state_ != TState::Browse)
+    return TTableResult::Fail(TTableErrorKind::NotEditing,
+                              QStringLiteral("La table « %1 » a une ligne en cours d'édition.").arg(name_));
+  if (row < 0 || size_t(row) >= rows_.size())
+    return TTableResult::Fail(TTableErrorKind::NoCurrentRow, QStringLiteral("La table « %1 » est vide.").arg(name_));
+  TRow updated = rows_[size_t(row)];
+  for (const auto& [field, text] : values) {
+    const TTableValue<int> col = Column(field);
+    if (!col.Ok()) return TTableResult{col.Error, false};
+    if (TTableResult r = CellFromText(fields_[col.Value], text, updated[size_t(col.Value)]); !r) return r;
+  }
+  rows_[size_t(row)] = std::move(updated);
+  RowEdited(row);
   Notify(TChange::Record);
   return TTableResult::Success();
 }

@@ -145,6 +145,18 @@ class TCatalogueTable : public QObject, private TFilterRows {
   // moving the current row (grids read this); nullptr outside 0 .. RecordCount() - 1.
   const TRow* ViewRow(int pos) const;
 
+  // ---- Posted rows by their place in Rows() (insertion order), read and written without
+  // moving the current row or touching the filter and order: looking a station up by name,
+  // storing its measured stream information.
+  // The first posted row whose `field` holds `value` as text; -1 when none (or no field).
+  int FindRow(const QString& field, const QString& value, Qt::CaseSensitivity cs) const;
+  // The text of `field` in posted row `row`; empty when it has no value or out of range.
+  QString RowText(int row, const QString& field) const;
+  // Writes the texts (field, text) into posted row `row` as one change, with the rules of
+  // SetFieldText. Fails on a read-only table, while a row is pending (insert or edit: that
+  // row is the user's), and on a bad field or value (then nothing is written).
+  TTableResult UpdateRow(int row, const std::vector<std::pair<QString, QString>>& values);
+
   // ---- Bulk access for the file reader and writer.
   // The posted rows in insertion order.
   const std::vector<TRow>& Rows() const { return rows_; }
@@ -159,6 +171,9 @@ class TCatalogueTable : public QObject, private TFilterRows {
   TTableResult CheckWritable() const;
   TTableResult CheckBrowse();  // posts a pending row
   TTableValue<int> Column(const QString& field) const;
+  // `text` as a cell of field `def`: an integer field needs an integer (or nothing), a
+  // text is cut to the field's width and kept to what a catalogue file can carry.
+  static TTableResult CellFromText(const TFieldDef& def, const QString& text, TCell& cell);
   const TRow* CurrentRow() const;
   void EnsureView() const;
   void InvalidateOrder();

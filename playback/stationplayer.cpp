@@ -15,12 +15,6 @@
 
 namespace {
 
-QString Quoted(const QString& text) {
-  QString q = text;
-  q.replace(QLatin1Char('\''), QStringLiteral("''"));
-  return q;
-}
-
 QString TypeName(uint32_t ctype) {
   switch (ctype) {
     case zengine::kTypeOgg: return QStringLiteral("OGG");
@@ -112,20 +106,18 @@ void TStationPlayer::SetFaces(TPlayFace play, TStopFace stop) {
   Q_EMIT FacesChanged(play, stop);
 }
 
-void TStationPlayer::LoadCurrentStation() {
-  if (!ctx_.Stations || !ctx_.Stations->Active()) return;
-  const auto field = [this](const char* name) { return ctx_.Stations->FieldText(QLatin1String(name)).Value; };
-  CurrentRadio.Radio = field("Radio");
-  CurrentRadio.Url = field("Url");
-  CurrentRadio.Genre = field("Genre");
-  CurrentRadio.Country = field("Country");
-  CurrentRadio.Network = field("Network");
-  CurrentRadio.Web = field("Web");
-  CurrentRadio.Icon = field("Icon");
-  CurrentRadio.StreamType = field("StreamType");
-  CurrentRadio.BitRate = field("BitRate");
-  CurrentRadio.SampleRate = field("SampleRate");
-  CurrentRadio.Channels = field("Channels");
+void TStationPlayer::LoadCurrentStation(const TStationRecord& station) {
+  CurrentRadio.Radio = station.Radio;
+  CurrentRadio.Url = station.Url;
+  CurrentRadio.Genre = station.Genre;
+  CurrentRadio.Country = station.Country;
+  CurrentRadio.Network = station.Network;
+  CurrentRadio.Web = station.Web;
+  CurrentRadio.Icon = station.Icon;
+  CurrentRadio.StreamType = station.StreamType;
+  CurrentRadio.BitRate = station.BitRate;
+  CurrentRadio.SampleRate = station.SampleRate;
+  CurrentRadio.Channels = station.Channels;
 }
 
 QString TStationPlayer::Refreshed(const QString& folder, const QString& name) {
@@ -151,17 +143,14 @@ void TStationPlayer::ShowPictures() {
   // The country's flag, looked up by exact name.
   QString flag, hint;
   if (ctx_.Countries && ctx_.Countries->Active()) {
-    TCatalogueTable& c = *ctx_.Countries;
-    const QString savedFilter = c.Filter();
-    if (c.SetFilter(QStringLiteral("Name = '") + Quoted(CurrentRadio.Country) + QLatin1Char('\''))) {
-      c.First();
-      if (c.RecordCount() > 0) {
-        hint = c.FieldText(QStringLiteral("Name")).Value;
-        const QString name = c.FieldText(QStringLiteral("Flag")).Value;
-        if (!name.trimmed().isEmpty()) flag = Refreshed(QStringLiteral("drapeaux/"), name);
-      }
+    const TCatalogueTable& c = *ctx_.Countries;
+    const int row =
+        c.FindRow(QStringLiteral("Name"), CurrentRadio.Country, c.IgnoreCase() ? Qt::CaseInsensitive : Qt::CaseSensitive);
+    if (row >= 0) {
+      hint = c.RowText(row, QStringLiteral("Name"));
+      const QString name = c.RowText(row, QStringLiteral("Flag"));
+      if (!name.trimmed().isEmpty()) flag = Refreshed(QStringLiteral("drapeaux/"), name);
     }
-    c.SetFilter(savedFilter);
   }
   Q_EMIT FlagChanged(flag, hint);
 }
@@ -398,29 +387,14 @@ void TStationPlayer::FinishJob(const std::shared_ptr<TJob>& job) {
 
 void TStationPlayer::StoreStreamInfo() {
   TCatalogueTable* t = ctx_.Stations;
-  if (!t || !t->Active()) return;
-  t->SuspendDisplay();
-  const QString index = t->IndexName();
-  const QString filter = t->Filter();
-  const int recNo = t->RecNo();
-  TTableResult r = t->SetFilter(QStringLiteral("lower(radio) = '") + Quoted(CurrentRadio.Radio.toLower()) +
-                                QLatin1Char('\''));
-  if (r) r = t->First();
-  if (r && t->RecordCount() > 0) {
-    r = t->Edit();
-    if (r) r = t->SetFieldText(QStringLiteral("StreamType"), CurrentRadio.StreamType);
-    if (r) r = t->SetFieldText(QStringLiteral("BitRate"), CurrentRadio.BitRate.trimmed());
-    if (r) r = t->SetFieldText(QStringLiteral("SampleRate"), CurrentRadio.SampleRate);
-    if (r) r = t->SetFieldText(QStringLiteral("Channels"), CurrentRadio.Channels);
-    if (r) r = t->Post();
-    if (!r) t->Cancel();
-  }
-  // The table's order, filter and position come back whatever happened.
-  t->SetIndexName(index);
-  t->SetFilter(filter);
-  t->First();
-  t->SetRecNo(recNo);
-  t->ResumeDisplay();
+  // A station the user is editing meanwhile is left to the user.
+  if (!t || !t->Active() || t->State() != TCatalogueTable::TState::Browse) return;
+  const int row = t->FindRow(QStringLiteral("Radio"), CurrentRadio.Radio, Qt::CaseInsensitive);
+  if (row < 0) return;
+  const TTableResult r = t->UpdateRow(row, {{QStringLiteral("StreamType"), CurrentRadio.StreamType},
+                                            {QStringLiteral("BitRate"), CurrentRadio.BitRate.trimmed()},
+                                            {QStringLiteral("SampleRate"), CurrentRadio.SampleRate},
+                                            {QStringLiteral("Channels"), CurrentRadio.Channels}});
   if (!r) Q_EMIT ErrorBox(r.Error->Text());
 }
 

@@ -24,6 +24,7 @@
 #include <thread>
 #include <vector>
 
+#include "catalogue/stationrecord.h"
 #include "playback/engine/engine.h"
 
 class TCatalogueTable;
@@ -56,7 +57,7 @@ class TStationPlayer : public QObject {
     std::function<QString()> RemoteBase;   // the remote tuner's base address
     std::function<bool()> Remote;          // the remote tuner is active
     std::function<TProxyFields()> Proxy;
-    std::function<bool()> Recording;       // a recording is running
+    std::function<bool()> Recording;       // a recording is running (the recorder's state)
   };
 
   explicit TStationPlayer(TContext context, QObject* parent = nullptr);
@@ -79,8 +80,8 @@ class TStationPlayer : public QObject {
   TPlayFace PlayFace() const { return playFace_; }
   TStopFace StopFace() const { return stopFace_; }
 
-  // Copies the station table's current row into CurrentRadio (the title is kept).
-  void LoadCurrentStation();
+  // Copies a chosen station's record into CurrentRadio (the title is kept).
+  void LoadCurrentStation(const TStationRecord& station);
   // Shows CurrentRadio, resolves its address and starts the connection. A connection
   // still running is abandoned first.
   void OpenStation();

@@ -5,7 +5,7 @@
 #include <QPalette>
 #include <QWindow>
 
-#include "app/appfolders.h"
+#include "common/appfolders.h"
 #include "widgets/imagelist.h"
 #include "widgets/simplebtn.h"
 

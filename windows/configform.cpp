@@ -9,12 +9,10 @@
 #include <QPushButton>
 #include <QTabWidget>
 
-#include "app/forms.h"
-#include "app/mainform.h"
-#include "app/settings.h"
-#include "catalogue/formlisteradio.h"
+#include "common/appcontext.h"
 #include "recording/recordpage.h"
 #include "widgets/spectrum.h"
+#include "windows/formlisteradio.h"
 #include "windows/configoptions.h"
 #include "windows/formcontrols.h"
 
@@ -46,11 +44,14 @@ QPixmap Swatch(TColorValue value, const QPalette& palette) {
 
 }  // namespace
 
-TConfigForm::TConfigForm(QWidget* parent)
+TConfigForm::TConfigForm(TAppContext& app, TRecordPage& page, TConfigHost& host, QWidget* parent)
     : TSkinnedForm(SecondaryLayout(QStringLiteral("ConfigForm"), QSize(405, 288), QStringLiteral("config.png"),
                                    QStringLiteral("Configuration"), QRect(355, 2, 44, 18), QPoint(49, 5),
                                    QPoint(10, 4)),
-                   parent) {
+                   parent),
+      app_(app),
+      page_(page),
+      host_(host) {
   SelectFolder = [this](const QString& title) { return QFileDialog::getExistingDirectory(this, title); };
   Confirm = [this](const QString& text) {
     return QMessageBox::question(this, QStringLiteral("Zovalis"), text, QMessageBox::Yes | QMessageBox::No) ==
@@ -210,11 +211,7 @@ void TConfigForm::BuildFavouritesPage() {
   connect(btDeleteFavorites_, &QPushButton::clicked, this, &TConfigForm::btDeleteFavoritesClick);
 }
 
-TSettings& TConfigForm::Record() {
-  if (MainForm) return MainForm->Settings;
-  if (!ownSettings_) ownSettings_ = std::make_unique<TSettings>();
-  return *ownSettings_;
-}
+TSettings& TConfigForm::Record() { return app_.Settings; }
 
 void TConfigForm::FormCreate() {
   TSettings& s = Record();
@@ -225,17 +222,7 @@ void TConfigForm::FormCreate() {
   SelectColor(colorBoxes_[2], TColorValue(s.SpectroColorH));
   FillProxyControls();
   FillRecordingControls();
-  FillEncoderList(MainForm ? MainForm->ExeFolder : QString());
-  if (MainForm) {
-    MainForm->CopyFavouritesToConfig();
-    connect(MainForm, &TMainForm::BalloonSwitchChanged, this, &TConfigForm::SetBalloonSwitch);
-  }
-}
-
-TRecordPage& TConfigForm::Page() {
-  if (MainForm) return MainForm->RecordPage;
-  if (!ownPage_) ownPage_ = std::make_unique<TRecordPage>();
-  return *ownPage_;
+  FillEncoderList(app_.ExeFolder);
 }
 
 void TConfigForm::FillRecordingControls() {
@@ -290,7 +277,7 @@ void TConfigForm::AttachBrowser(TFormListeRadio* browser) {
 }
 
 void TConfigForm::showEvent(QShowEvent* event) {
-  PlaceNextToMain(MainForm, this);
+  PlaceNextToMain(host_.MainWindow(), this);
   TSkinnedForm::showEvent(event);
 }
 
@@ -313,16 +300,12 @@ void TConfigForm::SetBalloonSwitch(bool on) {
 }
 
 void TConfigForm::cbInfoSystrayClick() {
-  if (MainForm) {
-    MainForm->SetBalloonSwitch(cbInfoSystray_->isChecked());
-  } else {
-    Record().TrayInformation = cbInfoSystray_->isChecked();
-  }
+  host_.SetBalloonSwitch(cbInfoSystray_->isChecked());
 }
 
 void TConfigForm::cbSpectroPeaksClick() {
   Record().SpectroPeaks = cbSpectroPeaks_->isChecked();
-  if (MainForm && MainForm->Spectrum()) MainForm->Spectrum()->ShowPeaks = cbSpectroPeaks_->isChecked();
+  if (TSpectrum* spectrum = host_.Spectrum()) spectrum->ShowPeaks = cbSpectroPeaks_->isChecked();
 }
 
 void TConfigForm::SpectroColorChange(int which) {
@@ -330,8 +313,8 @@ void TConfigForm::SpectroColorChange(int which) {
   TSettings& s = Record();
   int* stored[] = {&s.SpectroColorL, &s.SpectroColorM, &s.SpectroColorH};
   *stored[which] = int(value);
-  if (!MainForm || !MainForm->Spectrum()) return;
-  TSpectrum* spectrum = MainForm->Spectrum();
+  TSpectrum* spectrum = host_.Spectrum();
+  if (!spectrum) return;
   TColorValue* target[] = {&spectrum->ColorLow, &spectrum->ColorMid, &spectrum->ColorHigh};
   *target[which] = value;
 }
@@ -417,7 +400,7 @@ void TConfigForm::FavoritesListBoxClick() {
 
 void TConfigForm::btPlayFavoritesClick() {
   QListWidgetItem* item = favoritesListBox_->currentItem();
-  if (item && MainForm) MainForm->PlayFavourite(item->text());
+  if (item) host_.PlayFavourite(item->text());
 }
 
 void TConfigForm::btDeleteFavoritesClick() {
@@ -426,7 +409,5 @@ void TConfigForm::btDeleteFavoritesClick() {
   delete favoritesListBox_->takeItem(row);
   btDeleteFavorites_->setEnabled(false);
   btPlayFavorites_->setEnabled(false);
-  if (!MainForm) return;
-  MainForm->CopyFavouritesFromConfig();
-  MainForm->BuildFavouritesMenu();
+  host_.FavouritesEdited(FavouriteNames());
 }

@@ -1,6 +1,6 @@
 // The configuration window: the live copy of most settings, on five pages ("Affichage",
 // "Tuner", "Connexion", "Enregistrement", "Favoris"). A change takes effect at once and
-// is kept in the main window's settings record, which is written when the program ends.
+// is kept in the program's settings record, which is written when the program ends.
 // There is no OK or Cancel: closing hides the window.
 #pragma once
 
@@ -20,12 +20,29 @@ class QPushButton;
 class QTabWidget;
 class TFormListeRadio;
 class TRecordPage;
+class TSpectrum;
+struct TAppContext;
 struct TSettings;
+
+// What the configuration window changes beyond the settings record: the main window it
+// opens beside, its analyser, its balloon switch and its favourites.
+class TConfigHost {
+ public:
+  virtual ~TConfigHost() = default;
+  virtual QWidget* MainWindow() = 0;
+  // The main window's analyser; nullptr when there is none.
+  virtual TSpectrum* Spectrum() = 0;
+  virtual void SetBalloonSwitch(bool on) = 0;
+  virtual void PlayFavourite(const QString& name) = 0;
+  // The favourites page's list after the user removed an entry.
+  virtual void FavouritesEdited(const QStringList& names) = 0;
+};
 
 class TConfigForm : public TSkinnedForm {
   Q_OBJECT
  public:
-  explicit TConfigForm(QWidget* parent = nullptr);
+  // `page` is the recording page's live state (the recorder's).
+  TConfigForm(TAppContext& app, TRecordPage& page, TConfigHost& host, QWidget* parent = nullptr);
 
   // Shows the window with `page` active ("Affichage" ... "Favoris").
   void ShowPage(const QString& page);
@@ -108,9 +125,7 @@ class TConfigForm : public TSkinnedForm {
   void FormCreate();
   void FillProxyControls();
   void FillRecordingControls();
-  // The recording page's state: the recorder's (the main window's), or the window's own
-  // without a main window (tests).
-  TRecordPage& Page();
+  TRecordPage& Page() { return page_; }
   void SelectColor(QComboBox* box, TColorValue value);
   TSettings& Record();
 
@@ -127,6 +142,7 @@ class TConfigForm : public TSkinnedForm {
   QPushButton *btPlayFavorites_ = nullptr, *btDeleteFavorites_ = nullptr, *newButtonDb_ = nullptr,
               *importButtonDb_ = nullptr, *exportButtonDb_ = nullptr;
   TFormListeRadio* browser_ = nullptr;
-  std::unique_ptr<TSettings> ownSettings_;  // without a main window (tests)
-  std::unique_ptr<TRecordPage> ownPage_;
+  TAppContext& app_;
+  TRecordPage& page_;
+  TConfigHost& host_;
 };

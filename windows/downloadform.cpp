@@ -8,7 +8,7 @@
 #include <QProgressBar>
 #include <QScreen>
 
-#include "app/versiontext.h"
+#include "common/versiontext.h"
 #include "widgets/skinnedform.h"
 #include "windows/formcontrols.h"
 

@@ -16,10 +16,10 @@
 #include <QTabWidget>
 #include <QUrl>
 
-#include "app/forms.h"
-#include "app/mainform.h"
-#include "app/versiontext.h"
-#include "catalogue/formlisteradio.h"
+#include "common/versiontext.h"
+#include "playback/stationplayer.h"
+#include "recording/recordpage.h"
+#include "windows/formlisteradio.h"
 #include "widgets/imagelist.h"
 #include "widgets/simplebtn.h"
 #include "windows/formcontrols.h"
@@ -65,11 +65,14 @@ TSupportMail MalfunctionMail(const QString& station) {
           QStringLiteral("Un disfonctionnement a été signalé avec la radio  ") + station};
 }
 
-TInfoForm::TInfoForm(QWidget* parent)
+TInfoForm::TInfoForm(const QWidget* main, const TStationPlayer& player, const TRecordPage& page, QWidget* parent)
     : TSkinnedForm(SecondaryLayout(QStringLiteral("InfoForm"), QSize(406, 290), QStringLiteral("info.png"),
                                    QStringLiteral("Informations Supplémentaires"), QRect(356, 0, 44, 19),
                                    QPoint(50, 5), QPoint(10, 4)),
-                   parent) {
+                   parent),
+      main_(main),
+      player_(player),
+      page_(page) {
   SaveFileName = [this](const QString& folder, const QString& proposed) {
     return QFileDialog::getSaveFileName(this, QStringLiteral("Sauvegarde la liste de lecture sous ..."),
                                         folder + QLatin1Char('/') + proposed, QStringLiteral("Fichier Texte (*.txt)"));
@@ -302,7 +305,7 @@ bool TInfoForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TInfoForm::showEvent(QShowEvent* event) {
-  PlaceNextToMain(MainForm, this);
+  PlaceNextToMain(main_, this);
   TSkinnedForm::showEvent(event);
 }
 
@@ -319,7 +322,7 @@ QString TInfoForm::CurrentPage() const {
 }
 
 QString TInfoForm::StationName() const {
-  return MainForm && MainForm->Player() ? MainForm->Player()->CurrentRadio.Radio : QString();
+  return player_.CurrentRadio.Radio;
 }
 
 void TInfoForm::SetView(TInfoView view) {
@@ -379,7 +382,7 @@ void TInfoForm::AttachBrowser(TFormListeRadio* browser) {
 }
 
 void TInfoForm::SimpleBtn1Click() {
-  const QString folder = MainForm ? MainForm->RecordPage.edRecordDir : QString();
+  const QString folder = page_.edRecordDir;
   const QString path = SaveFileName(folder, StationName() + QStringLiteral(".txt"));
   if (path.isEmpty()) return;
   QString error;

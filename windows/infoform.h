@@ -16,6 +16,8 @@ class QListView;
 class QStringListModel;
 class QTabWidget;
 class TFormListeRadio;
+class TRecordPage;
+class TStationPlayer;
 class TSimpleBtn;
 
 // The three lists the playback side fills, as the window shows them.
@@ -36,7 +38,9 @@ TSupportMail MalfunctionMail(const QString& station);
 class TInfoForm : public TSkinnedForm {
   Q_OBJECT
  public:
-  explicit TInfoForm(QWidget* parent = nullptr);
+  // `main` is the window it opens beside; `player` names the station of the saved
+  // playlist; `page` holds the recording folder, where the save dialog starts.
+  TInfoForm(const QWidget* main, const TStationPlayer& player, const TRecordPage& page, QWidget* parent = nullptr);
 
   // Shows the window with `page` active ("Radio PlayList", "Support",
   // "Sountenez le projet !", "A propos de ...").
@@ -105,4 +109,7 @@ class TInfoForm : public TSkinnedForm {
   QLineEdit *edRadioName_ = nullptr, *edRadioWeb_ = nullptr, *edRadioUrl_ = nullptr;
   QLabel* lbVersion_ = nullptr;
   TInfoView view_ = TInfoView::PlayList;
+  const QWidget* main_;
+  const TStationPlayer& player_;
+  const TRecordPage& page_;
 };

@@ -17,8 +17,10 @@
 
 #include <memory>
 
-#include "catalogue/formlisteradio.h"
+#include "common/appfolders.h"
 #include "syntheticcatalogue.h"
+#include "windows/downloadform.h"
+#include "windows/formlisteradio.h"
 
 namespace {
 
@@ -37,24 +39,46 @@ class TPaintCounter : public QObject {
   }
 };
 
+// A browser with what the program gives it: the run's settings and folders, a catalogue
+// showing its loads in a splash window, and no main window.
+struct TBenchBrowser : TBrowserHost {
+  TAppContext App;
+  TDownLoadForm Display;
+  TCatalogue Catalogue;
+  std::unique_ptr<TFormListeRadio> Window;
+
+  TBenchBrowser() {
+    App.ExeFolder = ExecutableFolder();
+    App.DataFolder = GetSpecialFolderPath(SpecialFolder::LocalAppData) + QStringLiteral("ZOVA/");
+    Catalogue.Prepare(Display, App.ExeFolder, App.DataFolder, App.Settings.Mode);
+    Window = std::make_unique<TFormListeRadio>(App, Catalogue, *this);
+  }
+  ~TBenchBrowser() override { Window.reset(); }
+  QWidget* MainWindow() override { return nullptr; }
+  void SetTrayHint(const QString&) override {}
+  void ShowBalloon(const QString&, const QString&, bool, int) override {}
+  bool EditStation() override { return false; }
+  void SendMail(const TSupportMail&) override {}
+};
+
 // A browser created as at start-up (no catalogue reachable), then given the stations and
 // the name filter, as the main window's first showing leaves it.
-std::unique_ptr<TFormListeRadio> NewBrowser() {
-  auto w = std::make_unique<TFormListeRadio>();
+std::unique_ptr<TBenchBrowser> NewBrowser() {
+  auto b = std::make_unique<TBenchBrowser>();
   TSyntheticCatalogue generator;
-  generator.Fill(w->radiosDataset, kStations);
-  w->rbByNameClick();
-  return w;
+  generator.Fill(b->Window->radiosDataset, kStations);
+  b->Window->rbByNameClick();
+  return b;
 }
 
 TFormListeRadio& Shown() {
-  static std::unique_ptr<TFormListeRadio> w = [] {
-    auto b = NewBrowser();
-    b->show();
+  static std::unique_ptr<TBenchBrowser> b = [] {
+    auto made = NewBrowser();
+    made->Window->show();
     QApplication::processEvents();
-    return b;
+    return made;
   }();
-  return *w;
+  return *b->Window;
 }
 
 // One operation, timed with what the event loop paints right after it.
@@ -131,12 +155,13 @@ void BM_BrowserFirstShow(benchmark::State& state) {
   int paints = 0;
   for (auto _ : state) {
     state.PauseTiming();
-    std::unique_ptr<TFormListeRadio> w = NewBrowser();
+    std::unique_ptr<TBenchBrowser> b = NewBrowser();
+    TFormListeRadio* w = b->Window.get();
     QApplication::processEvents();
     state.ResumeTiming();
     state.SetIterationTime(TimedWithPaint(w->ListeRadio()->viewport(), [&] { w->show(); }, &paints));
     state.PauseTiming();
-    w.reset();
+    b.reset();
     QApplication::processEvents();
     state.ResumeTiming();
   }

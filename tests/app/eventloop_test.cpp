@@ -1,7 +1,7 @@
 // The event loop choice: GLib stays where Qt will show GTK dialogs.
 #include <gtest/gtest.h>
 
-#include "app/eventloop.h"
+#include "common/eventloop.h"
 
 namespace {
 

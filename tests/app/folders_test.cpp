@@ -5,8 +5,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "app/appfolders.h"
-#include "app/versiontext.h"
+#include "common/appfolders.h"
+#include "common/versiontext.h"
 
 namespace {
 

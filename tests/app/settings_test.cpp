@@ -7,7 +7,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
-#include "app/settings.h"
+#include "common/settings.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
-#include "app/settings.h"
+#include "common/settings.h"
 #include "catalogue/browserstartup.h"
 #include "catalogue/catalogueloader.h"
 #include "catalogue/catalogueschema.h"

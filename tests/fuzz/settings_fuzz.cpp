@@ -12,7 +12,7 @@
 
 #include <unistd.h>
 
-#include "app/settings.h"
+#include "common/settings.h"
 #include "fuzzcheck.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -11,7 +11,7 @@
 #include <QThread>
 #include <csignal>
 
-#include "app/appfolders.h"
+#include "common/appfolders.h"
 #include "catalogue/catalogueschema.h"
 #include "catalogue/cataloguetable.h"
 #include "support/icecast.h"

@@ -26,12 +26,12 @@
 #include <functional>
 #include <thread>
 
-#include "app/forms.h"
+#include "support/program.h"
 #include "app/mainform.h"
 #include "audiofiles.h"
 #include "localfiles/cdfolders.h"
 #include "localfiles/fileplayer.h"
-#include "localfiles/formlistefile.h"
+#include "windows/formlistefile.h"
 #include "localfiles/m3ufile.h"
 #include "localfiles/playlistmodel.h"
 #include "localfiles/playlistview.h"
@@ -89,8 +89,8 @@ class PlaylistWindowTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(dir.isValid());
     ASSERT_TRUE(CreateForms(zengine::OutputKind::Null));
-    MainForm->Settings.RecordDir = dir.path() + "/";
-    list = FormListeFile;
+    MainForm()->Settings.RecordDir = dir.path() + "/";
+    list = FormListeFile();
     list->show();
     QApplication::setActiveWindow(list);
   }
@@ -120,9 +120,9 @@ class PlaylistWindowTest : public ::testing::Test {
       if (list->Model()->data(list->Model()->index(r, 0), Qt::DecorationRole).isValid()) marked = r;
     return marked;
   }
-  zengine::Handle Channel() const { return MainForm->Player()->CurrentChannel; }
+  zengine::Handle Channel() const { return MainForm()->Player()->CurrentChannel; }
   double Seconds() const { return zengine::ChannelBytes2Seconds(Channel(), zengine::ChannelGetPosition(Channel())); }
-  const TMainFace& Face() const { return MainForm->Face(); }
+  const TMainFace& Face() const { return MainForm()->Face(); }
 
   QTemporaryDir dir;
   TFormListeFile* list = nullptr;
@@ -327,10 +327,10 @@ TEST_F(PlaylistWindowTest, DeleteAndReorderKeepThePlayingMarkOnItsRow) {
 TEST_F(PlaylistWindowTest, RowsPlayInOrderThenStopAndTheDisplayResets) {
   Add({Make("Artist - Song.mp3", 1.2), Make("b.wav", 1.2), Make("c.wav", 1.2)});
   QList<int> played;
-  QObject::connect(MainForm->FilePlayer(), &TFilePlayer::RowShown, list, [&](int row) { played << row; });
+  QObject::connect(MainForm()->FilePlayer(), &TFilePlayer::RowShown, list, [&](int row) { played << row; });
   QStringList balloons;
-  MainForm->Settings.TrayInformation = true;
-  QObject::connect(MainForm->FilePlayer(), &TFilePlayer::Balloon, list,
+  MainForm()->Settings.TrayInformation = true;
+  QObject::connect(MainForm()->FilePlayer(), &TFilePlayer::Balloon, list,
                    [&](const QString& title, const QString& text) { balloons << title + " | " + text; });
   Click(list->RunPlayListBtn());
   EXPECT_EQ(balloons, QStringList({"Liste de lecture : Sans Nom | Artist  -  Song"}));
@@ -341,17 +341,17 @@ TEST_F(PlaylistWindowTest, RowsPlayInOrderThenStopAndTheDisplayResets) {
   EXPECT_EQ(Face().Debit->text(), "32 Kbps");
   EXPECT_EQ(Face().Frequence->text(), "8000 Hz");
   EXPECT_EQ(Face().Canaux->text(), "Mono");
-  EXPECT_EQ(MainForm->Statut()->text(), "Lecture en cours.");
+  EXPECT_EQ(MainForm()->Statut()->text(), "Lecture en cours.");
   EXPECT_EQ(Face().PlayBtn->Glyphs()->G0_Up(), 3);
   EXPECT_EQ(Face().StopBtn->Glyphs()->G0_Up(), 0);
   EXPECT_EQ(Face().PrevBtn->toolTip(), "Morceau précédent.");
   EXPECT_EQ(Face().NextBtn->toolTip(), "Morceau suivant.");
   EXPECT_EQ(Face().ImgRadio->pixmap().toImage(), LoadSkinPicture("AudioFile.png").toImage());
-  EXPECT_EQ(MainForm->Player()->PlayMode, "File");
-  EXPECT_TRUE(MainForm->FilePlayer()->FileTimerActive());
+  EXPECT_EQ(MainForm()->Player()->PlayMode, "File");
+  EXPECT_TRUE(MainForm()->FilePlayer()->FileTimerActive());
   ASSERT_TRUE(QTest::qWaitFor([this] { return Channel() == 0; }, 15000));
   EXPECT_EQ(played, QList<int>({0, 1, 2}));
-  EXPECT_FALSE(MainForm->FilePlayer()->FileTimerActive());
+  EXPECT_FALSE(MainForm()->FilePlayer()->FileTimerActive());
   EXPECT_EQ(Face().PlayBtn->Glyphs()->G0_Up(), 1);
   EXPECT_EQ(Face().StopBtn->Glyphs()->G0_Up(), 3);
   EXPECT_EQ(Face().labelTimeEllapsed->text(), "00:00:00");
@@ -377,15 +377,15 @@ TEST_F(PlaylistWindowTest, NextAndPreviousWrapAndPauseResumesWhereItStopped) {
   Click(Face().PlayBtn);  // pause
   EXPECT_EQ(Face().PlayBtn->Glyphs()->G0_Up(), 1);
   EXPECT_EQ(Face().PlayBtn->Glyphs()->G1_MSMove(), -1);
-  EXPECT_EQ(MainForm->Statut()->text(), "Lecture en pause.");
+  EXPECT_EQ(MainForm()->Statut()->text(), "Lecture en pause.");
   const double paused = Seconds();
   EXPECT_GT(paused, 0.3);
   QTest::qWait(1300);  // a timer tick passes: the position and the status stand still
   EXPECT_NEAR(Seconds(), paused, 0.05);
-  EXPECT_EQ(MainForm->Statut()->text(), "Lecture en pause.");
+  EXPECT_EQ(MainForm()->Statut()->text(), "Lecture en pause.");
   Click(Face().PlayBtn);  // resume
   EXPECT_EQ(Face().PlayBtn->Glyphs()->G0_Up(), 3);
-  EXPECT_EQ(MainForm->Statut()->text(), "Lecture en cours.");
+  EXPECT_EQ(MainForm()->Statut()->text(), "Lecture en cours.");
   QTest::qWait(500);
   EXPECT_GT(Seconds(), paused + 0.2);
   EXPECT_LT(Seconds(), paused + 2.0);
@@ -419,7 +419,7 @@ TEST_F(PlaylistWindowTest, CdTracksOfADiscImageAreOfferedListedAndPlayedInOrder)
   ztest::CdImage image(dir.path().toStdString(), {44100, 44100});
   const QString cue = QString::fromStdString(image.Cue());
   list->CdDriveList = {cue};
-  const QString folder = CdFolderOf(MainForm->DataFolder, cue);
+  const QString folder = CdFolderOf(MainForm()->DataFolder, cue);
   WhenModal<QFileDialog>([&](QFileDialog* d) {
     QStringList places;
     for (const QUrl& u : d->sidebarUrls()) places << QDir::cleanPath(u.toLocalFile());
@@ -436,7 +436,7 @@ TEST_F(PlaylistWindowTest, CdTracksOfADiscImageAreOfferedListedAndPlayedInOrder)
     EXPECT_EQ(Cell(r, TPlaylistModel::ColTitle), QString("Track0%1").arg(r + 1));
   }
   QList<int> played;
-  QObject::connect(MainForm->FilePlayer(), &TFilePlayer::RowShown, list, [&](int row) { played << row; });
+  QObject::connect(MainForm()->FilePlayer(), &TFilePlayer::RowShown, list, [&](int row) { played << row; });
   Click(list->RunPlayListBtn());
   ASSERT_NE(Channel(), 0u);
   EXPECT_EQ(Face().TypeFlux->text(), "CDA");
@@ -455,7 +455,7 @@ TEST_F(PlaylistWindowTest, AFileTheEngineCannotOpenIsListedAndSaysWhy) {
   EXPECT_EQ(Cell(0, TPlaylistModel::ColArtist), "Groupe ");
   Click(list->RunPlayListBtn());
   EXPECT_EQ(Channel(), 0u);
-  EXPECT_FALSE(MainForm->Statut()->text().isEmpty());
+  EXPECT_FALSE(MainForm()->Statut()->text().isEmpty());
   EXPECT_EQ(Face().PlayBtn->Glyphs()->G0_Up(), 1);
   EXPECT_EQ(list->Model()->PlayingIndex(), 0);
   EXPECT_EQ(Face().EdTitle->ScrollMessage(), "Groupe  -  pas du son (  )");
@@ -488,8 +488,8 @@ TEST_F(PlaylistWindowTest, AStreamAddressOfAnM3UPlaysThroughTheEngine) {
   ASSERT_EQ(list->Model()->Paths(), QStringList({url}));
   EXPECT_EQ(Cell(0, TPlaylistModel::ColType), "URL");
   Click(list->RunPlayListBtn());
-  ASSERT_TRUE(QTest::qWaitFor([this] { return Channel() != 0; }, 10000)) << MainForm->Statut()->text().toStdString();
-  EXPECT_EQ(MainForm->Statut()->text(), "Lecture en cours.");
+  ASSERT_TRUE(QTest::qWaitFor([this] { return Channel() != 0; }, 10000)) << MainForm()->Statut()->text().toStdString();
+  EXPECT_EQ(MainForm()->Statut()->text(), "Lecture en cours.");
   EXPECT_EQ(Face().PlayBtn->Glyphs()->G0_Up(), 3);
   EXPECT_TRUE(QTest::qWaitFor([this] { return Seconds() > 0.2; }, 10000));
   // The bar shows no position for a live stream, and a press on it moves nothing.
@@ -526,13 +526,13 @@ TEST_F(PlaylistWindowTest, AStreamThatDoesNotAnswerNeitherFreezesTheWindowNorRep
   clock.start();
   Click(list->RunPlayListBtn());
   EXPECT_LT(clock.elapsed(), 1000);
-  EXPECT_EQ(MainForm->Statut()->text(), "Connexion en cours ...");
+  EXPECT_EQ(MainForm()->Statut()->text(), "Connexion en cours ...");
   EXPECT_EQ(Channel(), 0u);
   Click(Face().NextBtn);
   ASSERT_NE(Channel(), 0u);
   const zengine::Handle fileChannel = Channel();
   QStringList errors;
-  QObject::connect(MainForm->FilePlayer(), &TFilePlayer::StatusChanged, list,
+  QObject::connect(MainForm()->FilePlayer(), &TFilePlayer::StatusChanged, list,
                    [&](const QString& text, bool error) { if (error) errors << text; });
   QTest::qWait(6500);  // past the engine's 5 s time-out: the stream's failure is dropped
   EXPECT_EQ(Channel(), fileChannel);
@@ -544,21 +544,21 @@ TEST_F(PlaylistWindowTest, AStreamThatDoesNotAnswerNeitherFreezesTheWindowNorRep
 
 TEST_F(PlaylistWindowTest, OpensBelowTheMainWindowOrAboveWhenThereIsNoRoom) {
   list->hide();
-  MainForm->move(10, 20);
+  MainForm()->move(10, 20);
   list->show();
-  EXPECT_EQ(list->pos(), QPoint(MainForm->frameGeometry().left(), MainForm->frameGeometry().bottom() + 1));
+  EXPECT_EQ(list->pos(), QPoint(MainForm()->frameGeometry().left(), MainForm()->frameGeometry().bottom() + 1));
   list->hide();
-  const int desktop = MainForm->screen()->virtualGeometry().height();
-  MainForm->move(10, desktop - 300);
+  const int desktop = MainForm()->screen()->virtualGeometry().height();
+  MainForm()->move(10, desktop - 300);
   list->show();
-  EXPECT_EQ(list->frameGeometry().bottom() + 1, MainForm->frameGeometry().top());
+  EXPECT_EQ(list->frameGeometry().bottom() + 1, MainForm()->frameGeometry().top());
 }
 
 TEST_F(PlaylistWindowTest, OpeningAStationTakesThePlayingMarkOffTheList) {
   Add({Make("a.wav", 5)});
   Click(list->RunPlayListBtn());
   EXPECT_EQ(Marked(), 0);
-  Q_EMIT MainForm->Player()->StationShown("Zova", "Jazz", "France", "");
+  Q_EMIT MainForm()->Player()->StationShown("Zova", "Jazz", "France", "");
   EXPECT_EQ(Marked(), -1);
   EXPECT_EQ(list->Model()->PlayingIndex(), 0);  // the row is remembered for Play in file mode
 }

@@ -155,10 +155,9 @@ class StationPlayerTest : public ::testing::Test {
   }
 
   void Play(const QString& name) {
-    ASSERT_TRUE(stations.SetFilter("lower(radio) = '" + name.toLower() + "'"));
-    stations.First();
-    player->LoadCurrentStation();
-    stations.SetFilter(QString());
+    const std::optional<TStationRecord> station = FindStationRecord(stations, name);
+    ASSERT_TRUE(station) << qPrintable(name);
+    player->LoadCurrentStation(*station);
     player->OpenStation();
   }
 

@@ -19,12 +19,12 @@
 
 #include <functional>
 
-#include "app/forms.h"
+#include "support/program.h"
 #include "app/mainface.h"
 #include "app/mainform.h"
 #include "catalogue/catalogueschema.h"
 #include "catalogue/cataloguetable.h"
-#include "catalogue/formlisteradio.h"
+#include "windows/formlisteradio.h"
 #include "mediaprobe.h"
 #include "support/icecast.h"
 #include "widgets/simplebtn.h"
@@ -62,7 +62,7 @@ class RecorderWindow : public ::testing::Test {
     ASSERT_TRUE(CreateForms(zengine::OutputKind::Null));
     // The encoder programs of the program folder (the tests run from another folder).
     zengine::EncodeSetProgramFolder(ZOVALIS_PROGRAM_DIR);
-    main = MainForm;
+    main = MainForm();
     main->RecordPage.edRecordDir = dir.path();
     // Message boxes are answered as a user would, and kept.
     boxCloser.setInterval(20);
@@ -73,7 +73,7 @@ class RecorderWindow : public ::testing::Test {
       }
     });
     boxCloser.start();
-    TCatalogueTable& t = FormListeRadio->radiosDataset;
+    TCatalogueTable& t = FormListeRadio()->radiosDataset;
     ASSERT_TRUE(CreateCatalogueTable(t, TCatalogueKind::Stations));
     t.Append();
     t.SetFieldText("Radio", station);
@@ -83,8 +83,8 @@ class RecorderWindow : public ::testing::Test {
   }
   void TearDown() override {
     boxCloser.stop();
-    if (MainForm) {
-      MainForm->Player()->StopAll();
+    if (MainForm()) {
+      MainForm()->Player()->StopAll();
       DestroyForms();
     }
     icecast.Stop();
@@ -92,7 +92,7 @@ class RecorderWindow : public ::testing::Test {
 
   // Plays the station and waits for the record button and the title.
   void Play(const QString& title = QStringLiteral("Artiste Un - Chanson Une")) {
-    main->Player()->LoadCurrentStation();
+    main->Player()->LoadCurrentStation(CurrentStationRecord(FormListeRadio()->radiosDataset));
     main->Player()->OpenStation();
     ASSERT_TRUE(WaitFor([&] { return !main->Face().RecordBtn->isHidden(); })) << "the station did not connect";
     ASSERT_TRUE(WaitFor([&] { return main->Player()->CurrentRadio.Title == title; }))

@@ -17,10 +17,10 @@
 #include <QTest>
 #include <QUrl>
 
-#include "app/forms.h"
+#include "support/program.h"
 #include "app/mainform.h"
-#include "app/settings.h"
-#include "catalogue/formlisteradio.h"
+#include "common/settings.h"
+#include "windows/formlisteradio.h"
 #include "windows/downloadform.h"
 
 namespace {
@@ -57,21 +57,21 @@ TEST_F(BrowserTest, RemoteFirstStartShowsTheDeliveredCatalogueReadOnly) {
   Start("remote");
   const int delivered = Delivered();
   ASSERT_GE(delivered, 120);
-  EXPECT_EQ(FormListeRadio->radiosDataset.RecordCount(), delivered);
-  EXPECT_TRUE(FormListeRadio->radiosDataset.ReadOnly());
-  EXPECT_EQ(FormListeRadio->ListeRadio()->model()->rowCount(), delivered);
-  EXPECT_EQ(FormListeRadio->TunerComboBox()->currentText(), "Distant");
-  EXPECT_EQ(FormListeRadio->TitleLabel()->text(),
+  EXPECT_EQ(FormListeRadio()->radiosDataset.RecordCount(), delivered);
+  EXPECT_TRUE(FormListeRadio()->radiosDataset.ReadOnly());
+  EXPECT_EQ(FormListeRadio()->ListeRadio()->model()->rowCount(), delivered);
+  EXPECT_EQ(FormListeRadio()->TunerComboBox()->currentText(), "Distant");
+  EXPECT_EQ(FormListeRadio()->TitleLabel()->text(),
             "Tuner " + QUrl::fromLocalFile(kProgramDir + "server/").toString());
-  EXPECT_EQ(FormListeRadio->lbStatusBar()->text(),
+  EXPECT_EQ(FormListeRadio()->lbStatusBar()->text(),
             "Nombre total de radios : " + QString::number(delivered) + " radios trouvées");
-  EXPECT_EQ(FormListeRadio->Loader().Tuner.RemoteBase,
+  EXPECT_EQ(FormListeRadio()->Loader().Tuner.RemoteBase,
             QUrl::fromLocalFile(kProgramDir + "server/catalogue/").toString());
   // The splash window keeps the last texts of the load, hidden.
-  EXPECT_FALSE(DownLoadForm->isVisible());
-  EXPECT_EQ(DownLoadForm->lbMessage()->text().left(24), "Chargement des réseaux (");
-  EXPECT_EQ(DownLoadForm->ProgressBar()->value(), 400);
-  EXPECT_EQ(DownLoadForm->lbAppVersion()->text(), "Version  2.1.1.273");
+  EXPECT_FALSE(DownLoadForm()->isVisible());
+  EXPECT_EQ(DownLoadForm()->lbMessage()->text().left(24), "Chargement des réseaux (");
+  EXPECT_EQ(DownLoadForm()->ProgressBar()->value(), 400);
+  EXPECT_EQ(DownLoadForm()->lbAppVersion()->text(), "Version  2.1.1.273");
 }
 
 TEST_F(BrowserTest, LocalFirstStartImportsAndTheTunerListSwitches) {
@@ -83,24 +83,24 @@ TEST_F(BrowserTest, LocalFirstStartImportsAndTheTunerListSwitches) {
   }
   Start("local");
   const int delivered = Delivered();
-  EXPECT_EQ(FormListeRadio->radiosDataset.RecordCount(), delivered);
-  EXPECT_FALSE(FormListeRadio->radiosDataset.ReadOnly());
-  EXPECT_EQ(FormListeRadio->TunerComboBox()->currentText(), "Local");
-  EXPECT_EQ(FormListeRadio->TitleLabel()->text(), "Tuner local");
-  EXPECT_TRUE(QFile::exists(MainForm->DataFolder + "tuner/local/radios.xml"));
-  EXPECT_TRUE(QFile::exists(MainForm->DataFolder + "tuner/local/icones/noicon.png"));
+  EXPECT_EQ(FormListeRadio()->radiosDataset.RecordCount(), delivered);
+  EXPECT_FALSE(FormListeRadio()->radiosDataset.ReadOnly());
+  EXPECT_EQ(FormListeRadio()->TunerComboBox()->currentText(), "Local");
+  EXPECT_EQ(FormListeRadio()->TitleLabel()->text(), "Tuner local");
+  EXPECT_TRUE(QFile::exists(MainForm()->DataFolder + "tuner/local/radios.xml"));
+  EXPECT_TRUE(QFile::exists(MainForm()->DataFolder + "tuner/local/icones/noicon.png"));
 
   // The user picks "Distant" in the tuner list (keyboard, as a user may).
-  FormListeRadio->show();
-  QComboBox* tuner = FormListeRadio->TunerComboBox();
+  FormListeRadio()->show();
+  QComboBox* tuner = FormListeRadio()->TunerComboBox();
   tuner->setFocus();
   QTest::keyClick(tuner, Qt::Key_Up);
   EXPECT_EQ(tuner->currentText(), "Distant");
-  EXPECT_EQ(MainForm->Settings.Mode, "remote");
-  EXPECT_EQ(MainForm->TunerFolder, MainForm->DataFolder + "tuner/remote/");
-  EXPECT_TRUE(FormListeRadio->radiosDataset.ReadOnly());
-  EXPECT_EQ(FormListeRadio->radiosDataset.RecordCount(), delivered);
-  EXPECT_TRUE(FormListeRadio->TitleLabel()->text().startsWith("Tuner file://"));
+  EXPECT_EQ(MainForm()->Settings.Mode, "remote");
+  EXPECT_EQ(MainForm()->TunerFolder, MainForm()->DataFolder + "tuner/remote/");
+  EXPECT_TRUE(FormListeRadio()->radiosDataset.ReadOnly());
+  EXPECT_EQ(FormListeRadio()->radiosDataset.RecordCount(), delivered);
+  EXPECT_TRUE(FormListeRadio()->TitleLabel()->text().startsWith("Tuner file://"));
 }
 
 }  // namespace

@@ -23,9 +23,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "app/forms.h"
+#include "support/program.h"
 #include "app/mainform.h"
-#include "catalogue/formlisteradio.h"
+#include "windows/formlisteradio.h"
 #include "widgets/paintbox.h"
 #include "widgets/simplebtn.h"
 #include "widgets/spectrum.h"
@@ -40,7 +40,7 @@ class ConfigInfoTest : public ::testing::Test {
   void SetUp() override {
     InstallFontSubstitutes();  // as the program does
     ASSERT_TRUE(CreateForms(zengine::OutputKind::NullFast));
-    MainForm->SetMenusModal(false);
+    MainForm()->SetMenusModal(false);
   }
   void TearDown() override { DestroyForms(); }
 
@@ -61,56 +61,56 @@ class ConfigInfoTest : public ::testing::Test {
 TEST_F(ConfigInfoTest, EveryMenuItemOpensItsPage) {
   const QStringList setup{"Affichage", "Tuner", "Connexion", "Enregistrement", "Favoris"};
   for (int i = 0; i < setup.size(); ++i) {
-    ConfigForm->hide();
-    MainForm->PopupSetupMenu()->actions()[i]->trigger();
-    EXPECT_TRUE(ConfigForm->isVisible());
-    EXPECT_EQ(ConfigForm->CurrentPage(), setup[i]);
-    EXPECT_EQ(ConfigForm->PageControl1()->currentWidget()->isVisible(), true);
+    ConfigForm()->hide();
+    MainForm()->PopupSetupMenu()->actions()[i]->trigger();
+    EXPECT_TRUE(ConfigForm()->isVisible());
+    EXPECT_EQ(ConfigForm()->CurrentPage(), setup[i]);
+    EXPECT_EQ(ConfigForm()->PageControl1()->currentWidget()->isVisible(), true);
   }
   const QStringList info{"Radio PlayList", "Support", "Sountenez le projet !", "A propos de ..."};
   for (int i = 0; i < info.size(); ++i) {
-    InfoForm->hide();
-    MainForm->PopupInfoMenu()->actions()[i]->trigger();
-    EXPECT_TRUE(InfoForm->isVisible());
-    EXPECT_EQ(InfoForm->CurrentPage(), info[i]);
+    InfoForm()->hide();
+    MainForm()->PopupInfoMenu()->actions()[i]->trigger();
+    EXPECT_TRUE(InfoForm()->isVisible());
+    EXPECT_EQ(InfoForm()->CurrentPage(), info[i]);
   }
   // The close buttons hide; the short press of the buttons toggles, on the last page.
-  QTest::mouseClick(ConfigForm->CloseBtn(), Qt::LeftButton);
-  EXPECT_FALSE(ConfigForm->isVisible());
-  QTest::mousePress(MainForm->Face().ConfigBtn, Qt::LeftButton, {}, QPoint(10, 10));
-  EXPECT_TRUE(ConfigForm->isVisible());
-  EXPECT_EQ(ConfigForm->CurrentPage(), "Favoris");
+  QTest::mouseClick(ConfigForm()->CloseBtn(), Qt::LeftButton);
+  EXPECT_FALSE(ConfigForm()->isVisible());
+  QTest::mousePress(MainForm()->Face().ConfigBtn, Qt::LeftButton, {}, QPoint(10, 10));
+  EXPECT_TRUE(ConfigForm()->isVisible());
+  EXPECT_EQ(ConfigForm()->CurrentPage(), "Favoris");
 }
 
 TEST_F(ConfigInfoTest, DisplayPageActsAtOnceOnTrayMenuAndAnalyser) {
-  QWidget* page = ConfigForm->PageControl1()->widget(0);
-  QAction* trayItem = MainForm->SystrayPopupMenu()->actions()[1];
-  const bool before = ConfigForm->cbInfoSystray()->isChecked();
+  QWidget* page = ConfigForm()->PageControl1()->widget(0);
+  QAction* trayItem = MainForm()->SystrayPopupMenu()->actions()[1];
+  const bool before = ConfigForm()->cbInfoSystray()->isChecked();
   ClickCaption(page, "Label13");
-  EXPECT_NE(ConfigForm->cbInfoSystray()->isChecked(), before);
-  EXPECT_EQ(MainForm->Settings.TrayInformation, !before);
+  EXPECT_NE(ConfigForm()->cbInfoSystray()->isChecked(), before);
+  EXPECT_EQ(MainForm()->Settings.TrayInformation, !before);
   EXPECT_EQ(trayItem->text(), before ? "Activer les infos bulles" : "Désactiver les infos bulles");
   trayItem->trigger();  // the tray menu flips the box back
-  EXPECT_EQ(ConfigForm->cbInfoSystray()->isChecked(), before);
+  EXPECT_EQ(ConfigForm()->cbInfoSystray()->isChecked(), before);
 
   // Peaks: the box wins again after the analyser was clicked.
-  TSpectrum* spectrum = MainForm->Spectrum();
+  TSpectrum* spectrum = MainForm()->Spectrum();
   ASSERT_NE(spectrum, nullptr);
-  const bool peaks = ConfigForm->cbSpectroPeaks()->isChecked();
-  QTest::mouseClick(MainForm->Face().PaintBox1, Qt::LeftButton);
+  const bool peaks = ConfigForm()->cbSpectroPeaks()->isChecked();
+  QTest::mouseClick(MainForm()->Face().PaintBox1, Qt::LeftButton);
   EXPECT_EQ(spectrum->ShowPeaks, !peaks);
   ClickCaption(page, "Label1");
   EXPECT_EQ(spectrum->ShowPeaks, !peaks);
-  EXPECT_EQ(ConfigForm->cbSpectroPeaks()->isChecked(), !peaks);
+  EXPECT_EQ(ConfigForm()->cbSpectroPeaks()->isChecked(), !peaks);
 
-  Choose(ConfigForm->SpectroColorBox(0), "Bleu");
-  Choose(ConfigForm->SpectroColorBox(2), "Sélection");
+  Choose(ConfigForm()->SpectroColorBox(0), "Bleu");
+  Choose(ConfigForm()->SpectroColorBox(2), "Sélection");
   EXPECT_EQ(spectrum->ColorLow, ColorValue(0, 0, 255));
   EXPECT_EQ(spectrum->ColorHigh, 0xFF00000Du);
 }
 
 TEST_F(ConfigInfoTest, ChangesAreWrittenAtCloseAndReadBack) {
-  TConfigForm* c = ConfigForm;
+  TConfigForm* c = ConfigForm();
   ClickCaption(c->PageControl1()->widget(2), "Label2");
   EXPECT_TRUE(c->edProxyServer()->isEnabled());
   QTest::keyClicks(c->edProxyServer(), "proxy.example");
@@ -122,17 +122,17 @@ TEST_F(ConfigInfoTest, ChangesAreWrittenAtCloseAndReadBack) {
   };
   QTest::mouseClick(c->PageControl1()->widget(3)->findChild<QPushButton*>("btnSelectDir"), Qt::LeftButton);
   EXPECT_EQ(c->edRecordDir()->text(), folder.path());
-  EXPECT_EQ(MainForm->RecordPage.edRecordDir, folder.path());  // the next recording's folder
+  EXPECT_EQ(MainForm()->RecordPage.edRecordDir, folder.path());  // the next recording's folder
   if (!c->cbCutByTitle()->isChecked()) ClickCaption(c->PageControl1()->widget(3), "Label4");
   EXPECT_TRUE(c->cbRecordOcc()->isEnabled());
   Choose(c->cbRecordOcc(), "50");
-  EXPECT_EQ(MainForm->Settings.RecordOcc, 50);  // at once
+  EXPECT_EQ(MainForm()->Settings.RecordOcc, 50);  // at once
   Choose(c->cbEncoder(), "WAV");
   EXPECT_EQ(c->Label19()->text(), "Non compressé, Sans perte de qualité , Support du 5.1.");
   ClickCaption(c->PageControl1()->widget(2), "Label2");  // off again: the texts stay
   EXPECT_FALSE(c->edProxyServer()->isEnabled());
 
-  MainForm->close();
+  MainForm()->close();
   std::unique_ptr<QSettings> store(OpenUserSettings());
   EXPECT_EQ(store->value("IsProxyServer").toString(), "0");
   EXPECT_EQ(store->value("ProxyServer").toString(), "proxy.example");
@@ -144,17 +144,17 @@ TEST_F(ConfigInfoTest, ChangesAreWrittenAtCloseAndReadBack) {
 }
 
 TEST_F(ConfigInfoTest, TunerPageAsksBeforeEmptyingAndRefusesAFolderWithoutStations) {
-  TConfigForm* c = ConfigForm;
+  TConfigForm* c = ConfigForm();
   QStringList asked, errors;
   c->Confirm = [&](const QString& text) {
     asked << text;
     return false;
   };
   c->ShowError = [&](const QString& text) { errors << text; };
-  const QString mode = FormListeRadio->Loader().Tuner.Mode;
+  const QString mode = FormListeRadio()->Loader().Tuner.Mode;
   QTest::mouseClick(c->NewButtonDb(), Qt::LeftButton);
   EXPECT_EQ(asked, QStringList({"Voulez-vous vraiment supprimer toutes les radios du tuner local ?"}));
-  EXPECT_EQ(FormListeRadio->Loader().Tuner.Mode, mode);  // No: nothing changes
+  EXPECT_EQ(FormListeRadio()->Loader().Tuner.Mode, mode);  // No: nothing changes
   QTemporaryDir empty;
   QStringList titles;
   c->SelectFolder = [&](const QString& title) {
@@ -164,16 +164,16 @@ TEST_F(ConfigInfoTest, TunerPageAsksBeforeEmptyingAndRefusesAFolderWithoutStatio
   QTest::mouseClick(c->ImportButtonDB(), Qt::LeftButton);
   EXPECT_EQ(titles, QStringList({"Sélectionnez le répertoire à importer dans votre tuner local"}));
   EXPECT_EQ(errors, QStringList({"Impossible de trouver le fichier radios.xml dans ce répertoire !"}));
-  EXPECT_EQ(FormListeRadio->Loader().Tuner.Mode, mode);
+  EXPECT_EQ(FormListeRadio()->Loader().Tuner.Mode, mode);
 }
 
 TEST_F(ConfigInfoTest, FormatListFollowsTheEncoderFolderAndFallsBackToWMA) {
   QTemporaryDir exe;
   ASSERT_TRUE(QDir(exe.path()).mkpath("encoder"));
   const QString base = exe.path() + "/";
-  ConfigForm->FillEncoderList(base);
+  ConfigForm()->FillEncoderList(base);
   QStringList items;
-  for (int i = 0; i < ConfigForm->cbEncoder()->count(); ++i) items << ConfigForm->cbEncoder()->itemText(i);
+  for (int i = 0; i < ConfigForm()->cbEncoder()->count(); ++i) items << ConfigForm()->cbEncoder()->itemText(i);
   EXPECT_EQ(items, QStringList({"WAV", "WMA"}));
   for (const char* program : {"lame", "oggenc", "faac", "aften"}) {
     QFile f(base + "encoder/" + program);
@@ -186,40 +186,40 @@ TEST_F(ConfigInfoTest, FormatListFollowsTheEncoderFolderAndFallsBackToWMA) {
     const char* selected;
   } cases[] = {{"MP3", "MP3"}, {"WAV", "WAV"}, {"mp3", "WMA"}, {"", "WMA"}, {"FLAC", "WMA"}};
   for (const auto& c : cases) {
-    MainForm->RecordPage.cbEncoder = c.stored;
-    ConfigForm->FillEncoderList(base);
-    EXPECT_EQ(ConfigForm->cbEncoder()->count(), 6);
-    EXPECT_EQ(ConfigForm->cbEncoder()->currentText(), c.selected) << c.stored;
-    EXPECT_EQ(MainForm->RecordPage.cbEncoder, c.selected);  // what the next recording uses
+    MainForm()->RecordPage.cbEncoder = c.stored;
+    ConfigForm()->FillEncoderList(base);
+    EXPECT_EQ(ConfigForm()->cbEncoder()->count(), 6);
+    EXPECT_EQ(ConfigForm()->cbEncoder()->currentText(), c.selected) << c.stored;
+    EXPECT_EQ(MainForm()->RecordPage.cbEncoder, c.selected);  // what the next recording uses
   }
-  MainForm->RecordPage.cbEncoder = "MP3";
+  MainForm()->RecordPage.cbEncoder = "MP3";
   QFile::remove(base + "encoder/lame");
-  ConfigForm->FillEncoderList(base);  // as the next start does
-  EXPECT_EQ(ConfigForm->cbEncoder()->findText("MP3"), -1);
-  EXPECT_EQ(ConfigForm->cbEncoder()->currentText(), "WMA");
-  EXPECT_EQ(ConfigForm->Label19()->text(), "Compression au format Windows Media Player.");
+  ConfigForm()->FillEncoderList(base);  // as the next start does
+  EXPECT_EQ(ConfigForm()->cbEncoder()->findText("MP3"), -1);
+  EXPECT_EQ(ConfigForm()->cbEncoder()->currentText(), "WMA");
+  EXPECT_EQ(ConfigForm()->Label19()->text(), "Compression au format Windows Media Player.");
 }
 
 TEST_F(ConfigInfoTest, FavouritesPageAndMenuStayInStep) {
-  MainForm->Favourites.SetNames({"Zeta", "Alpha", "beta"});
-  MainForm->CopyFavouritesToConfig();
-  MainForm->BuildFavouritesMenu();
-  QListWidget* list = ConfigForm->FavoritesListBox();
+  MainForm()->Favourites.SetNames({"Zeta", "Alpha", "beta"});
+  MainForm()->CopyFavouritesToConfig();
+  MainForm()->BuildFavouritesMenu();
+  QListWidget* list = ConfigForm()->FavoritesListBox();
   ASSERT_EQ(list->count(), 3);
   EXPECT_EQ(list->item(0)->text(), "Alpha");
-  EXPECT_FALSE(ConfigForm->btDeleteFavorites()->isEnabled());
+  EXPECT_FALSE(ConfigForm()->btDeleteFavorites()->isEnabled());
   const QRect row = list->visualItemRect(list->item(1));
-  ConfigForm->ShowPage("Favoris");
+  ConfigForm()->ShowPage("Favoris");
   QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
-  EXPECT_TRUE(ConfigForm->btDeleteFavorites()->isEnabled());
-  EXPECT_TRUE(ConfigForm->btPlayFavorites()->isEnabled());
-  QTest::mouseClick(ConfigForm->btDeleteFavorites(), Qt::LeftButton);
-  EXPECT_EQ(MainForm->Favourites.Names(), QStringList({"Alpha", "Zeta"}));
+  EXPECT_TRUE(ConfigForm()->btDeleteFavorites()->isEnabled());
+  EXPECT_TRUE(ConfigForm()->btPlayFavorites()->isEnabled());
+  QTest::mouseClick(ConfigForm()->btDeleteFavorites(), Qt::LeftButton);
+  EXPECT_EQ(MainForm()->Favourites.Names(), QStringList({"Alpha", "Zeta"}));
   QStringList menu;
-  for (QAction* a : MainForm->PopupFavorisMenu()->actions()) menu << a->text();
+  for (QAction* a : MainForm()->PopupFavorisMenu()->actions()) menu << a->text();
   EXPECT_EQ(menu, QStringList({"Ajouter aux favoris", "", "Alpha", "Zeta"}));
-  EXPECT_FALSE(ConfigForm->btDeleteFavorites()->isEnabled());
-  EXPECT_FALSE(ConfigForm->btPlayFavorites()->isEnabled());
+  EXPECT_FALSE(ConfigForm()->btDeleteFavorites()->isEnabled());
+  EXPECT_FALSE(ConfigForm()->btPlayFavorites()->isEnabled());
 }
 
 TEST(WindowPlacement, BelowTheMainWindowUnlessItReachesTheDesktopBottom) {
@@ -236,7 +236,7 @@ QStringList Rows(QListView* view) {
 }
 
 TEST_F(ConfigInfoTest, TitleHistoryIsShownAndSavedWithCrLf) {
-  TInfoForm* f = InfoForm;
+  TInfoForm* f = InfoForm();
   f->SyncLists({"21:05:09 Un - Deux"}, {"StreamTitle='Un - Deux';"}, {"------- TAG HTTP -------", "icy-name:X"});
   f->SyncLists({"21:05:09 Un - Deux", "21:08:10 Trois"}, {"StreamTitle='Un - Deux';"},
                {"------- TAG HTTP -------", "icy-name:X"});
@@ -253,7 +253,7 @@ TEST_F(ConfigInfoTest, TitleHistoryIsShownAndSavedWithCrLf) {
   };
   QTest::mouseClick(f->SimpleBtn1(), Qt::LeftButton);
   EXPECT_EQ(proposed, ".txt");  // no station playing
-  EXPECT_EQ(startFolder, MainForm->RecordPage.edRecordDir);
+  EXPECT_EQ(startFolder, MainForm()->RecordPage.edRecordDir);
   QFile saved(dir.filePath("liste.txt"));
   ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
   EXPECT_EQ(saved.readAll(), QByteArray("21:05:09 Un - Deux\r\n21:08:10 Trois\r\n"));
@@ -269,7 +269,7 @@ TEST_F(ConfigInfoTest, TitleHistoryIsShownAndSavedWithCrLf) {
 }
 
 TEST_F(ConfigInfoTest, HotSpotsShowTheDiagnosticViewsAndTheButtonBringsThePlaylistBack) {
-  TInfoForm* f = InfoForm;
+  TInfoForm* f = InfoForm();
   f->ShowPage("A propos de ...");
   QWidget* about = f->PageControl1()->currentWidget();
   QTest::mouseClick(about->findChild<QLabel*>("Label10"), Qt::LeftButton);
@@ -282,7 +282,7 @@ TEST_F(ConfigInfoTest, HotSpotsShowTheDiagnosticViewsAndTheButtonBringsThePlayli
   QTest::mouseClick(about->findChild<QLabel*>("Label11"), Qt::LeftButton);
   EXPECT_EQ(f->Label2()->text(), "Tags d'informations");
   f->hide();
-  QTest::mousePress(MainForm->Face().InfoBtn, Qt::LeftButton, {}, QPoint(10, 10));
+  QTest::mousePress(MainForm()->Face().InfoBtn, Qt::LeftButton, {}, QPoint(10, 10));
   EXPECT_TRUE(f->isVisible());
   EXPECT_EQ(f->CurrentPage(), "Radio PlayList");  // the page last used
   EXPECT_TRUE(f->PlayListBox()->isVisibleTo(f));
@@ -292,7 +292,7 @@ TEST_F(ConfigInfoTest, HotSpotsShowTheDiagnosticViewsAndTheButtonBringsThePlayli
 }
 
 TEST_F(ConfigInfoTest, SupportPageBuildsItsMailsAndOpensItsLinks) {
-  TInfoForm* f = InfoForm;
+  TInfoForm* f = InfoForm();
   std::vector<TSupportMail> sent;
   f->SendMail = [&](const TSupportMail& m) { sent.push_back(m); };
   QStringList opened;
@@ -328,7 +328,7 @@ TEST_F(ConfigInfoTest, SupportPageBuildsItsMailsAndOpensItsLinks) {
 // Every control lies inside its page, and no one-line label is cut short.
 TEST_F(ConfigInfoTest, EveryPageHoldsItsControls) {
   const QString shots = qEnvironmentVariable("ZOVALIS_SHOTS");
-  for (QTabWidget* tabs : {ConfigForm->PageControl1(), InfoForm->PageControl1()}) {
+  for (QTabWidget* tabs : {ConfigForm()->PageControl1(), InfoForm()->PageControl1()}) {
     QWidget* window = tabs->window();
     window->show();
     for (int i = 0; i < tabs->count(); ++i) {

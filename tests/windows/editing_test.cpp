@@ -16,13 +16,13 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/forms.h"
+#include "support/program.h"
 #include "app/mainform.h"
 #include "catalogue/catalogueschema.h"
-#include "catalogue/countryform.h"
-#include "catalogue/formlisteradio.h"
-#include "catalogue/genreform.h"
-#include "catalogue/radioeditform.h"
+#include "windows/countryform.h"
+#include "windows/formlisteradio.h"
+#include "windows/genreform.h"
+#include "windows/radioeditform.h"
 #include "catalogue/stationedit.h"
 #include "windows/infoform.h"
 
@@ -32,7 +32,7 @@ class EditingTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(CreateForms(zengine::OutputKind::NullFast));
-    b = FormListeRadio;
+    b = FormListeRadio();
     b->Loader().Tuner.Mode = "local";
     folder = b->Loader().TunerFolder();
     ASSERT_TRUE(QDir().mkpath(folder + "icones"));
@@ -73,7 +73,7 @@ class EditingTest : public ::testing::Test {
 };
 
 TEST_F(EditingTest, AddCancelModifyAndDeleteStations) {
-  TRadioEditForm* e = RadioEditForm;
+  TRadioEditForm* e = RadioEditForm();
   // Add, then cancel: nothing changes.
   WhenShown([e] {
     EXPECT_EQ(e->edRadio()->text(), "<Sans Nom>");
@@ -139,7 +139,7 @@ TEST_F(EditingTest, IconIsCopiedUnderItsNameAndUnsafeNamesAreRefused) {
   ASSERT_TRUE(logo.open(QIODevice::WriteOnly));
   logo.write("png");
   logo.close();
-  TRadioEditForm* e = RadioEditForm;
+  TRadioEditForm* e = RadioEditForm();
   QStringList errors;
   e->ShowError = [&](const QString& text) { errors << text; };
   e->ChoosePicture = [&](const QString& title, const QString&) {
@@ -168,7 +168,7 @@ TEST_F(EditingTest, IconIsCopiedUnderItsNameAndUnsafeNamesAreRefused) {
 }
 
 TEST_F(EditingTest, ListEditorsSaveAndRefreshTheLists) {
-  TListEditForm* g = genreForm;
+  TListEditForm* g = genreForm();
   WhenShown([g] {
     g->mnAddClick();
     g->DBGrid1()->closePersistentEditor(g->DBGrid1()->currentIndex());
@@ -186,7 +186,7 @@ TEST_F(EditingTest, ListEditorsSaveAndRefreshTheLists) {
   QFile flag(pictures.filePath("be.png"));
   ASSERT_TRUE(flag.open(QIODevice::WriteOnly));
   flag.close();
-  TListEditForm* c = countryForm;
+  TListEditForm* c = countryForm();
   QStringList errors;
   c->ShowError = [&](const QString& text) { errors << text; };
   c->ChoosePicture = [&](const QString& title, const QString&) {
@@ -214,7 +214,7 @@ TEST_F(EditingTest, ListEditorsSaveAndRefreshTheLists) {
 
 TEST_F(EditingTest, SuggestionMailOfTheCurrentStation) {
   std::vector<TSupportMail> sent;
-  InfoForm->SendMail = [&](const TSupportMail& m) { sent.push_back(m); };
+  InfoForm()->SendMail = [&](const TSupportMail& m) { sent.push_back(m); };
   b->radiosDataset.First();
   b->mnSuggestRadioClick();
   ASSERT_EQ(sent.size(), 1u);

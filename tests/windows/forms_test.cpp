@@ -11,10 +11,10 @@
 #include <QThread>
 #include <thread>
 
-#include "app/forms.h"
+#include "support/program.h"
 #include "app/mainform.h"
-#include "catalogue/formlisteradio.h"
-#include "catalogue/genreform.h"
+#include "windows/formlisteradio.h"
+#include "windows/genreform.h"
 #include "windows/configform.h"
 #include "windows/infoform.h"
 #include "widgets/simplebtn.h"
@@ -49,7 +49,7 @@ TEST_F(FormsTest, TenWindowsInOrderWithTheirNamesAndSizes) {
     EXPECT_TRUE(forms[i]->windowFlags() & Qt::FramelessWindowHint);
     EXPECT_FALSE(forms[i]->isVisible());  // nothing is shown before the event loop
   }
-  EXPECT_EQ(forms[0], static_cast<QWidget*>(MainForm));
+  EXPECT_EQ(forms[0], static_cast<QWidget*>(MainForm()));
 }
 
 // The program itself builds only what a start shows; the other windows come on first use
@@ -57,39 +57,39 @@ TEST_F(FormsTest, TenWindowsInOrderWithTheirNamesAndSizes) {
 TEST(FormsOnDemand, WindowsOpenedLaterTakeTheStartsState) {
   ASSERT_TRUE(CreateForms(zengine::OutputKind::NullFast, TFormCreation::OnDemand));
   EXPECT_EQ(AllForms().size(), 4u);
-  EXPECT_EQ(ConfigForm, nullptr);
-  EXPECT_EQ(InfoForm, nullptr);
-  EXPECT_EQ(genreForm, nullptr);
+  EXPECT_EQ(ConfigForm(), nullptr);
+  EXPECT_EQ(InfoForm(), nullptr);
+  EXPECT_EQ(genreForm(), nullptr);
 
-  MainForm->Favourites.SetNames({"Zeta", "Alpha"});
-  MainForm->ShowConfigPage("Favoris");
-  ASSERT_NE(ConfigForm, nullptr);
-  EXPECT_TRUE(ConfigForm->isVisible());
-  EXPECT_EQ(ConfigForm->CurrentPage(), "Favoris");
+  MainForm()->Favourites.SetNames({"Zeta", "Alpha"});
+  MainForm()->ShowConfigPage("Favoris");
+  ASSERT_NE(ConfigForm(), nullptr);
+  EXPECT_TRUE(ConfigForm()->isVisible());
+  EXPECT_EQ(ConfigForm()->CurrentPage(), "Favoris");
   QStringList shown;
-  for (int i = 0; i < ConfigForm->FavoritesListBox()->count(); ++i) shown << ConfigForm->FavoritesListBox()->item(i)->text();
+  for (int i = 0; i < ConfigForm()->FavoritesListBox()->count(); ++i) shown << ConfigForm()->FavoritesListBox()->item(i)->text();
   EXPECT_EQ(shown, QStringList({"Alpha", "Zeta"}));  // the page lists them sorted
-  EXPECT_EQ(ConfigForm->RemoteTunerComboBox()->count(), FormListeRadio->Startup().RemoteTuners.size());
+  EXPECT_EQ(ConfigForm()->RemoteTunerComboBox()->count(), FormListeRadio()->Startup().RemoteTuners.size());
 
-  MainForm->ShowInfoPage("Support");
-  ASSERT_NE(InfoForm, nullptr);
-  EXPECT_EQ(InfoForm->CurrentPage(), "Support");
-  EXPECT_EQ(EnsureInfoForm(), InfoForm);  // once only
+  MainForm()->ShowInfoPage("Support");
+  ASSERT_NE(InfoForm(), nullptr);
+  EXPECT_EQ(InfoForm()->CurrentPage(), "Support");
+  EXPECT_EQ(EnsureInfoForm(), InfoForm());  // once only
 
   TgenreForm* genres = EnsuregenreForm();
   ASSERT_NE(genres, nullptr);
   EXPECT_EQ(AllForms().size(), 7u);
-  EXPECT_EQ(AllForms()[0], static_cast<QWidget*>(MainForm));  // destroyed last
+  EXPECT_EQ(AllForms()[0], static_cast<QWidget*>(MainForm()));  // destroyed last
   DestroyForms();
 }
 
 TEST_F(FormsTest, MainWindowTitleCarriesTheVersion) {
-  EXPECT_EQ(MainForm->NomAppli()->text(), "Zovalis 2.1.1");
-  EXPECT_EQ(MainForm->NomAppli()->pos(), QPoint(41, 5));
-  EXPECT_EQ(MainForm->MenuAProposCaption, "&A Propos de Zovalis 2.1.1");
-  EXPECT_FALSE(MainForm->DataFolder.isEmpty());
-  EXPECT_TRUE(MainForm->DataFolder.endsWith("/ZOVA/"));
-  EXPECT_EQ(MainForm->TunerFolder, MainForm->DataFolder + "tuner/remote/");
+  EXPECT_EQ(MainForm()->NomAppli()->text(), "Zovalis 2.1.1");
+  EXPECT_EQ(MainForm()->NomAppli()->pos(), QPoint(41, 5));
+  EXPECT_EQ(MainForm()->MenuAProposCaption, "&A Propos de Zovalis 2.1.1");
+  EXPECT_FALSE(MainForm()->DataFolder.isEmpty());
+  EXPECT_TRUE(MainForm()->DataFolder.endsWith("/ZOVA/"));
+  EXPECT_EQ(MainForm()->TunerFolder, MainForm()->DataFolder + "tuner/remote/");
 }
 
 TEST_F(FormsTest, SecondaryCloseButtonHidesItsWindow) {
@@ -101,28 +101,28 @@ TEST_F(FormsTest, SecondaryCloseButtonHidesItsWindow) {
   EXPECT_EQ(close->CurrentPicture(), 2);  // the up face of the close strip
   close->Click();
   EXPECT_FALSE(config->isVisible());
-  EXPECT_NE(MainForm, nullptr);  // only hidden, never destroyed
+  EXPECT_NE(MainForm(), nullptr);  // only hidden, never destroyed
 }
 
 TEST_F(FormsTest, EngineErrorsGoToTheStatusLineInRed) {
-  MainForm->ShowEngineError(40);
-  EXPECT_EQ(MainForm->Statut()->text(), "Erreur! Délai de connexion dépassé.");
-  EXPECT_EQ(MainForm->Statut()->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+  MainForm()->ShowEngineError(40);
+  EXPECT_EQ(MainForm()->Statut()->text(), "Erreur! Délai de connexion dépassé.");
+  EXPECT_EQ(MainForm()->Statut()->palette().color(QPalette::WindowText), QColor(255, 0, 0));
 }
 
 TEST_F(FormsTest, EngineErrorsFromAnotherThreadArriveInOrderOnTheInterfaceThread) {
   // At start the status line shows the volume, as a move of the slider would.
-  const QString before = MainForm->Statut()->text();
+  const QString before = MainForm()->Statut()->text();
   EXPECT_EQ(before, "Volume :100 %");
   std::thread worker([] {
-    MainForm->ShowEngineError(2);
-    MainForm->ShowEngineError(32);
-    MainForm->ShowEngineError(40);
+    MainForm()->ShowEngineError(2);
+    MainForm()->ShowEngineError(32);
+    MainForm()->ShowEngineError(40);
   });
   worker.join();
-  EXPECT_EQ(MainForm->Statut()->text(), before);  // nothing touched the label off its thread
+  EXPECT_EQ(MainForm()->Statut()->text(), before);  // nothing touched the label off its thread
   QCoreApplication::processEvents();
-  EXPECT_EQ(MainForm->Statut()->text(), "Erreur! Délai de connexion dépassé.");
+  EXPECT_EQ(MainForm()->Statut()->text(), "Erreur! Délai de connexion dépassé.");
 }
 
 }  // namespace

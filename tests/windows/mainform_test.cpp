@@ -7,11 +7,11 @@
 #include <QMenu>
 #include <QTest>
 
-#include "app/favourites.h"
-#include "app/forms.h"
+#include "common/favourites.h"
+#include "support/program.h"
 #include "app/mainform.h"
 #include "catalogue/catalogueschema.h"
-#include "catalogue/formlisteradio.h"
+#include "windows/formlisteradio.h"
 #include "widgets/simplebtn.h"
 #include "windows/configform.h"
 
@@ -27,66 +27,66 @@ class MainFormTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(CreateForms(zengine::OutputKind::NullFast));
-    MainForm->SetMenusModal(false);
+    MainForm()->SetMenusModal(false);
   }
   void TearDown() override {
-    for (QMenu* m : MainForm->findChildren<QMenu*>()) m->hide();
+    for (QMenu* m : MainForm()->findChildren<QMenu*>()) m->hide();
     DestroyForms();
   }
 };
 
 TEST_F(MainFormTest, DropDownButtonsTogglesOrMenusByPressHeight) {
-  auto* config = MainForm->Face().ConfigBtn;
+  auto* config = MainForm()->Face().ConfigBtn;
   QTest::mousePress(config, Qt::LeftButton, {}, QPoint(10, 10));
   QTest::mouseRelease(config, Qt::LeftButton, {}, QPoint(10, 10));
-  EXPECT_TRUE(ConfigForm->isVisible());
-  EXPECT_EQ(MainForm->LastPoppedMenu(), nullptr);
+  EXPECT_TRUE(ConfigForm()->isVisible());
+  EXPECT_EQ(MainForm()->LastPoppedMenu(), nullptr);
 
   QTest::mousePress(config, Qt::LeftButton, {}, QPoint(10, 25));
   QTest::mouseRelease(config, Qt::LeftButton, {}, QPoint(10, 25));
-  EXPECT_TRUE(ConfigForm->isVisible());  // left as it was
-  EXPECT_EQ(MainForm->LastPoppedMenu(), MainForm->PopupSetupMenu());
-  EXPECT_EQ(MainForm->LastPopupPoint(), QPoint(MainForm->x() + 107, MainForm->y() + 28 + 31));
-  MainForm->PopupSetupMenu()->hide();
+  EXPECT_TRUE(ConfigForm()->isVisible());  // left as it was
+  EXPECT_EQ(MainForm()->LastPoppedMenu(), MainForm()->PopupSetupMenu());
+  EXPECT_EQ(MainForm()->LastPopupPoint(), QPoint(MainForm()->x() + 107, MainForm()->y() + 28 + 31));
+  MainForm()->PopupSetupMenu()->hide();
 
-  QTest::mousePress(MainForm->Face().FavorisBtn, Qt::LeftButton, {}, QPoint(10, 5));
-  EXPECT_EQ(MainForm->LastPoppedMenu(), MainForm->PopupFavorisMenu());
-  MainForm->PopupFavorisMenu()->hide();
+  QTest::mousePress(MainForm()->Face().FavorisBtn, Qt::LeftButton, {}, QPoint(10, 5));
+  EXPECT_EQ(MainForm()->LastPoppedMenu(), MainForm()->PopupFavorisMenu());
+  MainForm()->PopupFavorisMenu()->hide();
 
   // The setup menu opens the configuration window on the chosen page.
-  MainForm->PopupSetupMenu()->actions()[2]->trigger();
-  EXPECT_EQ(ConfigForm->CurrentPage(), "Connexion");
+  MainForm()->PopupSetupMenu()->actions()[2]->trigger();
+  EXPECT_EQ(ConfigForm()->CurrentPage(), "Connexion");
 }
 
 TEST_F(MainFormTest, MenusCarryTheirCaptions) {
-  EXPECT_EQ(Captions(MainForm->PopupRadioMenu()), QStringList({"Ouvrir une &radio ...", "&Quitter"}));
-  EXPECT_EQ(Captions(MainForm->PopupOpenMenu()),
+  EXPECT_EQ(Captions(MainForm()->PopupRadioMenu()), QStringList({"Ouvrir une &radio ...", "&Quitter"}));
+  EXPECT_EQ(Captions(MainForm()->PopupOpenMenu()),
             QStringList({"Ouvrir la liste de lecture ...", "Explorer le répertoire d'enregistrement ..."}));
-  EXPECT_EQ(Captions(MainForm->PopupSetupMenu()),
+  EXPECT_EQ(Captions(MainForm()->PopupSetupMenu()),
             QStringList({"&Affichage ...", "Tuner ...", "Mode de connexion ...", "&Enregistrement ...", "&Favoris ..."}));
-  EXPECT_EQ(Captions(MainForm->PopupInfoMenu()),
+  EXPECT_EQ(Captions(MainForm()->PopupInfoMenu()),
             QStringList({"&Radio Playlist", "Documentation - Support - FAQ", "Soutenez le projet : faites un don !",
                          "&A Propos de Zovalis 2.1.1"}));
-  EXPECT_EQ(Captions(MainForm->PopupFavorisMenu()), QStringList({"&Ajouter cette radio aux favoris", "-"}));
-  const QStringList tray = Captions(MainForm->SystrayPopupMenu());
+  EXPECT_EQ(Captions(MainForm()->PopupFavorisMenu()), QStringList({"&Ajouter cette radio aux favoris", "-"}));
+  const QStringList tray = Captions(MainForm()->SystrayPopupMenu());
   ASSERT_EQ(tray.size(), 3);
   EXPECT_EQ(tray[0], "&Afficher le tuner");
   EXPECT_EQ(tray[1], "Désactiver les infos bulles");  // balloons are on by default
   EXPECT_EQ(tray[2], "&Quitter");
-  MainForm->SystrayPopupMenu()->actions()[1]->trigger();
-  EXPECT_EQ(Captions(MainForm->SystrayPopupMenu())[1], "Activer les infos bulles");
-  EXPECT_FALSE(MainForm->Settings.TrayInformation);
+  MainForm()->SystrayPopupMenu()->actions()[1]->trigger();
+  EXPECT_EQ(Captions(MainForm()->SystrayPopupMenu())[1], "Activer les infos bulles");
+  EXPECT_FALSE(MainForm()->Settings.TrayInformation);
 }
 
 TEST_F(MainFormTest, TrayHidesEveryWindowAndRestoresOnlyTheMainOne) {
-  MainForm->show();
-  FormListeRadio->show();
-  QTest::mouseClick(MainForm->Face().MinBtn, Qt::LeftButton);
-  EXPECT_FALSE(MainForm->isVisible());
-  EXPECT_FALSE(FormListeRadio->isVisible());
-  MainForm->SystrayPopupMenu()->actions()[0]->trigger();
-  EXPECT_TRUE(MainForm->isVisible());
-  EXPECT_FALSE(FormListeRadio->isVisible());
+  MainForm()->show();
+  FormListeRadio()->show();
+  QTest::mouseClick(MainForm()->Face().MinBtn, Qt::LeftButton);
+  EXPECT_FALSE(MainForm()->isVisible());
+  EXPECT_FALSE(FormListeRadio()->isVisible());
+  MainForm()->SystrayPopupMenu()->actions()[0]->trigger();
+  EXPECT_TRUE(MainForm()->isVisible());
+  EXPECT_FALSE(FormListeRadio()->isVisible());
 }
 
 TEST(Favourites, SortedCaseInsensitiveDuplicatesCaseSensitive) {
@@ -105,7 +105,7 @@ TEST(Favourites, SortedCaseInsensitiveDuplicatesCaseSensitive) {
 }
 
 TEST_F(MainFormTest, FavouritesMenuAndPlayingOne) {
-  TCatalogueTable& t = FormListeRadio->radiosDataset;
+  TCatalogueTable& t = FormListeRadio()->radiosDataset;
   ASSERT_TRUE(CreateCatalogueTable(t, TCatalogueKind::Stations));
   for (const char* name : {"Zeta FM", "L'Écho du Jazz", "Alpha"}) {
     t.Append();
@@ -113,20 +113,20 @@ TEST_F(MainFormTest, FavouritesMenuAndPlayingOne) {
     t.SetFieldText("Url", "http://127.0.0.1:9/none");
     ASSERT_TRUE(t.Post());
   }
-  MainForm->Favourites.SetNames({"Zeta FM", "l'écho du jazz"});
-  MainForm->BuildFavouritesMenu();
-  EXPECT_EQ(Captions(MainForm->PopupFavorisMenu()),
+  MainForm()->Favourites.SetNames({"Zeta FM", "l'écho du jazz"});
+  MainForm()->BuildFavouritesMenu();
+  EXPECT_EQ(Captions(MainForm()->PopupFavorisMenu()),
             QStringList({"Ajouter aux favoris", "-", "l'écho du jazz", "Zeta FM"}));
   ASSERT_TRUE(t.SetFilter("Radio <> 'Alpha'"));
-  MainForm->PopupFavorisMenu()->actions()[2]->trigger();
-  EXPECT_EQ(MainForm->Player()->CurrentRadio.Radio, QString::fromUtf8("L'Écho du Jazz"));
+  MainForm()->PopupFavorisMenu()->actions()[2]->trigger();
+  EXPECT_EQ(MainForm()->Player()->CurrentRadio.Radio, QString::fromUtf8("L'Écho du Jazz"));
   // The table's filter comes back.
   EXPECT_EQ(t.Filter(), "Radio <> 'Alpha'");
-  MainForm->Player()->StopAll();
+  MainForm()->Player()->StopAll();
 }
 
 TEST_F(MainFormTest, PreviousAndNextWrapAroundTheFilteredList) {
-  TCatalogueTable& t = FormListeRadio->radiosDataset;
+  TCatalogueTable& t = FormListeRadio()->radiosDataset;
   ASSERT_TRUE(CreateCatalogueTable(t, TCatalogueKind::Stations));
   for (const char* name : {"Un", "Deux", "Trois", "Quatre"}) {
     t.Append();
@@ -137,18 +137,18 @@ TEST_F(MainFormTest, PreviousAndNextWrapAroundTheFilteredList) {
   }
   ASSERT_TRUE(t.SetFilter("lower(genre) like '%jazz%'"));
   t.First();
-  TStationPlayer* p = MainForm->Player();
-  QTest::mouseClick(MainForm->Face().PrevBtn, Qt::LeftButton);
+  TStationPlayer* p = MainForm()->Player();
+  QTest::mouseClick(MainForm()->Face().PrevBtn, Qt::LeftButton);
   EXPECT_EQ(p->CurrentRadio.Radio, "Quatre");  // before the first: the last
-  QTest::mouseClick(MainForm->Face().NextBtn, Qt::LeftButton);
+  QTest::mouseClick(MainForm()->Face().NextBtn, Qt::LeftButton);
   EXPECT_EQ(p->CurrentRadio.Radio, "Un");  // after the last: the first
-  QTest::mouseClick(MainForm->Face().NextBtn, Qt::LeftButton);
+  QTest::mouseClick(MainForm()->Face().NextBtn, Qt::LeftButton);
   EXPECT_EQ(p->CurrentRadio.Radio, "Trois");  // "Deux" is filtered out
   // The station's labels show at once; the connection goes on in the worker.
-  EXPECT_EQ(MainForm->Face().RadioName->text(), "Trois");
+  EXPECT_EQ(MainForm()->Face().RadioName->text(), "Trois");
   p->StopAll();
-  EXPECT_EQ(MainForm->Statut()->text(), "");
-  EXPECT_EQ(MainForm->Face().labelTimeEllapsed->text(), "00:00:00");
+  EXPECT_EQ(MainForm()->Statut()->text(), "");
+  EXPECT_EQ(MainForm()->Face().labelTimeEllapsed->text(), "00:00:00");
 }
 
 }  // namespace

@@ -20,11 +20,11 @@
 #include <QTest>
 #include <QUrl>
 
-#include "app/forms.h"
+#include "support/program.h"
 #include "app/mainform.h"
-#include "app/settings.h"
+#include "common/settings.h"
 #include "catalogue/catalogueschema.h"
-#include "catalogue/formlisteradio.h"
+#include "windows/formlisteradio.h"
 #include "catalogue/stationfixture.h"
 
 namespace {
@@ -87,7 +87,7 @@ class StationBrowserWindow : public ::testing::Test {
   // design time (the name filter, empty).
   void Start() {
     ASSERT_TRUE(CreateForms(zengine::OutputKind::NullFast));
-    w = FormListeRadio;
+    w = FormListeRadio();
     grid = w->ListeRadio();
     QObject::connect(w, &TFormListeRadio::StationChosen, [this] { chosen << Current(); });
     QObject::connect(w, &TFormListeRadio::NavigationHintsChanged,
@@ -397,15 +397,15 @@ TEST_F(StationBrowserWindow, EditMenuFollowsTheCountInTheLocalTunerOnly) {
 TEST_F(StationBrowserWindow, ShownNextToTheMainWindow) {
   Start();
   w->hide();
-  const QRect desktop = MainForm->screen()->availableGeometry();
-  MainForm->move(desktop.x() + 20, desktop.y() + 10);
-  MainForm->show();
+  const QRect desktop = MainForm()->screen()->availableGeometry();
+  MainForm()->move(desktop.x() + 20, desktop.y() + 10);
+  MainForm()->show();
   w->show();
-  EXPECT_EQ(w->pos(), QPoint(desktop.x() + 20, desktop.y() + 10 + MainForm->height()));
+  EXPECT_EQ(w->pos(), QPoint(desktop.x() + 20, desktop.y() + 10 + MainForm()->height()));
   w->hide();
-  MainForm->move(desktop.x() + 50, desktop.bottom() - MainForm->height() - 100);
+  MainForm()->move(desktop.x() + 50, desktop.bottom() - MainForm()->height() - 100);
   w->show();
-  EXPECT_EQ(w->pos(), QPoint(desktop.x() + 50, MainForm->y() - w->height()));
+  EXPECT_EQ(w->pos(), QPoint(desktop.x() + 50, MainForm()->y() - w->height()));
 }
 
 // The saved filter comes back after a tuner switch; a value missing from the new tuner's
@@ -447,7 +447,7 @@ TEST_F(StationBrowserWindow, FilterKeptAcrossARestart) {
   Choose(F::Stream, "OGG");
   Choose(F::Quality, "CD");
   EXPECT_EQ(Status(), "Qualité CD : 4 radios trouvées");
-  MainForm->close();  // saves the settings
+  MainForm()->close();  // saves the settings
   {
     std::unique_ptr<QSettings> store(OpenUserSettings());
     EXPECT_EQ(store->value("Filter").toString(), "Quality");

@@ -1,5 +1,5 @@
-// The station browser: owns the four catalogue tables, the shared HTTP client and the
-// loader; at its creation it prepares the network side and loads the first catalogue.
+// The station browser: shows the program's catalogue (tables, HTTP client, loader); at
+// its creation it prepares the network side and loads the first catalogue.
 // It shows the station table in a grid, filtered by one of six filters and ordered by a
 // column title; its Previous and Next moves, its double click and its status line follow
 // the filtered order. The tuner list switches between the local and the remote tuner.
@@ -16,9 +16,12 @@
 
 #include "catalogue/browserfilter.h"
 #include "catalogue/browserstartup.h"
+#include "catalogue/catalogue.h"
 #include "catalogue/catalogueloader.h"
 #include "catalogue/httpclient.h"
+#include "common/appcontext.h"
 #include "catalogue/stationbrowser.h"
+#include "catalogue/stationrecord.h"
 #include "widgets/skinnedform.h"
 
 class QAction;
@@ -31,23 +34,38 @@ class QRadioButton;
 class QTableView;
 class TStationGrid;
 class TStationGridModel;
-struct TSettings;
+struct TSupportMail;
+
+// What the station browser asks of the rest of the program: the main window it opens
+// beside and whose tray shows its messages, the station editor and the mail sender.
+class TBrowserHost {
+ public:
+  virtual ~TBrowserHost() = default;
+  // The main window (placement); nullptr when there is none.
+  virtual QWidget* MainWindow() = 0;
+  virtual void SetTrayHint(const QString& text) = 0;
+  virtual void ShowBalloon(const QString& title, const QString& text, bool error, int timeoutMs) = 0;
+  // Runs the station editor on the station table's pending row; true when it was saved.
+  virtual bool EditStation() = 0;
+  // Hands a prepared mail to the mail sender (the information window's).
+  virtual void SendMail(const TSupportMail& mail) = 0;
+};
 
 class TFormListeRadio : public TSkinnedForm, private TStartupPrompts {
   Q_OBJECT
  public:
-  // `display` shows the loads' progress; by default the splash window.
-  explicit TFormListeRadio(QWidget* parent = nullptr, TLoadDisplay* display = nullptr);
+  // `catalogue` must be prepared (its loader made, showing progress in the splash window).
+  TFormListeRadio(TAppContext& app, TCatalogue& catalogue, TBrowserHost& host, QWidget* parent = nullptr);
   ~TFormListeRadio() override;
 
-  TCatalogueTables Tables;
-  TCatalogueTable& radiosDataset = Tables.radiosDataset;
-  TCatalogueTable& countryDataSet = Tables.countryDataSet;
-  TCatalogueTable& genreDataSet = Tables.genreDataSet;
-  TCatalogueTable& networkDataSet = Tables.networkDataSet;
-  THttpClient IdHTTP;
+  TCatalogueTables& Tables;
+  TCatalogueTable& radiosDataset;
+  TCatalogueTable& countryDataSet;
+  TCatalogueTable& genreDataSet;
+  TCatalogueTable& networkDataSet;
+  THttpClient& IdHTTP;
 
-  TCatalogueLoader& Loader() { return *loader_; }
+  TCatalogueLoader& Loader() { return catalogue_.Loader(); }
   TStationBrowser& Browser() { return browser_; }
   const TStartupResult& Startup() const { return startup_; }
   const QString& ServerBase() const { return serverBase_; }
@@ -133,9 +151,9 @@ class TFormListeRadio : public TSkinnedForm, private TStartupPrompts {
   void SaveLocalStations();
 
  Q_SIGNALS:
-  // A station was chosen in the grid (double click, Enter): the station table's current
-  // row is on it. The main window copies the row and opens the station.
-  void StationChosen();
+  // A station was chosen in the grid (double click, Enter), with its record: the station
+  // player opens it.
+  void StationChosen(const TStationRecord& station);
   // After every change notification of the station table: the hints for the main
   // window's Previous and Next buttons, which it shows while it plays stations.
   void NavigationHintsChanged(const QString& previousHint, const QString& nextHint);
@@ -160,7 +178,7 @@ class TFormListeRadio : public TSkinnedForm, private TStartupPrompts {
   void ApplyEditMenu();
   void SyncGridToTable();
   void GridCurrentRowChanged(int row);
-  TSettings& SettingsRecord();
+  TSettings& SettingsRecord() { return app_.Settings; }
 
   // TStartupPrompts: real dialogs and the tray.
   bool Confirm(const QString& text) override;
@@ -170,9 +188,9 @@ class TFormListeRadio : public TSkinnedForm, private TStartupPrompts {
   void OpenUrl(const QString& url) override;
   void ShowStandardError(const QString& text) override;
 
-  std::unique_ptr<TLoadDisplay> ownDisplay_;
-  std::unique_ptr<TCatalogueLoader> loader_;
-  std::unique_ptr<TSettings> ownSettings_;  // without a main window (tests)
+  TAppContext& app_;
+  TCatalogue& catalogue_;
+  TBrowserHost& host_;
   TStationBrowser browser_{radiosDataset};
   TStartupResult startup_;
   QString serverBase_;

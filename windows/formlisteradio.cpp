@@ -1,4 +1,4 @@
-#include "catalogue/formlisteradio.h"
+#include "windows/formlisteradio.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -17,17 +17,13 @@
 #include <QSignalBlocker>
 #include <QUrl>
 
-#include "app/appfolders.h"
-#include "app/forms.h"
-#include "app/mainform.h"
-#include "app/versiontext.h"
 #include "catalogue/proxydetect.h"
-#include "catalogue/radioeditform.h"
 #include "catalogue/stationedit.h"
 #include "catalogue/stationgrid.h"
 #include "catalogue/stationgridmodel.h"
 #include "catalogue/updatedescriptor.h"
-#include "windows/downloadform.h"
+#include "common/appfolders.h"
+#include "common/versiontext.h"
 #include "windows/infoform.h"
 
 namespace {
@@ -104,31 +100,26 @@ QComboBox* DropDownList(QWidget* parent, const char* name) {
 
 }  // namespace
 
-TFormListeRadio::TFormListeRadio(QWidget* parent, TLoadDisplay* display)
+TFormListeRadio::TFormListeRadio(TAppContext& app, TCatalogue& catalogue, TBrowserHost& host, QWidget* parent)
     : TSkinnedForm(SecondaryLayout(QStringLiteral("FormListeRadio"), QSize(480, 320), QStringLiteral("browser.png"),
                                    QStringLiteral("Tuner"), QRect(428, 0, 44, 19), QPoint(42, 5), QPoint(10, 4)),
-                   parent) {
-  if (!display) display = DownLoadForm;
-  if (!display) {
-    ownDisplay_ = std::make_unique<TDownLoadForm>();
-    display = ownDisplay_.get();
-  }
-  if (!MainForm) ownSettings_ = std::make_unique<TSettings>();
-  const QString exeFolder = MainForm ? MainForm->ExeFolder : ExecutableFolder();
-  const QString dataFolder =
-      MainForm ? MainForm->DataFolder : GetSpecialFolderPath(SpecialFolder::LocalAppData) + QStringLiteral("ZOVA/");
-  loader_ = std::make_unique<TCatalogueLoader>(Tables, IdHTTP, *display, exeFolder, dataFolder);
-  if (MainForm) loader_->Tuner.Mode = MainForm->Settings.Mode;
-  IdHTTP.SetProcessEvents([display] { display->ProcessEvents(); });
-  IdHTTP.SetProgress({[display](qint64 expected) { display->SetProgressMax(int(qMin<qint64>(expected, INT_MAX))); },
-                      [display](qint64 received) { display->SetProgress(int(qMin<qint64>(received, INT_MAX))); }});
-  connect(loader_.get(), &TCatalogueLoader::ModeChanged, this, [this](const QString& mode) {
-    if (!MainForm) return;
-    MainForm->Settings.Mode = mode;
-    MainForm->TunerFolder = loader_->TunerFolder();
+                   parent),
+      Tables(catalogue.Tables),
+      radiosDataset(catalogue.radiosDataset),
+      countryDataSet(catalogue.countryDataSet),
+      genreDataSet(catalogue.genreDataSet),
+      networkDataSet(catalogue.networkDataSet),
+      IdHTTP(catalogue.IdHTTP),
+      app_(app),
+      catalogue_(catalogue),
+      host_(host) {
+  // The tuner mode and folder follow the loader's switches.
+  connect(&Loader(), &TCatalogueLoader::ModeChanged, this, [this](const QString& mode) {
+    app_.Settings.Mode = mode;
+    app_.TunerFolder = Loader().TunerFolder();
   });
-  connect(loader_.get(), &TCatalogueLoader::ListsChanged, this, &TFormListeRadio::FillLists);
-  connect(loader_.get(), &TCatalogueLoader::EditMenuEnabledChanged, this, [this](bool enabled) {
+  connect(&Loader(), &TCatalogueLoader::ListsChanged, this, &TFormListeRadio::FillLists);
+  connect(&Loader(), &TCatalogueLoader::EditMenuEnabledChanged, this, [this](bool enabled) {
     editMenuState_ = TEditMenuState{enabled, enabled, enabled, enabled};
     ApplyEditMenu();
   });
@@ -159,12 +150,10 @@ TFormListeRadio::TFormListeRadio(QWidget* parent, TLoadDisplay* display)
 
 TFormListeRadio::~TFormListeRadio() {
   // The settings saved at exit must not read controls that are gone.
-  if (MainForm) {
-    TSettingsLive& live = MainForm->SettingsLive;
-    live.Filter = nullptr;
-    live.FilterName = live.FilterGenre = live.FilterCountry = live.FilterNetwork = live.FilterQuality =
-        live.FilterStream = nullptr;
-  }
+  TSettingsLive& live = app_.SettingsLive;
+  live.Filter = nullptr;
+  live.FilterName = live.FilterGenre = live.FilterCountry = live.FilterNetwork = live.FilterQuality =
+      live.FilterStream = nullptr;
 }
 
 void TFormListeRadio::CreateFilterControls() {
@@ -273,8 +262,7 @@ void TFormListeRadio::CreateEditMenu() {
 }
 
 void TFormListeRadio::RegisterLiveSettings() {
-  if (!MainForm) return;
-  TSettingsLive& live = MainForm->SettingsLive;
+  TSettingsLive& live = app_.SettingsLive;
   live.Filter = [this]() -> std::optional<QString> {
     if (!filterGroup_->checkedButton()) return std::nullopt;
     return FilterSettingName(CheckedFilter());
@@ -289,21 +277,18 @@ void TFormListeRadio::RegisterLiveSettings() {
 
 QTableView* TFormListeRadio::ListeRadio() const { return listeRadio_; }
 
-TSettings& TFormListeRadio::SettingsRecord() { return MainForm ? MainForm->Settings : *ownSettings_; }
-
 void TFormListeRadio::FormCreate() {
-  serverBase_ = UpdateServerBase(MainForm ? MainForm->ExeFolder : ExecutableFolder());
-  TitleLabel()->setText(loader_->TunerTitle(serverBase_));
+  serverBase_ = UpdateServerBase(app_.ExeFolder);
+  TitleLabel()->setText(Loader().TunerTitle(serverBase_));
   TitleLabel()->adjustSize();
 
   TStartupContext context;
   context.Settings = &SettingsRecord();
   context.Http = &IdHTTP;
-  context.Loader = loader_.get();
+  context.Loader = &Loader();
   context.Prompts = this;
   context.ServerBase = serverBase_;
-  context.DataFolder = MainForm ? MainForm->DataFolder
-                                : GetSpecialFolderPath(SpecialFolder::LocalAppData) + QStringLiteral("ZOVA/");
+  context.DataFolder = app_.DataFolder;
   const TFileVersion v = CompiledFileVersion();
   context.ProgramVersion = ProgramVersionNumber(v.Major, v.Minor, v.Release);
   context.ReadSystemProxy = [] { return ReadSystemProxy(); };
@@ -318,10 +303,11 @@ void TFormListeRadio::showEvent(QShowEvent* event) {
 }
 
 void TFormListeRadio::FormShow() {
-  if (!MainForm) return;
-  const QScreen* screen = MainForm->screen();
+  const QWidget* main = host_.MainWindow();
+  if (!main) return;
+  const QScreen* screen = main->screen();
   const QRect desktop = screen ? screen->availableGeometry() : QRect(QPoint(0, 0), QSize(1024, 768));
-  move(BrowserPlacement(MainForm->frameGeometry(), frameSize(), desktop));
+  move(BrowserPlacement(main->frameGeometry(), frameSize(), desktop));
 }
 
 bool TFormListeRadio::eventFilter(QObject* watched, QEvent* event) {
@@ -384,9 +370,9 @@ void TFormListeRadio::FillLists() {
   const struct {
     QComboBox* Combo;
     const QStringList& Names;
-  } lists[] = {{countryComboBox_, loader_->CountryNames()},
-               {genreComboBox_, loader_->GenreNames()},
-               {networkComboBox_, loader_->NetworkNames()}};
+  } lists[] = {{countryComboBox_, Loader().CountryNames()},
+               {genreComboBox_, Loader().GenreNames()},
+               {networkComboBox_, Loader().NetworkNames()}};
   for (const auto& l : lists) {
     l.Combo->clear();
     l.Combo->addItems(SortedListItems(l.Names));
@@ -399,12 +385,12 @@ void TFormListeRadio::FillLists() {
 void TFormListeRadio::mnAddRadioClick() {
   if (!AppendNewStation(radiosDataset)) return;
   // A cancelled editor drops the new row, which was never posted.
-  if (!EnsureRadioEditForm()->Execute() && radiosDataset.State() == TCatalogueTable::TState::Insert) radiosDataset.Cancel();
+  if (!host_.EditStation() && radiosDataset.State() == TCatalogueTable::TState::Insert) radiosDataset.Cancel();
 }
 
 void TFormListeRadio::mnUdpateRadioClick() {
   if (radiosDataset.RecordCount() == 0 || !radiosDataset.Edit()) return;
-  if (!EnsureRadioEditForm()->Execute() && radiosDataset.State() == TCatalogueTable::TState::Edit) radiosDataset.Cancel();
+  if (!host_.EditStation() && radiosDataset.State() == TCatalogueTable::TState::Edit) radiosDataset.Cancel();
 }
 
 void TFormListeRadio::mnDeleteRadioClick() {
@@ -417,7 +403,7 @@ void TFormListeRadio::mnDeleteRadioClick() {
 void TFormListeRadio::mnSuggestRadioClick() {
   if (radiosDataset.RecordCount() == 0) return;
   const TStationFields f = ReadStationFields(radiosDataset);
-  EnsureInfoForm()->SendMail(StationSuggestionMail(f.Radio, f.Web, f.Url));
+  host_.SendMail(StationSuggestionMail(f.Radio, f.Web, f.Url));
 }
 
 void TFormListeRadio::RefillFilterList(const TCatalogueTable& table) {
@@ -492,7 +478,7 @@ void TFormListeRadio::UpdateSortMarkers() {
 
 void TFormListeRadio::ListeRadioDblClick() {
   if (!radiosDataset.Active() || radiosDataset.RecNo() < 1) return;
-  Q_EMIT StationChosen();
+  Q_EMIT StationChosen(CurrentStationRecord(radiosDataset));
 }
 
 void TFormListeRadio::PreviousStation() { browser_.PreviousStation(); }
@@ -536,7 +522,7 @@ void TFormListeRadio::radiosDataSourceDataChange() {
 }
 
 void TFormListeRadio::ApplyEditMenu() {
-  const bool local = loader_->Tuner.Mode == QLatin1String("local");
+  const bool local = Loader().Tuner.Mode == QLatin1String("local");
   const int count = radiosDataset.Active() ? radiosDataset.RecordCount() : 0;
   editMenuState_ = EditMenuAfterChange(local, count, editMenuState_);
   editActions_[0]->setEnabled(editMenuState_.Add);
@@ -549,32 +535,32 @@ void TFormListeRadio::ApplyEditMenu() {
 
 void TFormListeRadio::SelectTunerEntry() {
   // Setting the index from the code does not emit `activated`, so no switch runs.
-  tunerComboBox_->setCurrentIndex(loader_->Tuner.Mode == QLatin1String("remote") ? 0 : 1);
+  tunerComboBox_->setCurrentIndex(Loader().Tuner.Mode == QLatin1String("remote") ? 0 : 1);
 }
 
 void TFormListeRadio::TunerComboBoxChange(int index) {
-  if (loader_->Loading()) return;
+  if (Loader().Loading()) return;
   SaveFilterState();
-  loader_->SwitchTuner(index);
-  TitleLabel()->setText(loader_->TunerTitle(loader_->Tuner.RemoteBase));
+  Loader().SwitchTuner(index);
+  TitleLabel()->setText(Loader().TunerTitle(Loader().Tuner.RemoteBase));
   TitleLabel()->adjustSize();
   RestoreFilterState();
 }
 
 void TFormListeRadio::NewLocalTuner() {
-  if (loader_->Loading()) return;
+  if (Loader().Loading()) return;
   SaveFilterState();
-  loader_->NewLocalTuner();
+  Loader().NewLocalTuner();
   SelectTunerEntry();
   RestoreFilterState();
 }
 
 bool TFormListeRadio::ImportLocalTuner(const QString& folder) {
-  if (loader_->Loading()) return false;
+  if (Loader().Loading()) return false;
   const QString source = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
   if (!QFileInfo(source + QStringLiteral("radios.xml")).isFile()) return false;
   SaveFilterState();
-  const TCatalogueLoader::TImport result = loader_->ImportLocalTuner(source);
+  const TCatalogueLoader::TImport result = Loader().ImportLocalTuner(source);
   SelectTunerEntry();
   RestoreFilterState();
   // A damaged folder's error was shown by the loader.
@@ -582,21 +568,21 @@ bool TFormListeRadio::ImportLocalTuner(const QString& folder) {
 }
 
 bool TFormListeRadio::ExportLocalTuner(const QString& folder) {
-  return loader_->ExportLocalTuner(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'));
+  return Loader().ExportLocalTuner(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'));
 }
 
 void TFormListeRadio::RemoteTunerComboBoxChange(const QString& base) {
-  if (loader_->Loading() || base.isEmpty()) return;
-  loader_->SwitchToRemote(base.endsWith(QLatin1Char('/')) ? base : base + QLatin1Char('/'));
+  if (Loader().Loading() || base.isEmpty()) return;
+  Loader().SwitchToRemote(base.endsWith(QLatin1Char('/')) ? base : base + QLatin1Char('/'));
   SelectTunerEntry();
-  TitleLabel()->setText(loader_->TunerTitle(base));
+  TitleLabel()->setText(Loader().TunerTitle(base));
   TitleLabel()->adjustSize();
 }
 
 void TFormListeRadio::SaveLocalStations() {
-  if (loader_->Tuner.Mode != QLatin1String("local") || !loader_->StationsReadWhole() || !radiosDataset.Active())
+  if (Loader().Tuner.Mode != QLatin1String("local") || !Loader().StationsReadWhole() || !radiosDataset.Active())
     return;
-  if (TTableResult r = radiosDataset.SaveToFile(loader_->TunerFolder() + QStringLiteral("radios.xml")); !r)
+  if (TTableResult r = radiosDataset.SaveToFile(Loader().TunerFolder() + QStringLiteral("radios.xml")); !r)
     std::fprintf(stderr, "zovalis: %s\n", qUtf8Printable(r.Error->Text()));
 }
 
@@ -615,11 +601,11 @@ std::optional<QString> TFormListeRadio::AskText(const QString& caption, const QS
 }
 
 void TFormListeRadio::SetBalloonText(const QString& text) {
-  if (MainForm) MainForm->SetTrayHint(text);
+  host_.SetTrayHint(text);
 }
 
 void TFormListeRadio::Balloon(const QString& text, bool error, int timeoutMs) {
-  if (MainForm) MainForm->ShowBalloon(QStringLiteral("Zovalis"), text, error, timeoutMs);
+  host_.ShowBalloon(QStringLiteral("Zovalis"), text, error, timeoutMs);
 }
 
 void TFormListeRadio::OpenUrl(const QString& url) {

@@ -1,4 +1,4 @@
-#include "catalogue/genreform.h"
+#include "windows/genreform.h"
 
 TgenreForm::TgenreForm(QWidget* parent)
     : TListEditForm(QStringLiteral("genreForm"), QStringLiteral("Gestion des styles musicaux"), TCatalogueKind::Genres,

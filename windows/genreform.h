@@ -1,7 +1,7 @@
 // The genre list editor of the local catalogue.
 #pragma once
 
-#include "catalogue/listeditform.h"
+#include "windows/listeditform.h"
 
 class TgenreForm : public TListEditForm {
   Q_OBJECT

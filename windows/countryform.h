@@ -1,7 +1,7 @@
 // The country list editor of the local catalogue, with each country's flag.
 #pragma once
 
-#include "catalogue/listeditform.h"
+#include "windows/listeditform.h"
 
 class TcountryForm : public TListEditForm {
   Q_OBJECT

@@ -7,6 +7,7 @@
 #include <QEventLoop>
 #include <functional>
 
+#include "catalogue/catalogueschema.h"
 #include "catalogue/stationedit.h"
 #include "widgets/skinnedform.h"
 
@@ -23,6 +24,8 @@ class TRadioEditForm : public TSkinnedForm {
 
   // The browser whose tables the editor works on.
   void Attach(TFormListeRadio* browser) { browser_ = browser; }
+  // Opens the list editor of `kind` (the genre, country and network buttons).
+  std::function<void(TCatalogueKind)> EditList;
 
   // Shows the editor modally, filled from the current row; true when it was closed by
   // "&Sauvegarder".

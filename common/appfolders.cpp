@@ -1,4 +1,4 @@
-#include "app/appfolders.h"
+#include "common/appfolders.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "app/settings.h"
+#include "common/settings.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/appfolders.h"
+#include "common/appfolders.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/versiontext.h"
+#include "common/versiontext.h"
 
 #include "zovalis_version.h"
 

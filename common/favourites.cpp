@@ -1,4 +1,4 @@
-#include "app/favourites.h"
+#include "common/favourites.h"
 
 #include <QCollator>
 

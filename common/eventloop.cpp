@@ -1,4 +1,4 @@
-#include "app/eventloop.h"
+#include "common/eventloop.h"
 
 #include <QStringList>
 #include <QtGlobal>

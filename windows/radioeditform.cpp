@@ -1,4 +1,4 @@
-#include "catalogue/radioeditform.h"
+#include "windows/radioeditform.h"
 
 #include <QComboBox>
 #include <QFileDialog>
@@ -7,14 +7,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "app/appfolders.h"
-#include "app/forms.h"
-#include "app/mainform.h"
-#include "catalogue/countryform.h"
-#include "catalogue/formlisteradio.h"
-#include "catalogue/genreform.h"
-#include "catalogue/networkform.h"
+#include "common/appfolders.h"
 #include "windows/formcontrols.h"
+#include "windows/formlisteradio.h"
 
 namespace {
 
@@ -111,14 +106,14 @@ TRadioEditForm::TRadioEditForm(QWidget* parent)
   btCancel_ = Button(this, "btCancel", QStringLiteral("&Annuler"), QRect(303, 253, 88, 25));
   connect(btSave_, &QPushButton::clicked, this, &TRadioEditForm::btSaveClick);
   connect(btCancel_, &QPushButton::clicked, this, &TRadioEditForm::btCancelClick);
-  connect(genreBtn_, &QPushButton::clicked, this, [] {
-    EnsuregenreForm()->Execute();
+  connect(genreBtn_, &QPushButton::clicked, this, [this] {
+    if (EditList) EditList(TCatalogueKind::Genres);
   });
-  connect(countryBtn_, &QPushButton::clicked, this, [] {
-    EnsurecountryForm()->Execute();
+  connect(countryBtn_, &QPushButton::clicked, this, [this] {
+    if (EditList) EditList(TCatalogueKind::Countries);
   });
-  connect(networkBtn_, &QPushButton::clicked, this, [] {
-    EnsurenetworkForm()->Execute();
+  connect(networkBtn_, &QPushButton::clicked, this, [this] {
+    if (EditList) EditList(TCatalogueKind::Networks);
   });
 }
 

@@ -13,6 +13,7 @@
 class QLabel;
 class QFileDialog;
 class TFilePlayer;
+struct TAppContext;
 class TPlaylistModel;
 class TPlaylistView;
 class TSimpleBtn;
@@ -21,7 +22,9 @@ class TSongInfoQueue;
 class TFormListeFile : public TSkinnedForm {
   Q_OBJECT
  public:
-  explicit TFormListeFile(QWidget* parent = nullptr);
+  // The window shows `model` (the program's playlist), takes the data and recording
+  // folders from `app`, and opens below or above `main`.
+  TFormListeFile(const TAppContext& app, TPlaylistModel& model, const QWidget* main, QWidget* parent = nullptr);
   ~TFormListeFile() override;
 
   // Appends the file (or stream address) as a row once its song information is read;
@@ -81,7 +84,9 @@ class TFormListeFile : public TSkinnedForm {
   // same everywhere and tests can answer it).
   QStringList RunDialog(QFileDialog* dialog);
 
+  const TAppContext& app_;
   TPlaylistModel* model_ = nullptr;
+  const QWidget* main_;
   TSongInfoQueue* queue_ = nullptr;
   TPlaylistView* view_ = nullptr;
   QLabel *statut_ = nullptr, *playListName_ = nullptr, *nbTracks_ = nullptr;

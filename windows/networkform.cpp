@@ -1,4 +1,4 @@
-#include "catalogue/networkform.h"
+#include "windows/networkform.h"
 
 TnetworkForm::TnetworkForm(QWidget* parent)
     : TListEditForm(QStringLiteral("networkForm"), QStringLiteral("Gestion des réseaux de diffusion"), TCatalogueKind::Networks,

@@ -1,4 +1,4 @@
-#include "localfiles/formlistefile.h"
+#include "windows/formlistefile.h"
 
 #include <QApplication>
 #include <QDir>
@@ -12,8 +12,7 @@
 #include <QThread>
 #include <QUrl>
 
-#include "app/forms.h"
-#include "app/mainform.h"
+#include "common/appcontext.h"
 #include "localfiles/cdfolders.h"
 #include "localfiles/fileplayer.h"
 #include "localfiles/m3ufile.h"
@@ -86,10 +85,13 @@ QStringList TFormListeFile::AddDialogFilters() {
           Filter("Fichiers WMA", "*.wma")};
 }
 
-TFormListeFile::TFormListeFile(QWidget* parent)
+TFormListeFile::TFormListeFile(const TAppContext& app, TPlaylistModel& model, const QWidget* main, QWidget* parent)
     : TSkinnedForm(SecondaryLayout(QStringLiteral("FormListeFile"), QSize(480, 320), QStringLiteral("playlist.png"),
                                    QStringLiteral("Ecoutez vos enregistrements ...."), QRect(428, 0, 44, 19), QPoint(42, 4), QPoint(10, 4)),
-                   parent) {
+                   parent),
+      app_(app),
+      model_(&model),
+      main_(main) {
   setWindowTitle(QStringLiteral("Playlist"));
   const QString tahoma = QStringLiteral("Tahoma");
   const QString sans = QStringLiteral("MS Sans Serif");
@@ -110,7 +112,6 @@ TFormListeFile::TFormListeFile(QWidget* parent)
   connect(saveBtn_, &TSimpleBtn::clicked, this, &TFormListeFile::SavePlaylistBtnClick);
   connect(runBtn_, &TSimpleBtn::clicked, this, &TFormListeFile::RunPlayListBtnClick);
 
-  model_ = new TPlaylistModel(this);
   model_->SetMarkDecoration(MarkIcon());
   view_ = new TPlaylistView(this);
   view_->setObjectName(QStringLiteral("PlayListView"));
@@ -192,11 +193,11 @@ void TFormListeFile::SetFilePlayer(TFilePlayer* player) {
 }
 
 QString TFormListeFile::DataFolder() const {
-  return MainForm ? MainForm->DataFolder : QString();
+  return app_.DataFolder;
 }
 
 QString TFormListeFile::RecordDir() const {
-  return MainForm ? MainForm->Settings.RecordDir : QString();
+  return app_.Settings.RecordDir;
 }
 
 void TFormListeFile::RefreshCount() {
@@ -328,10 +329,10 @@ void TFormListeFile::showEvent(QShowEvent* event) {
 }
 
 void TFormListeFile::FormShow() {
-  if (!MainForm) return;
-  const QRect main = MainForm->frameGeometry();
+  if (!main_) return;
+  const QRect main = main_->frameGeometry();
   const int h = frameGeometry().height();
-  const QScreen* screen = MainForm->screen() ? MainForm->screen() : QGuiApplication::primaryScreen();
+  const QScreen* screen = main_->screen() ? main_->screen() : QGuiApplication::primaryScreen();
   const int desktop = screen ? screen->virtualGeometry().height() : 0;
   if (main.top() + main.height() + h < desktop) {
     move(main.left(), main.top() + main.height());

@@ -16,6 +16,7 @@ class QMenu;
 class QPushButton;
 class QTableView;
 class TFormListeRadio;
+class TRadioEditForm;
 
 class TListEditForm : public TSkinnedForm {
   Q_OBJECT
@@ -23,7 +24,9 @@ class TListEditForm : public TSkinnedForm {
   TListEditForm(const QString& instanceName, const QString& title, TCatalogueKind kind,
                 QList<TListTableModel::TColumn> columns, QWidget* parent = nullptr);
 
-  void Attach(TFormListeRadio* browser);
+  // `stationEditor` gives the station editor when it exists (it opens the list editors
+  // and refills its lists after a save), nullptr otherwise.
+  void Attach(TFormListeRadio* browser, std::function<TRadioEditForm*()> stationEditor = nullptr);
   // Shows the editor modally; true when closed by "Sauvegarder".
   bool Execute();
 
@@ -53,6 +56,7 @@ class TListEditForm : public TSkinnedForm {
   TCatalogueKind kind_;
   QList<TListTableModel::TColumn> columns_;
   TFormListeRadio* browser_ = nullptr;
+  std::function<TRadioEditForm*()> stationEditor_;
   QTableView* grid_ = nullptr;
   TListTableModel* model_ = nullptr;
   QMenu* editMenu_ = nullptr;

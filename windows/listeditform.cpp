@@ -1,4 +1,4 @@
-#include "catalogue/listeditform.h"
+#include "windows/listeditform.h"
 
 #include <QFileDialog>
 #include <QHeaderView>
@@ -7,9 +7,8 @@
 #include <QPushButton>
 #include <QTableView>
 
-#include "app/forms.h"
-#include "catalogue/formlisteradio.h"
-#include "catalogue/radioeditform.h"
+#include "windows/formlisteradio.h"
+#include "windows/radioeditform.h"
 #include "catalogue/stationedit.h"
 
 TListEditForm::TListEditForm(const QString& instanceName, const QString& title, TCatalogueKind kind,
@@ -66,8 +65,9 @@ TCatalogueTable* TListEditForm::Table() const {
   return &browser_->radiosDataset;
 }
 
-void TListEditForm::Attach(TFormListeRadio* browser) {
+void TListEditForm::Attach(TFormListeRadio* browser, std::function<TRadioEditForm*()> stationEditor) {
   browser_ = browser;
+  stationEditor_ = std::move(stationEditor);
   model_ = new TListTableModel(*Table(), columns_, this);
   model_->ShowError = [this](const QString& text) { ShowError(text); };
   grid_->setModel(model_);
@@ -76,9 +76,8 @@ void TListEditForm::Attach(TFormListeRadio* browser) {
 
 bool TListEditForm::Execute() {
   if (!browser_) return false;
-  if (RadioEditForm && RadioEditForm->isVisible()) {
-    move(RadioEditForm->x() + 32, RadioEditForm->y() + 32);
-  }
+  TRadioEditForm* editor = stationEditor_ ? stationEditor_() : nullptr;
+  if (editor && editor->isVisible()) move(editor->x() + 32, editor->y() + 32);
   model_->PostPending();  // a row left pending by an earlier showing
   result_ = false;
   show();
@@ -145,10 +144,10 @@ void TListEditForm::btSaveClick() {
     ShowError(r.Error->Text());
   }
   table->SuspendDisplay();
-  if (RadioEditForm) {
-    if (kind_ == TCatalogueKind::Countries) RadioEditForm->RefillCountries();
-    if (kind_ == TCatalogueKind::Genres) RadioEditForm->RefillGenres();
-    if (kind_ == TCatalogueKind::Networks) RadioEditForm->RefillNetworks();
+  if (TRadioEditForm* editor = stationEditor_ ? stationEditor_() : nullptr) {
+    if (kind_ == TCatalogueKind::Countries) editor->RefillCountries();
+    if (kind_ == TCatalogueKind::Genres) editor->RefillGenres();
+    if (kind_ == TCatalogueKind::Networks) editor->RefillNetworks();
   }
   browser_->RefillFilterList(*table);
   table->ResumeDisplay();

@@ -1,7 +1,7 @@
 // The network list editor of the local catalogue.
 #pragma once
 
-#include "catalogue/listeditform.h"
+#include "windows/listeditform.h"
 
 class TnetworkForm : public TListEditForm {
   Q_OBJECT

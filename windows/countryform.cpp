@@ -1,4 +1,4 @@
-#include "catalogue/countryform.h"
+#include "windows/countryform.h"
 
 TcountryForm::TcountryForm(QWidget* parent)
     : TListEditForm(QStringLiteral("countryForm"), QStringLiteral("Gestion des pays"), TCatalogueKind::Countries,

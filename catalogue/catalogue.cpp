@@ -1,0 +1,15 @@
+#include "catalogue/catalogue.h"
+
+#include <QtGlobal>
+#include <climits>
+
+void TCatalogue::Prepare(TLoadDisplay& display, const QString& exeFolder, const QString& dataFolder,
+                         const QString& mode) {
+  if (loader_) return;
+  loader_ = std::make_unique<TCatalogueLoader>(Tables, IdHTTP, display, exeFolder, dataFolder);
+  loader_->Tuner.Mode = mode;
+  TLoadDisplay* d = &display;
+  IdHTTP.SetProcessEvents([d] { d->ProcessEvents(); });
+  IdHTTP.SetProgress({[d](qint64 expected) { d->SetProgressMax(int(qMin<qint64>(expected, INT_MAX))); },
+                      [d](qint64 received) { d->SetProgress(int(qMin<qint64>(received, INT_MAX))); }});
+}
