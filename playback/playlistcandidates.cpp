@@ -1,10 +1,9 @@
 #include "playback/playlistcandidates.h"
 
-#include "playback/metadata.h"
+#include <string_view>
 
-namespace {
-constexpr int kMaxCandidates = 1000;
-}
+#include "playback/engine/net/playlistparse.h"
+#include "playback/metadata.h"
 
 TPlaylistKind PlaylistKindOf(const QString& url) {
   const QString tail = url.right(4);
@@ -16,20 +15,8 @@ TPlaylistKind PlaylistKindOf(const QString& url) {
 QStringList PlaylistCandidates(TPlaylistKind kind, const QByteArray& body) {
   QStringList out;
   if (kind == TPlaylistKind::None) return out;
-  for (QByteArray line : body.split('\n')) {
-    if (line.endsWith('\r')) line.chop(1);
-    const QString text = StreamText(line.toStdString());
-    if (kind == TPlaylistKind::Pls) {
-      if (!text.left(4).toUpper().startsWith(QLatin1String("FILE"))) continue;
-      const int eq = text.indexOf(QLatin1Char('='));
-      if (eq < 0) continue;
-      out.append(text.mid(eq + 1));
-    } else {
-      const QString head = text.left(8).toLower();
-      if (!head.startsWith(QLatin1String("http://")) && !head.startsWith(QLatin1String("https://"))) continue;
-      out.append(text);
-    }
-    if (out.size() >= kMaxCandidates) break;
-  }
+  const auto format = kind == TPlaylistKind::Pls ? zengine::PlaylistFormat::Pls : zengine::PlaylistFormat::M3u;
+  for (const std::string& url : zengine::ParsePlaylistUrls(std::string_view(body.constData(), size_t(body.size())), format))
+    out.append(StreamText(url));
   return out;
 }

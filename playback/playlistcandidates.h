@@ -1,6 +1,7 @@
 // Candidate stream addresses of a station's playlist address: ".pls" and ".m3u" bodies
-// fetched over HTTP turned into the addresses to try, in order. Plain functions: the
-// bodies are untrusted bytes.
+// fetched over HTTP turned into the addresses to try, in order. A Qt face of the engine's
+// playlist reader (playback/engine/net/playlistparse.h), which holds every rule, so the
+// station player and the engine read a playlist alike.
 #pragma once
 
 #include <QByteArray>
@@ -13,7 +14,6 @@ enum class TPlaylistKind { None, Pls, M3u };
 // (the address is itself the stream).
 TPlaylistKind PlaylistKindOf(const QString& url);
 
-// PLS: every line whose key starts with "File" (any case) gives the text after its first
-// "=", in file order. M3U: every line starting with "http://" or "https://" (any case),
-// whole. Lines end with LF or CR LF; at most 1000 candidates are kept.
+// The addresses the body lists, read as a PLS or an M3U playlist by `kind` (nothing for
+// None); texts that are not UTF-8 are read as Windows-1252.
 QStringList PlaylistCandidates(TPlaylistKind kind, const QByteArray& body);

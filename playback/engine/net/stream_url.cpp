@@ -1,5 +1,6 @@
 // StreamCreateURL: connects, follows playlists, probes the format and makes a live
 // channel of the stream.
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -133,9 +134,13 @@ Handle StreamCreateURL(const std::string& url) {
     if (!IsAudioType(type) && GetConfig(Option::NetPlaylist) == 1) {
       const std::string head = download->Buffer().Peek(512);
       if (IsPlaylistType(type) || LooksLikePlaylist(head)) {
+        // A playlist served over the network leads only to network addresses: its
+        // file:// entries name files of the server's machine, not of this one.
         const auto urls = ParsePlaylistUrls(download->Buffer().Peek(kMaxPlaylistBytes));
-        if (urls.empty()) return FailHandle(kErrFileForm);
-        current = urls.front();
+        const auto next = std::find_if(urls.begin(), urls.end(),
+                                       [](const std::string& u) { return IsNetworkUrl(u); });
+        if (next == urls.end()) return FailHandle(kErrFileForm);
+        current = *next;
         continue;
       }
     }
