@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "playback/engine/formats/readat.h"
+
 class TByteSource {
  public:
   virtual ~TByteSource() = default;
@@ -37,3 +39,12 @@ class TByteSource {
     return bytes;
   }
 };
+
+// The source as the shared format readers (playback/engine/formats/) read bytes. The
+// source must outlive the function.
+inline zengine::ReadAtFn ReadAtOf(const TByteSource& source) {
+  return [&source](int64_t offset, char* dst, size_t n) -> size_t {
+    const int64_t got = source.ReadAt(offset, dst, static_cast<int64_t>(n));
+    return got > 0 ? static_cast<size_t>(got) : 0;
+  };
+}

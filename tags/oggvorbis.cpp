@@ -3,122 +3,40 @@
 #include <QByteArray>
 #include <array>
 #include <cmath>
-#include <cstring>
 
+#include "playback/engine/formats/oggheader.h"
 #include "tags/filesource.h"
 #include "tags/id3v2.h"
 #include "tags/tagtext.h"
 
 namespace {
 
-constexpr int kPageHeader = 27;
 constexpr int64_t kTextCap = 250;  // each comment is kept to its first 250 bytes
 // Comments are read from at most this many bytes of the comment packet: a large cover
 // picture stored as a comment must not make the reader hold the whole picture.
-constexpr int64_t kPacketCap = 1 << 20;
+constexpr size_t kPacketCap = 1 << 20;
 
 // Texts in this order: vendor, then the comment names.
 constexpr const char* kNames[10] = {"", "TITLE", "ARTIST", "ALBUM", "TRACKNUMBER", "DATE",
                                     "GENRE", "COMMENT", "PERFORMER", "DESCRIPTION"};
 
-uint32_t LittleEndian32(const unsigned char* b) {
-  return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
-}
-
-uint64_t LittleEndian64(const unsigned char* b) {
-  return uint64_t(LittleEndian32(b)) | uint64_t(LittleEndian32(b + 4)) << 32;
-}
-
-// A page's header and segment table at `pos`. False when there is no page there.
-struct Page {
-  int64_t pos = 0;
-  unsigned char header[kPageHeader] = {};
-  unsigned char segments[255] = {};
-  int segmentCount() const { return header[26]; }
-  int64_t dataStart() const { return pos + kPageHeader + segmentCount(); }
-};
-
-bool ReadPage(const TByteSource& source, int64_t pos, Page* page) {
-  page->pos = pos;
-  if (!source.ReadExact(pos, page->header, kPageHeader)) return false;
-  if (std::memcmp(page->header, "OggS", 4) != 0) return false;
-  return source.ReadExact(pos + kPageHeader, page->segments, page->segmentCount());
-}
-
-// The packet that starts the page at `pos`, joined over the pages it continues on, up to
-// kPacketCap bytes. A damaged page ends it early.
-QByteArray ReadFirstPacket(const TByteSource& source, int64_t pos) {
-  QByteArray packet;
-  Page page;
-  while (packet.size() < kPacketCap && ReadPage(source, pos, &page)) {
-    int64_t at = page.dataStart();
-    bool ended = false;
-    for (int i = 0; i < page.segmentCount() && !ended; ++i) {
-      const QByteArray bytes = source.Read(at, page.segments[i]);
-      packet.append(bytes);
-      if (bytes.size() != page.segments[i]) return packet;
-      at += page.segments[i];
-      ended = page.segments[i] < 255;
-    }
-    if (ended) break;
-    pos = at;
-  }
-  return packet;
-}
-
-// The granule position of the last page: the last "OggS" in the file's final ~12 KB,
-// searched in 50 windows of 251 bytes stepping back 241 bytes each. -1 when none.
-int64_t LastGranule(const TByteSource& source) {
-  const int64_t size = source.Size();
-  unsigned char window[251];
-  for (int i = 1; i <= 50; ++i) {
-    const int64_t w = size - int64_t(i) * 241 - 10;
-    if (w < 0) break;
-    if (!source.ReadExact(w, window, sizeof window)) break;
-    for (int n = 241; n >= 0; --n) {
-      if (std::memcmp(window + n, "OggS", 4) != 0) continue;
-      unsigned char header[kPageHeader];
-      if (!source.ReadExact(w + n, header, kPageHeader)) return -1;
-      return static_cast<int64_t>(LittleEndian64(header + 6));
-    }
-  }
-  return -1;
-}
-
-// Reads the comment packet's texts after its 7-byte start: the vendor, then the comments.
-// Every length is checked against what the packet holds.
-void ReadComments(const QByteArray& packet, std::array<QString, 10>& texts) {
-  const auto* bytes = reinterpret_cast<const unsigned char*>(packet.constData());
-  const int64_t size = packet.size();
-  int64_t pos = 7;
-  uint32_t count = 0;
-  for (uint64_t i = 0; i <= count; ++i) {
-    if (pos + 4 > size) return;
-    const int64_t n = LittleEndian32(bytes + pos);
-    pos += 4;
-    if (n >= (int64_t(1) << 31)) return;
-    const bool cut = n > kTextCap;
-    const QByteArrayView text =
-        tagtext::TrimmedBytes(QByteArrayView(packet).sliced(pos, std::min({n, kTextCap, size - pos})));
+// The comment packet's texts: the vendor, then the comments. A text without "=" is the
+// vendor when none came before it.
+void ReadComments(const std::string& packet, std::array<QString, 10>& texts) {
+  for (const zengine::ogg::CommentText& t : zengine::ogg::ParseVorbisComments(packet, kTextCap)) {
+    const bool cut = t.length > kTextCap;
+    const QByteArrayView text = tagtext::TrimmedBytes(QByteArrayView(t.bytes.data(), qsizetype(t.bytes.size())));
     const qsizetype eq = text.indexOf('=');
     if (eq < 0) {
       if (texts[0].isEmpty()) texts[0] = tagtext::FromUtf8OrWindows1252(text, cut);
-    } else {
-      const QByteArray name = text.first(eq).toByteArray().toUpper();
-      for (int k = 1; k < 10; ++k) {
-        if (name == kNames[k]) {
-          texts[k] = tagtext::Trimmed(tagtext::FromUtf8OrWindows1252(
-              tagtext::TrimmedBytes(text.sliced(eq + 1)), cut));
-          break;
-        }
-      }
+      continue;
     }
-    if (n > size - pos) return;
-    pos += n;
-    if (i == 0) {
-      if (pos + 4 > size) return;
-      count = LittleEndian32(bytes + pos);
-      pos += 4;
+    const QByteArray name = text.first(eq).toByteArray().toUpper();
+    for (int k = 1; k < 10; ++k) {
+      if (name == kNames[k]) {
+        texts[k] = tagtext::Trimmed(tagtext::FromUtf8OrWindows1252(tagtext::TrimmedBytes(text.sliced(eq + 1)), cut));
+        break;
+      }
     }
   }
 }
@@ -136,25 +54,28 @@ bool TOggVorbis::ReadTag(const TByteSource& source) {
   Clear();
   const int64_t fileBytes = source.Size();
   const int64_t leading = std::max<int64_t>(TID3v2::LeadingTagSize(source), 0);
+  const zengine::ReadAtFn readAt = ReadAtOf(source);
 
-  Page first;
-  if (!ReadPage(source, leading, &first)) return false;
-  unsigned char ident[30];
-  const int64_t identAt = first.dataStart();
-  if (!source.ReadExact(identAt, ident, 30) || std::memcmp(ident, "\x01vorbis", 7) != 0)
-    return false;
+  const auto first = zengine::ogg::ReadPage(readAt, leading, fileBytes);
+  if (!first) return false;
+  const auto ident =
+      zengine::ogg::ReadVorbisIdentification(readAt, leading + static_cast<int64_t>(first->headerSize));
+  if (!ident) return false;
 
+  // The comment packet starts the page after the identification page.
   std::array<QString, 10> texts;
-  const QByteArray packet = ReadFirstPacket(source, identAt + 30);
-  if (packet.startsWith("\x03vorbis")) ReadComments(packet, texts);
+  const int64_t second = leading + static_cast<int64_t>(first->headerSize + first->bodySize);
+  const std::string packet = zengine::ogg::ReadPacket(readAt, second, fileBytes, kPacketCap);
+  if (packet.starts_with("\x03vorbis")) ReadComments(packet, texts);
 
+  // The sample count is the granule position of the last page.
+  const std::vector<zengine::ogg::Page> tail = zengine::ogg::TailPages(readAt, fileBytes);
   FileBytes = fileBytes;
   LeadingTagBytes = leading;
-  SampleCount = std::max<int64_t>(LastGranule(source), 0);
-  ChannelCount = ident[11];
-  SampleRateHz = static_cast<int32_t>(LittleEndian32(ident + 12));
-  const auto nominal = static_cast<int32_t>(LittleEndian32(ident + 20));
-  NominalKbps = static_cast<uint16_t>(nominal / 1024);
+  SampleCount = tail.empty() ? 0 : std::max<int64_t>(static_cast<int64_t>(tail.back().granule), 0);
+  ChannelCount = ident->channels;
+  SampleRateHz = static_cast<int32_t>(ident->rate);
+  NominalKbps = static_cast<uint16_t>(ident->bitrateNominal / 1024);
   Title = texts[1];
   Artist = texts[2].isEmpty() ? texts[8] : texts[2];
   Album = texts[3];

@@ -2,11 +2,11 @@
 // (comment header) and sample count (granule position of the last page), from which it
 // works out the duration, an average bit rate and whether the file is valid Vorbis.
 //
-// Ogg page: "OggS" 0, granule position 6 (64-bit little-endian), segment count 26,
-// segment table from 27, then the packet data. The identification header (30 bytes,
-// 0x01 "vorbis") is alone on the first page; the comment header (0x03 "vorbis", vendor,
-// comments "NAME=value" in UTF-8) starts the second page and may go on over the next
-// pages. An ID3v2 tag in front of the Ogg data is passed over. The reader only reads.
+// The pages and headers are read by the shared Ogg reader
+// (playback/engine/formats/oggheader.h): the identification header opens the first page,
+// the comment header (vendor, then "NAME=value" comments in UTF-8) starts the next page and
+// may go on over the following ones, and the last page is searched for in the final 64 KiB.
+// An ID3v2 tag in front of the Ogg data is passed over. The reader only reads.
 #pragma once
 
 #include <QString>

@@ -4,8 +4,8 @@
 // (content description) and album, track, year, genre (extended content description),
 // then checks the values for plausibility.
 //
-// Objects: a 16-byte identifier, a 64-bit little-endian size counting the whole object,
-// then its body. Texts are UTF-16 little-endian, each kept to its first 250 characters.
+// The objects are read by the shared ASF reader (playback/engine/formats/asfheader.h);
+// texts are UTF-16 little-endian, each kept here to its first 250 characters.
 // The reader only reads.
 #pragma once
 

@@ -11,6 +11,8 @@
 #include <string_view>
 
 #include "playback/engine/engine.h"
+#include "playback/engine/formats/asfheader.h"
+#include "playback/engine/formats/oggheader.h"
 
 namespace zengine {
 
@@ -297,55 +299,27 @@ std::optional<FileHeader> ParseAdts(const ReadAtFn& readAt, int64_t fileSize, in
 
 // ---- Ogg Vorbis ----------------------------------------------------------------------
 
-struct OggPage {
-  uint8_t type = 0;
-  uint64_t granule = 0;
-  uint32_t serial = 0;
-  size_t headerSize = 0;
-  size_t bodySize = 0;
-};
-
-bool ParseOggPage(const Chunk& c, size_t at, OggPage* p) {
-  if (!c.Is(at, "OggS", 4) || !c.Has(at, 27) || c.u8(at + 4) != 0) return false;
-  const size_t segments = c.u8(at + 26);
-  if (!c.Has(at + 27, segments)) return false;
-  p->type = c.u8(at + 5);
-  p->granule = c.le64(at + 6);
-  p->serial = c.le32(at + 14);
-  p->headerSize = 27 + segments;
-  p->bodySize = 0;
-  for (size_t i = 0; i < segments; ++i) p->bodySize += c.u8(at + 27 + i);
-  return true;
-}
-
 std::optional<FileHeader> ParseOgg(const ReadAtFn& readAt, int64_t fileSize) {
-  const Chunk head(readAt, 0, kHeadBytes);
-  OggPage first;
-  if (!ParseOggPage(head, 0, &first) || !(first.type & 0x02)) return std::nullopt;
+  const auto first = ogg::ReadPage(readAt, 0, fileSize);
+  if (!first || first->version != 0 || !(first->type & 0x02)) return std::nullopt;
   // The identification packet opens the first page.
-  const size_t id = first.headerSize;
-  if (!head.Is(id, "\x01vorbis", 7) || !head.Has(id, 30) || head.le32(id + 7) != 0)
-    return std::nullopt;
-  const uint32_t channels = head.u8(id + 11);
-  const uint32_t rate = head.le32(id + 12);
+  const auto id = ogg::ReadVorbisIdentification(readAt, static_cast<int64_t>(first->headerSize));
+  if (!id || id->version != 0) return std::nullopt;
+  const uint32_t channels = id->channels;
+  const uint32_t rate = id->rate;
   if (channels == 0 || channels > 16 || rate == 0 || rate > kMaxRate) return std::nullopt;
   // A second logical stream (another beginning page) is left to the demuxer.
-  OggPage second;
-  const size_t next = first.headerSize + first.bodySize;
-  if (!ParseOggPage(head, next, &second) || (second.type & 0x02) || second.serial != first.serial)
+  const auto second =
+      ogg::ReadPage(readAt, static_cast<int64_t>(first->headerSize + first->bodySize), fileSize);
+  if (!second || second->version != 0 || (second->type & 0x02) || second->serial != first->serial)
     return std::nullopt;
 
-  // The length is the granule position of the stream's last page.
-  const int64_t tailStart = std::max<int64_t>(0, fileSize - static_cast<int64_t>(kTailBytes));
-  const Chunk tail(readAt, tailStart, kTailBytes);
+  // The length is the granule position of the stream's last whole page.
   int64_t last = -1;
-  for (size_t at = 0; at + 27 <= tail.size(); ++at) {
-    if (tail.bytes[at] != 'O' || !tail.Is(at, "OggS", 4)) continue;
-    OggPage p;
-    if (!ParseOggPage(tail, at, &p) || !tail.Has(at, p.headerSize + p.bodySize)) continue;
-    if (p.serial != first.serial) return std::nullopt;  // a chained or multiplexed file
+  for (const ogg::Page& p : ogg::TailPages(readAt, fileSize)) {
+    if (p.version != 0 || !p.complete) continue;
+    if (p.serial != first->serial) return std::nullopt;  // a chained or multiplexed file
     if (p.granule != ~uint64_t{0}) last = static_cast<int64_t>(p.granule);
-    at += p.headerSize + p.bodySize - 1;
   }
   if (last <= 0) return std::nullopt;
   return Header(rate, channels, kTypeOgg, last, fileSize);
@@ -353,57 +327,44 @@ std::optional<FileHeader> ParseOgg(const ReadAtFn& readAt, int64_t fileSize) {
 
 // ---- ASF (WMA) -------------------------------------------------------------------------
 
-constexpr uint8_t kAsfHeader[16] = {0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
-                                    0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
-constexpr uint8_t kAsfFileProperties[16] = {0xA1, 0xDC, 0xAB, 0x8C, 0x47, 0xA9, 0xCF, 0x11,
-                                            0x8E, 0xE4, 0x00, 0xC0, 0x0C, 0x20, 0x53, 0x65};
-constexpr uint8_t kAsfStreamProperties[16] = {0x91, 0x07, 0xDC, 0xB7, 0xB7, 0xA9, 0xCF, 0x11,
-                                              0x8E, 0xE6, 0x00, 0xC0, 0x0C, 0x20, 0x53, 0x65};
-constexpr uint8_t kAsfAudioMedia[16] = {0x40, 0x9E, 0x69, 0xF8, 0x4D, 0x5B, 0xCF, 0x11,
-                                        0xA8, 0xFD, 0x00, 0x80, 0x5F, 0x5C, 0x44, 0x2B};
-
-bool IsGuid(const Chunk& c, size_t at, const uint8_t (&guid)[16]) {
-  return c.Has(at, 16) && std::memcmp(c.bytes.data() + at, guid, 16) == 0;
-}
-
+// Only the objects inside the header object's declared size count; one of them that
+// does not fit there, or a walk that stopped there, is damage.
 std::optional<FileHeader> ParseAsf(const ReadAtFn& readAt, int64_t fileSize) {
-  const Chunk top(readAt, 0, 30);
-  if (!IsGuid(top, 0, kAsfHeader) || !top.Has(0, 30)) return std::nullopt;
-  const uint64_t headerSize = top.le64(16);
-  const uint32_t objects = top.le32(24);
-  if (headerSize < 30 || headerSize > static_cast<uint64_t>(fileSize) || objects > 1000)
+  const asf::Header asfHeader = asf::ReadHeader(readAt, fileSize);
+  const uint64_t headerSize = asfHeader.headerSize;
+  if (asfHeader.status == asf::Status::NotAsf || headerSize < 30 ||
+      headerSize > static_cast<uint64_t>(fileSize) || asfHeader.objectCount > 1000)
+    return std::nullopt;
+  if (asfHeader.status != asf::Status::Ok &&
+      static_cast<uint64_t>(asfHeader.errorAt) + asf::kObjectHeaderBytes <= headerSize)
     return std::nullopt;
   bool haveFile = false;
   int audioStreams = 0, otherStreams = 0;
   uint64_t playTime = 0, preroll = 0, declaredSize = 0;
   uint32_t flags = 0, tag = 0, channels = 0, rate = 0;
-  int64_t at = 30;
-  for (uint32_t i = 0; i < objects && at + 24 <= static_cast<int64_t>(headerSize); ++i) {
-    const Chunk obj(readAt, at, 24 + 78 + 18);
-    if (!obj.Has(0, 24)) return std::nullopt;
-    const uint64_t size = obj.le64(16);
-    if (size < 24 || size > headerSize - static_cast<uint64_t>(at)) return std::nullopt;
-    if (IsGuid(obj, 0, kAsfFileProperties)) {
-      if (size < 104 || !obj.Has(24, 80)) return std::nullopt;
-      declaredSize = obj.le64(40);
-      playTime = obj.le64(64);
-      preroll = obj.le32(80);
-      flags = obj.le32(88);
+  for (const asf::Object& o : asfHeader.objects) {
+    const auto at = static_cast<uint64_t>(o.offset);
+    if (at + asf::kObjectHeaderBytes > headerSize) break;
+    if (o.size > headerSize - at) return std::nullopt;
+    if (o.kind == asf::ObjectKind::FileProperties) {
+      if (!o.complete) return std::nullopt;
+      declaredSize = o.file.fileSize;
+      playTime = o.file.playDuration;
+      preroll = o.file.preroll;
+      flags = o.file.flags;
       haveFile = true;
-    } else if (IsGuid(obj, 0, kAsfStreamProperties)) {
-      if (!IsGuid(obj, 24, kAsfAudioMedia)) {
+    } else if (o.kind == asf::ObjectKind::StreamProperties) {
+      if (!o.stream.audio) {
         ++otherStreams;
       } else {
-        // The type-specific data (a WAVEFORMATEX) follows 54 bytes of fixed fields.
-        const size_t wf = 24 + 54;
-        if (size < wf + 16 || obj.le32(24 + 40) < 16 || !obj.Has(wf, 16)) return std::nullopt;
-        tag = obj.le16(wf);
-        channels = obj.le16(wf + 2);
-        rate = obj.le32(wf + 4);
+        // A WAVEFORMATEX must be there, whole.
+        if (!o.stream.hasFormat || o.stream.typeSpecificLength < 16) return std::nullopt;
+        tag = o.stream.formatTag;
+        channels = o.stream.channels;
+        rate = o.stream.sampleRate;
         ++audioStreams;
       }
     }
-    at += static_cast<int64_t>(size);
   }
   if (!haveFile || audioStreams != 1 || otherStreams != 0) return std::nullopt;
   if (channels == 0 || channels > 16 || rate == 0 || rate > static_cast<uint32_t>(kMaxRate))
@@ -423,8 +384,10 @@ std::optional<FileHeader> ParseAsf(const ReadAtFn& readAt, int64_t fileSize) {
   const uint64_t diff = real > declaredSize ? real - declaredSize : declaredSize - real;
   if ((flags & 1) || declaredSize == 0 || diff >= std::min(real, declaredSize) / 20)
     return std::nullopt;
-  const int64_t ms = static_cast<int64_t>(playTime / 10000) - static_cast<int64_t>(preroll);
-  if (ms <= 0) return std::nullopt;
+  // Play time in milliseconds after the preroll (both as declared, so both checked).
+  const uint64_t played = playTime / 10000;
+  if (preroll >= played) return std::nullopt;
+  const auto ms = static_cast<int64_t>(played - preroll);
   // No WMA codec goes below 4 kbit/s: a play time that would put the file under 1 kbit/s
   // is a damaged or forged header, not a length.
   if (ms > fileSize * 8) return std::nullopt;
@@ -439,7 +402,7 @@ std::optional<FileHeader> ParseFileHeader(const ReadAtFn& readAt, int64_t fileSi
   if (magic.size() < 16) return std::nullopt;
   if (magic.Is(0, "RIFF", 4) && magic.Is(8, "WAVE", 4)) return ParseWav(readAt, fileSize);
   if (magic.Is(0, "OggS", 4)) return ParseOgg(readAt, fileSize);
-  if (IsGuid(magic, 0, kAsfHeader)) return ParseAsf(readAt, fileSize);
+  if (asf::IsAsf(magic.bytes.data(), magic.size())) return ParseAsf(readAt, fileSize);
   const int64_t start = SkipId3v2(readAt, fileSize);
   if (start < 0 || start + 8 > fileSize) return std::nullopt;
   const Chunk sync(readAt, start, 4);

@@ -16,9 +16,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
+
+#include "playback/engine/formats/readat.h"
 
 namespace zengine {
 
@@ -37,7 +38,6 @@ std::optional<FileHeader> ReadFileHeader(const std::string& path);
 // The same over any bytes: `readAt(offset, dst, n)` copies up to n bytes from
 // `offset` and returns how many it copied; `fileSize` is the size of the whole.
 // Exposed for tests and fuzzing.
-using ReadAtFn = std::function<size_t(int64_t offset, char* dst, size_t n)>;
 std::optional<FileHeader> ParseFileHeader(const ReadAtFn& readAt, int64_t fileSize);
 
 }  // namespace zengine
