@@ -487,8 +487,9 @@ void TMainForm::InitRadioButton() {
 
 void TMainForm::PlayBtnClick() {
   if (filePlayer_ && filePlayer_->Active()) return filePlayer_->PlayBtnClick();
-  if (!player_ || player_->PlayMode != QLatin1String("Radio")) return;
-  if (face_.PlayBtn->Glyphs()->G0_Up() == 1) {
+  if (player_->PlayMode != QLatin1String("Radio")) return;
+  // The player's state, not the button's face, tells whether Play may start a station.
+  if (player_->PlayFace() == TPlayFace::Ready) {
     player_->OpenStation();
     face_.PlayBtn->setToolTip(QString());
   } else {
@@ -497,8 +498,11 @@ void TMainForm::PlayBtnClick() {
 }
 
 void TMainForm::StopBtnClick() {
-  if (face_.StopBtn->Glyphs()->G0_Up() == 0) {
-    if (player_) player_->StopAll();
+  // Something plays (a file, or a station connecting or playing): Stop ends it.
+  const bool active = filePlayer_ && filePlayer_->Active() ? filePlayer_->Face() != TFileFace::Ready
+                                                           : player_->StopFace() == TStopFace::Active;
+  if (active) {
+    player_->StopAll();
     face_.StopBtn->setToolTip(QString());
   } else {
     face_.StopBtn->setToolTip(QStringLiteral("Stopper la lecture et l'enregistrement."));
