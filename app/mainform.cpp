@@ -56,7 +56,6 @@ TSkinnedFormLayout MainLayout() {
 TMainForm::TMainForm(const TMainFormParts& parts)
     : TSkinnedForm(MainLayout()),
       Settings(parts.App->Settings),
-      SettingsLive(parts.App->SettingsLive),
       ExeFolder(parts.App->ExeFolder),
       DataFolder(parts.App->DataFolder),
       TunerFolder(parts.App->TunerFolder),
@@ -82,12 +81,9 @@ void TMainForm::FormCreate() {
   MenuAProposCaption = QStringLiteral("&A Propos de Zovalis") + versionText;
 
   move(Settings.Left, Settings.Top);
-  SettingsLive.Top = [this] { return y(); };
-  SettingsLive.Left = [this] { return x(); };
 
   BuildTray();
   BuildMenus();
-  SettingsLive.Favorites = [this] { return Favourites.Names(); };
   if (!Favourites.Names().isEmpty()) BuildFavouritesMenu();
   ConnectPlayer();
   ConnectRecorder();
@@ -96,8 +92,6 @@ void TMainForm::FormCreate() {
   face_.RadioName->clear();
   CreateSpectrum();
   ApplyVolume(Settings.Volume);
-  // The slider's position is the volume saved at exit.
-  SettingsLive.Volume = [this] { return face_.VolumeBar->Position(); };
 }
 
 // ---- Tray and menus ----------------------------------------------------------------------
@@ -535,6 +529,8 @@ void TMainForm::NextBtnClick() {
 
 void TMainForm::VolumeBarChange() {
   const int position = face_.VolumeBar->Position();
+  // The slider's position is the volume of the next start.
+  Settings.Volume = position;
   SetStatus(QStringLiteral("Volume :") + QString::number(position) + QStringLiteral(" %"), false);
   if (!muted_) zengine::SetVolume(position);
 }
@@ -665,6 +661,13 @@ void TMainForm::AutoPlayLastStation() {
   browser_->RestoreFilterState();
 }
 
+void TMainForm::moveEvent(QMoveEvent* event) {
+  TSkinnedForm::moveEvent(event);
+  // Where the window is, is where the next start opens it.
+  Settings.Left = x();
+  Settings.Top = y();
+}
+
 void TMainForm::closeEvent(QCloseEvent* event) {
   FormClose();
   event->accept();
@@ -683,7 +686,7 @@ void TMainForm::FormClose() {
   if (player_ && !player_->LastRadio.isEmpty()) Settings.LastRadio = player_->LastRadio;
   if (Settings.Mode == QLatin1String("local")) SaveLocalCatalogue();
   std::unique_ptr<QSettings> store(OpenUserSettings());
-  if (!SaveSettings(*store, Settings, SettingsLive)) {
+  if (!SaveSettings(*store, Settings)) {
     std::fprintf(stderr, "zovalis: impossible d'enregistrer les réglages dans %s\n",
                  qUtf8Printable(store->fileName()));
   }
@@ -695,10 +698,6 @@ void TMainForm::SaveLocalCatalogue() {
 
 void TMainForm::FormDestroy() {
   spectrumTimer_.stop();
-  // The settings saved after this window is gone keep the last position and volume.
-  SettingsLive.Top = SettingsLive.Left = SettingsLive.Volume = nullptr;
-  SettingsLive.Favorites = nullptr;
-  Settings.Volume = face_.VolumeBar->Position();
 }
 
 void TMainForm::ShowEngineError(int code) {
@@ -712,11 +711,7 @@ void TMainForm::ShowEngineError(int code) {
 // ---- Recording -----------------------------------------------------------------------------
 
 void TMainForm::ConnectRecorder() {
-  RecordPage.Load(Settings.RecordDir, Settings.CutByTitle, &Settings.RecordOcc, Settings.RecordEncoder, ExeFolder);
-  SettingsLive.RecordDir = [this] { return RecordPage.edRecordDir; };
-  SettingsLive.RecordEncoder = [this] { return RecordPage.cbEncoder; };
-  SettingsLive.CutByTitle = [this] { return RecordPage.cbCutByTitle; };
-  SettingsLive.RecordOccText = [this] { return RecordPage.cbRecordOccText; };
+  RecordPage.Load(Settings, ExeFolder);
 
   TRecorder* r = recorder_;
   connect(face_.RecordBtn, &TSimpleBtn::clicked, this, &TMainForm::RecordBtnClick);
@@ -807,7 +802,7 @@ void TMainForm::RecordBtnClick() {
 }
 
 void TMainForm::MenuExplorerRecordDirClick() {
-  // The folder as loaded at start-up.
+  // The recording folder as the configuration page last chose it (where recordings go).
   QApplication::setOverrideCursor(Qt::BusyCursor);
   if (QFileInfo(Settings.RecordDir).isDir()) QDesktopServices::openUrl(QUrl::fromLocalFile(Settings.RecordDir));
   QApplication::restoreOverrideCursor();

@@ -76,9 +76,8 @@ class TMainForm : public TSkinnedForm, public TConfigHost {
   void AttachPlaylist(TFormListeFile* playlist, TFilePlayer* filePlayer);
   TFilePlayer* FilePlayer() const { return filePlayer_; }
 
-  // The program's settings record and the live controls that hold settings until the save.
+  // The program's settings record: the window writes its position and volume into it.
   TSettings& Settings;
-  TSettingsLive& SettingsLive;
 
   // The program's folders, each ending with "/".
   QString& ExeFolder;
@@ -161,6 +160,7 @@ class TMainForm : public TSkinnedForm, public TConfigHost {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void CloseBtnClick() override;
   bool eventFilter(QObject* watched, QEvent* event) override;

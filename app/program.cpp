@@ -99,6 +99,8 @@ T* TProgram::Track(T* window) {
 bool TProgram::Start(TFormCreation creation) {
   if (!PrepareState()) return false;
 
+  // The settings record keeps the favourites as the list changes.
+  favourites_.Changed = [this](const QStringList& names) { app_.Settings.Favorites = names; };
   favourites_.SetNames(app_.Settings.Favorites);
   player_ = std::make_unique<TStationPlayer>(TStationPlayer::TContext{});
   recorder_ = std::make_unique<TRecorder>();

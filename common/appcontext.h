@@ -9,10 +9,9 @@
 #include "common/settings.h"
 
 struct TAppContext {
-  // The settings record, loaded at start and saved at exit, and the getters of the
-  // controls that hold a value between the two.
+  // The settings record, loaded at start and saved at exit; controls write into it as the
+  // user changes them.
   TSettings Settings;
-  TSettingsLive SettingsLive;
 
   // Application folders, each ending with "/": the program's own files, the user's data,
   // the active tuner's folder (follows the tuner mode).

@@ -21,6 +21,7 @@ void TFavourites::SetNames(const QStringList& names) {
   names_ = names;
   std::stable_sort(names_.begin(), names_.end(),
                    [](const QString& a, const QString& b) { return Collation().compare(a, b) < 0; });
+  Notify();
 }
 
 bool TFavourites::Add(const QString& name) {
@@ -28,17 +29,13 @@ bool TFavourites::Add(const QString& name) {
   const auto at = std::upper_bound(names_.begin(), names_.end(), name,
                                    [](const QString& a, const QString& b) { return Collation().compare(a, b) < 0; });
   names_.insert(at, name);
+  Notify();
   return true;
 }
 
 bool TFavourites::RemoveAt(int index) {
   if (index < 0 || index >= names_.size()) return false;
   names_.removeAt(index);
+  Notify();
   return true;
-}
-
-QString StationNameFilter(const QString& name) {
-  QString quoted = name.toLower();
-  quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
-  return QStringLiteral("lower(radio) = '") + quoted + QLatin1Char('\'');
 }

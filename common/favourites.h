@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class TFavourites {
  public:
@@ -17,10 +18,13 @@ class TFavourites {
   // Removes the name at `index`; false when out of range.
   bool RemoveAt(int index);
 
+  // Told the sorted list after each change (the settings record keeps it).
+  std::function<void(const QStringList& names)> Changed;
+
  private:
+  void Notify() {
+    if (Changed) Changed(names_);
+  }
+
   QStringList names_;
 };
-
-// The filter that finds a station by name whatever its case: lower(radio) = '<name>',
-// quotes doubled.
-QString StationNameFilter(const QString& name);

@@ -150,53 +150,38 @@ TLoadResult LoadSettings(QSettings& store, TSettings& s, QSize screen, const QSt
   return result;
 }
 
-bool SaveSettings(QSettings& store, const TSettings& s, const TSettingsLive& live) {
-  WriteBool(store, "TrayInformation", Live(live.TrayInformation, s.TrayInformation));
-  WriteBool(store, "SpectroPeaks", Live(live.SpectroPeaks, s.SpectroPeaks));
-  WriteInt(store, "SpectroColorL", Live(live.SpectroColorL, s.SpectroColorL));
-  WriteInt(store, "SpectroColorM", Live(live.SpectroColorM, s.SpectroColorM));
-  WriteInt(store, "SpectroColorH", Live(live.SpectroColorH, s.SpectroColorH));
-  WriteBool(store, "IsProxyServer", Live(live.IsProxyServer, s.IsProxyServer));
-  WriteText(store, "ProxyServer", Live(live.ProxyServer, s.ProxyServer));
-  WriteText(store, "ProxyUser", Live(live.ProxyUser, s.ProxyUser));
-  WriteText(store, "ProxyPasswd", Live(live.ProxyPasswd, s.ProxyPasswd));
-  WriteText(store, "ProxyPort", Live(live.ProxyPort, s.ProxyPort));
+bool SaveSettings(QSettings& store, const TSettings& s) {
+  WriteBool(store, "TrayInformation", s.TrayInformation);
+  WriteBool(store, "SpectroPeaks", s.SpectroPeaks);
+  WriteInt(store, "SpectroColorL", s.SpectroColorL);
+  WriteInt(store, "SpectroColorM", s.SpectroColorM);
+  WriteInt(store, "SpectroColorH", s.SpectroColorH);
+  WriteBool(store, "IsProxyServer", s.IsProxyServer);
+  WriteText(store, "ProxyServer", s.ProxyServer);
+  WriteText(store, "ProxyUser", s.ProxyUser);
+  WriteText(store, "ProxyPasswd", s.ProxyPasswd);
+  WriteText(store, "ProxyPort", s.ProxyPort);
   WriteText(store, "LastRadio", s.LastRadio);
-
-  const std::optional<QString> filter = live.Filter ? live.Filter() : std::optional<QString>(s.Filter);
-  if (filter) WriteText(store, "Filter", *filter);
-
-  WriteText(store, "FilterName", Live(live.FilterName, s.FilterName));
-  WriteText(store, "FilterGenre", Live(live.FilterGenre, s.FilterGenre));
-  WriteText(store, "FilterCountry", Live(live.FilterCountry, s.FilterCountry));
-  WriteText(store, "FilterNetwork", Live(live.FilterNetwork, s.FilterNetwork));
-  WriteText(store, "FilterQuality", Live(live.FilterQuality, s.FilterQuality));
-  WriteText(store, "FilterStream", Live(live.FilterStream, s.FilterStream));
-
-  WriteText(store, "RecordDir", Live(live.RecordDir, s.RecordDir));
-  int recordOcc = s.RecordOcc;
-  if (live.RecordOccText) {
-    bool ok = false;
-    const int value = live.RecordOccText().trimmed().toInt(&ok, 10);
-    if (ok) recordOcc = value;
-  }
-  WriteInt(store, "RecordOcc", recordOcc);
-  WriteText(store, "RecordEncoder", Live(live.RecordEncoder, s.RecordEncoder));
-  WriteBool(store, "CutByTitle", Live(live.CutByTitle, s.CutByTitle));
-
-  WriteInt(store, "Top", Live(live.Top, s.Top));
-  WriteInt(store, "Left", Live(live.Left, s.Left));
+  WriteText(store, "Filter", s.Filter);
+  WriteText(store, "FilterName", s.FilterName);
+  WriteText(store, "FilterGenre", s.FilterGenre);
+  WriteText(store, "FilterCountry", s.FilterCountry);
+  WriteText(store, "FilterNetwork", s.FilterNetwork);
+  WriteText(store, "FilterQuality", s.FilterQuality);
+  WriteText(store, "FilterStream", s.FilterStream);
+  WriteText(store, "RecordDir", s.RecordDir);
+  WriteInt(store, "RecordOcc", s.RecordOcc);
+  WriteText(store, "RecordEncoder", s.RecordEncoder);
+  WriteBool(store, "CutByTitle", s.CutByTitle);
+  WriteInt(store, "Top", s.Top);
+  WriteInt(store, "Left", s.Left);
   WriteText(store, "Mode", s.Mode);
-
-  const QStringList favorites = live.Favorites ? live.Favorites() : s.Favorites;
-  for (qsizetype i = 0; i < favorites.size(); ++i) {
-    store.setValue(QStringLiteral("Favorites_%1").arg(i), favorites[i]);
+  for (qsizetype i = 0; i < s.Favorites.size(); ++i) {
+    store.setValue(QStringLiteral("Favorites_%1").arg(i), s.Favorites[i]);
   }
   // Entries above the new count are left in the store; only FavoritesCount entries are read.
-  const int favoritesCount = live.FavoritesCount ? live.FavoritesCount() : static_cast<int>(favorites.size());
-  WriteInt(store, "FavoritesCount", favoritesCount);
-
-  WriteInt(store, "Volume", Live(live.Volume, s.Volume));
+  WriteInt(store, "FavoritesCount", static_cast<int>(s.Favorites.size()));
+  WriteInt(store, "Volume", s.Volume);
 
   store.sync();
   return store.status() == QSettings::NoError;

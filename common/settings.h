@@ -3,10 +3,10 @@
 // The store is ~/.config/Kestrune/Zovaline.ini (QSettings, INI format). Value names are
 // fixed; a bool is written as 0 or 1, an int as an integer, a text as a string.
 //
-// Between load and save most settings live in the controls of other windows. Each window
-// that holds a value registers a getter in TSettingsLive when it creates its control;
-// SaveSettings reads the getter when there is one and the record otherwise, so a change
-// made in a window is saved even when nothing copies it back into the record.
+// The record is the one model of the settings between load and save: each control that
+// holds a setting writes its value into the record as the user changes it (the windows'
+// position and volume, the browser's filter, the configuration pages, the favourites),
+// and SaveSettings writes the record alone.
 //
 // Reading rules for values stored with another type than expected: a bool or int value
 // that is not an integer ("abc", "1.5", empty) reads as the default; "true"/"false" are
@@ -19,8 +19,6 @@
 #include <QSize>
 #include <QString>
 #include <QStringList>
-#include <functional>
-#include <optional>
 
 class QSettings;
 
@@ -51,30 +49,10 @@ struct TSettings {
   int Top = 0;
   int Left = 0;
   QString Mode = QStringLiteral("remote");
-  QStringList Favorites;  // in stored order; the main window's list keeps its own sorted copy
+  QStringList Favorites;  // as stored at load; then the favourites list, sorted, as it changes
   int Volume = 0;
 };
 
-// Getters of the controls that hold settings between load and save. An empty getter means
-// the control does not exist (yet): the record's value is saved instead.
-struct TSettingsLive {
-  std::function<bool()> TrayInformation, SpectroPeaks, IsProxyServer, CutByTitle;
-  std::function<int()> SpectroColorL, SpectroColorM, SpectroColorH;
-  std::function<QString()> ProxyServer, ProxyUser, ProxyPasswd, ProxyPort;
-  // The checked filter radio button's name ("Name" ... "Stream"); nullopt when none is
-  // checked, and then `Filter` is not written and keeps its stored value.
-  std::function<std::optional<QString>()> Filter;
-  std::function<QString()> FilterName, FilterCountry, FilterGenre, FilterNetwork, FilterQuality,
-      FilterStream;
-  std::function<QString()> RecordDir, RecordEncoder;
-  // The text of the occurrences list. A text that is no integer (no selection) saves the
-  // value that was loaded, so the stored setting is kept.
-  std::function<QString()> RecordOccText;
-  std::function<int()> Top, Left;
-  std::function<QStringList()> Favorites;  // the main window's favourites list
-  std::function<int()> FavoritesCount;     // entries of the configuration window's favourites list
-  std::function<int()> Volume;             // the volume slider
-};
 
 // The default network of the browser's network filter.
 inline constexpr const char* kDefaultFilterNetwork = "Radio France";
@@ -104,9 +82,9 @@ TLoadResult LoadSettings(QSettings& store, TSettings& settings, QSize screen,
 // absent or unreadable values. LoadSettings is this and the steps with effects.
 void ReadSettingsValues(QSettings& store, TSettings& settings, const TSettings& defaults);
 
-// Writes every value in the save order, reading each from its live control when one is
-// registered. Returns false when the store could not be written.
-bool SaveSettings(QSettings& store, const TSettings& settings, const TSettingsLive& live);
+// Writes every value of the record in the save order. Returns false when the store could
+// not be written.
+bool SaveSettings(QSettings& store, const TSettings& settings);
 
 // The user's settings store: ~/.config/Kestrune/Zovaline.ini.
 QSettings* OpenUserSettings();

@@ -23,35 +23,37 @@ QStringList TRecordPage::AvailableEncoders(const QString& programFolder) {
   return out;
 }
 
-void TRecordPage::Load(const QString& recordDir, bool cutByTitle, int* recordOcc, const QString& encoder,
-                       const QString& programFolder) {
-  edRecordDir = recordDir;
-  recordOcc_ = recordOcc;
+void TRecordPage::Load(TSettings& settings, const QString& programFolder) {
+  settings_ = &settings;
+  edRecordDir = settings.RecordDir;
   Encoders = AvailableEncoders(programFolder);
-  cbRecordOccText = recordOcc ? QString::number(*recordOcc) : QString();
-  cbCutByTitleClick(cutByTitle);
-  cbEncoder = encoder;
-  cbEncoderChange(encoder);
+  cbRecordOccText = QString::number(settings.RecordOcc);
+  cbCutByTitleClick(settings.CutByTitle);
+  cbEncoderChange(settings.RecordEncoder);
 }
 
 void TRecordPage::btnSelectDirClick(const std::function<QString(const QString&, int)>& selectFolder) {
   const QString chosen = selectFolder(QStringLiteral("Sélectionnez un répertoire où stocker vos enregistrements"), 0x41);
-  if (!chosen.isEmpty()) edRecordDir = chosen;
+  if (chosen.isEmpty()) return;
+  edRecordDir = chosen;
+  if (settings_) settings_->RecordDir = chosen;
 }
 
 void TRecordPage::cbCutByTitleClick(bool checked) {
   cbCutByTitle = checked;
   cbRecordOccEnabled = checked;
+  if (settings_) settings_->CutByTitle = checked;
 }
 
 void TRecordPage::cbRecordOccChange(const QString& item) {
   if (!RecordOccItems().contains(item)) return;
   cbRecordOccText = item;
-  if (recordOcc_) *recordOcc_ = item.toInt();
+  if (settings_) settings_->RecordOcc = item.toInt();
 }
 
 void TRecordPage::cbEncoderChange(const QString& text) {
   cbEncoder = text;
+  if (settings_) settings_->RecordEncoder = text;
   const QString description = RecordFormatDescription(text);
   if (!description.isEmpty()) Label19 = description;
 }

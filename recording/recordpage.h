@@ -12,6 +12,8 @@
 
 #include <functional>
 
+#include "common/settings.h"
+
 class TRecordPage {
  public:
   // The numbering list's items.
@@ -20,10 +22,9 @@ class TRecordPage {
   // executable in `programFolder` (ending with "/"), WAV and WMA always; in list order.
   static QStringList AvailableEncoders(const QString& programFolder);
 
-  // Fills the page from the loaded settings. `recordOcc` is the live setting the
-  // numbering list changes at once.
-  void Load(const QString& recordDir, bool cutByTitle, int* recordOcc, const QString& encoder,
-            const QString& programFolder);
+  // Fills the page from the loaded settings record, which the handlers then keep up to
+  // date (folder, cut by title, numbering, format) as the user changes them.
+  void Load(TSettings& settings, const QString& programFolder);
 
   // The live values.
   QString edRecordDir;
@@ -42,5 +43,5 @@ class TRecordPage {
   void cbEncoderChange(const QString& text);
 
  private:
-  int* recordOcc_ = nullptr;
+  TSettings* settings_ = nullptr;
 };

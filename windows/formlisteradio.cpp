@@ -149,11 +149,6 @@ TFormListeRadio::TFormListeRadio(TAppContext& app, TCatalogue& catalogue, TBrows
 }
 
 TFormListeRadio::~TFormListeRadio() {
-  // The settings saved at exit must not read controls that are gone.
-  TSettingsLive& live = app_.SettingsLive;
-  live.Filter = nullptr;
-  live.FilterName = live.FilterGenre = live.FilterCountry = live.FilterNetwork = live.FilterQuality =
-      live.FilterStream = nullptr;
 }
 
 void TFormListeRadio::CreateFilterControls() {
@@ -262,17 +257,18 @@ void TFormListeRadio::CreateEditMenu() {
 }
 
 void TFormListeRadio::RegisterLiveSettings() {
-  TSettingsLive& live = app_.SettingsLive;
-  live.Filter = [this]() -> std::optional<QString> {
-    if (!filterGroup_->checkedButton()) return std::nullopt;
-    return FilterSettingName(CheckedFilter());
+  // The settings record follows the filter controls as they change, once the saved filter
+  // was put back into them (or the user chose one): until then the record keeps what the
+  // last run left.
+  const auto follow = [this] {
+    if (filterFollowed_) SaveFilterState();
   };
-  live.FilterName = [this] { return nameEditBox_->text(); };
-  live.FilterGenre = [this] { return genreComboBox_->currentText(); };
-  live.FilterCountry = [this] { return countryComboBox_->currentText(); };
-  live.FilterNetwork = [this] { return networkComboBox_->currentText(); };
-  live.FilterQuality = [this] { return qualityComboBox_->currentText(); };
-  live.FilterStream = [this] { return streamComboBox_->currentText(); };
+  connect(filterGroup_, &QButtonGroup::idToggled, this, [follow](int, bool checked) {
+    if (checked) follow();
+  });
+  connect(nameEditBox_, &QLineEdit::textChanged, this, follow);
+  for (QComboBox* combo : {genreComboBox_, countryComboBox_, networkComboBox_, qualityComboBox_, streamComboBox_})
+    connect(combo, &QComboBox::currentTextChanged, this, follow);
 }
 
 QTableView* TFormListeRadio::ListeRadio() const { return listeRadio_; }
@@ -334,19 +330,55 @@ QString TFormListeRadio::FilterValue(TBrowserFilter filter) const {
   return static_cast<QComboBox*>(valueControls_[size_t(filter)])->currentText();
 }
 
-void TFormListeRadio::rbByNameClick() { ChooseFilter(F::Name); }
-void TFormListeRadio::rbByGenreClick() { ChooseFilter(F::Genre); }
-void TFormListeRadio::rbByCountryClick() { ChooseFilter(F::Country); }
-void TFormListeRadio::rbByNetworkClick() { ChooseFilter(F::Network); }
-void TFormListeRadio::rbByStreamClick() { ChooseFilter(F::Stream); }
-void TFormListeRadio::rbByQualityClick() { ChooseFilter(F::Quality); }
+void TFormListeRadio::rbByNameClick() {
+  ChooseFilter(F::Name);
+  FollowFilter();
+}
+void TFormListeRadio::rbByGenreClick() {
+  ChooseFilter(F::Genre);
+  FollowFilter();
+}
+void TFormListeRadio::rbByCountryClick() {
+  ChooseFilter(F::Country);
+  FollowFilter();
+}
+void TFormListeRadio::rbByNetworkClick() {
+  ChooseFilter(F::Network);
+  FollowFilter();
+}
+void TFormListeRadio::rbByStreamClick() {
+  ChooseFilter(F::Stream);
+  FollowFilter();
+}
+void TFormListeRadio::rbByQualityClick() {
+  ChooseFilter(F::Quality);
+  FollowFilter();
+}
 
-void TFormListeRadio::nameEditBoxChange() { ApplyFilter(F::Name); }
-void TFormListeRadio::genreComboBoxChange() { ApplyFilter(F::Genre); }
-void TFormListeRadio::countryComboBoxChange() { ApplyFilter(F::Country); }
-void TFormListeRadio::networkComboBoxChange() { ApplyFilter(F::Network); }
-void TFormListeRadio::streamComboBoxChange() { ApplyFilter(F::Stream); }
-void TFormListeRadio::qualityComboBoxChange() { ApplyFilter(F::Quality); }
+void TFormListeRadio::nameEditBoxChange() {
+  ApplyFilter(F::Name);
+  FollowFilter();
+}
+void TFormListeRadio::genreComboBoxChange() {
+  ApplyFilter(F::Genre);
+  FollowFilter();
+}
+void TFormListeRadio::countryComboBoxChange() {
+  ApplyFilter(F::Country);
+  FollowFilter();
+}
+void TFormListeRadio::networkComboBoxChange() {
+  ApplyFilter(F::Network);
+  FollowFilter();
+}
+void TFormListeRadio::streamComboBoxChange() {
+  ApplyFilter(F::Stream);
+  FollowFilter();
+}
+void TFormListeRadio::qualityComboBoxChange() {
+  ApplyFilter(F::Quality);
+  FollowFilter();
+}
 
 void TFormListeRadio::ChooseFilter(TBrowserFilter filter) {
   filterButtons_[size_t(filter)]->setChecked(true);  // the group unchecks the others
@@ -434,8 +466,20 @@ void TFormListeRadio::SaveFilterState() {
   s.FilterStream = streamComboBox_->currentText();
 }
 
+void TFormListeRadio::SuspendFilterFollowing() {
+  // A tuner change refills the lists: the record keeps the filter to put back after it.
+  SaveFilterState();
+  filterFollowed_ = false;
+}
+
+void TFormListeRadio::FollowFilter() {
+  filterFollowed_ = true;
+  SaveFilterState();
+}
+
 void TFormListeRadio::RestoreFilterState() {
-  const TSettings& s = SettingsRecord();
+  // A copy: the record follows the controls while they are set.
+  const TSettings s = SettingsRecord();
   const std::optional<F> saved = FilterFromSettingName(s.Filter);
   nameEditBox_->setText(s.FilterName);
   if (saved == F::Name) ChooseFilter(F::Name);
@@ -454,6 +498,8 @@ void TFormListeRadio::RestoreFilterState() {
     if (index >= 0) l.Combo->setCurrentIndex(index);
     if (saved == l.Filter) ChooseFilter(l.Filter);
   }
+  filterFollowed_ = true;
+  SaveFilterState();
 }
 
 // ---- Order, moves and the grid --------------------------------------------------------------
@@ -540,7 +586,7 @@ void TFormListeRadio::SelectTunerEntry() {
 
 void TFormListeRadio::TunerComboBoxChange(int index) {
   if (Loader().Loading()) return;
-  SaveFilterState();
+  SuspendFilterFollowing();
   Loader().SwitchTuner(index);
   TitleLabel()->setText(Loader().TunerTitle(Loader().Tuner.RemoteBase));
   TitleLabel()->adjustSize();
@@ -549,7 +595,7 @@ void TFormListeRadio::TunerComboBoxChange(int index) {
 
 void TFormListeRadio::NewLocalTuner() {
   if (Loader().Loading()) return;
-  SaveFilterState();
+  SuspendFilterFollowing();
   Loader().NewLocalTuner();
   SelectTunerEntry();
   RestoreFilterState();
@@ -559,7 +605,7 @@ bool TFormListeRadio::ImportLocalTuner(const QString& folder) {
   if (Loader().Loading()) return false;
   const QString source = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
   if (!QFileInfo(source + QStringLiteral("radios.xml")).isFile()) return false;
-  SaveFilterState();
+  SuspendFilterFollowing();
   const TCatalogueLoader::TImport result = Loader().ImportLocalTuner(source);
   SelectTunerEntry();
   RestoreFilterState();

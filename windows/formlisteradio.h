@@ -169,6 +169,10 @@ class TFormListeRadio : public TSkinnedForm, private TStartupPrompts {
   void CreateGrid();
   void CreateEditMenu();
   void RegisterLiveSettings();
+  // The settings record follows the filter controls from the user's first choice or the
+  // first restore on; a tuner change suspends it until its restore.
+  void FollowFilter();
+  void SuspendFilterFollowing();
   void SelectTunerEntry();
   void ChooseFilter(TBrowserFilter filter);
   void ApplyFilter(TBrowserFilter filter);
@@ -214,4 +218,5 @@ class TFormListeRadio : public TSkinnedForm, private TStartupPrompts {
   TEditMenuState editMenuState_;
   TNavigationHints hints_;
   bool syncingGrid_ = false;
+  bool filterFollowed_ = false;
 };

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 
 #include "common/settings.h"
+#include "recording/recordpage.h"
 
 namespace {
 
@@ -110,7 +111,7 @@ TEST_F(SettingsTest, SavedFileReadsBackWithTypesAsStored) {
   s.Volume = 0;
   {
     QSettings store(IniPath(), QSettings::IniFormat);
-    ASSERT_TRUE(SaveSettings(store, s, {}));
+    ASSERT_TRUE(SaveSettings(store, s));
   }
   const QString raw = RawFile();
   // Bools are the integers 0 and 1; ints are integers.
@@ -210,7 +211,7 @@ TEST_F(SettingsTest, RemovedFavouritesLowerTheCountAndLeaveOldValues) {
   s.Favorites = {"Deux"};
   {
     QSettings store(IniPath(), QSettings::IniFormat);
-    ASSERT_TRUE(SaveSettings(store, s, {}));
+    ASSERT_TRUE(SaveSettings(store, s));
   }
   QSettings store(IniPath(), QSettings::IniFormat);
   EXPECT_EQ(store.value("FavoritesCount").toString(), "1");
@@ -219,29 +220,32 @@ TEST_F(SettingsTest, RemovedFavouritesLowerTheCountAndLeaveOldValues) {
   EXPECT_EQ(Load().Favorites, QStringList({"Deux"}));
 }
 
-TEST_F(SettingsTest, SaveReadsLiveControlsWhereTheyExist) {
-  WriteIni("Filter=Network\nRecordOcc=15\n");
+// The recording page writes the user's choices into the record, which alone is saved.
+TEST_F(SettingsTest, TheRecordingPageWritesIntoTheRecordThatIsSaved) {
+  WriteIni("RecordOcc=15\nCutByTitle=0\nRecordEncoder=FLAC\n");
   TSettings s = Load();
-  TSettingsLive live;
-  live.TrayInformation = [] { return false; };
-  live.ProxyPasswd = [] { return QStringLiteral("typed in the window"); };
-  live.Filter = [] { return std::optional<QString>(); };  // no filter button checked
-  live.RecordOccText = [] { return QString(); };          // the list has no selection
-  live.Favorites = [] { return QStringList({"A", "B", "C"}); };
-  live.FavoritesCount = [] { return 3; };
-  live.Volume = [] { return 42; };
+  TRecordPage page;
+  page.Load(s, QStringLiteral("/nonexistent/"));
+  page.cbCutByTitleClick(true);
+  page.cbRecordOccChange("7");  // not an item of the list: nothing changes
+  page.cbEncoderChange("WAV");
+  page.btnSelectDirClick([this](const QString&, int) { return dir.path() + "/ailleurs"; });
+  EXPECT_TRUE(s.CutByTitle);
+  EXPECT_EQ(s.RecordOcc, 15);
+  EXPECT_EQ(s.RecordEncoder, "WAV");
+  EXPECT_EQ(s.RecordDir, dir.path() + "/ailleurs");
+  s.Volume = 42;
   {
     QSettings store(IniPath(), QSettings::IniFormat);
-    ASSERT_TRUE(SaveSettings(store, s, live));
+    ASSERT_TRUE(SaveSettings(store, s));
   }
+  QDir().mkpath(dir.path() + "/ailleurs");
   const TSettings back = Load();
-  EXPECT_FALSE(back.TrayInformation);
-  EXPECT_EQ(back.ProxyPasswd, "typed in the window");
-  EXPECT_EQ(back.Filter, "Network");  // not written: the stored value stays
-  EXPECT_EQ(back.RecordOcc, 15);      // no integer in the list: the loaded value is kept
-  EXPECT_EQ(back.Favorites, QStringList({"A", "B", "C"}));
+  EXPECT_TRUE(back.CutByTitle);
+  EXPECT_EQ(back.RecordOcc, 15);
+  EXPECT_EQ(back.RecordEncoder, "WAV");
+  EXPECT_EQ(back.RecordDir, dir.path() + "/ailleurs");
   EXPECT_EQ(back.Volume, 42);
-  EXPECT_EQ(back.SpectroColorH, 255);  // no control yet: the record's value
 }
 
 TEST_F(SettingsTest, RecordingFolderWhoseParentIsMissingFailsTheLoad) {

@@ -157,9 +157,12 @@ TEST(RecordNaming, FormatsAndTheirRules) {
 }
 
 TEST(RecordPage, Handlers) {
-  int occ = 20;
+  TSettings settings;
+  settings.RecordDir = "/rec";
+  settings.RecordOcc = 20;
+  settings.RecordEncoder = "MP3";
   TRecordPage page;
-  page.Load("/rec", false, &occ, "MP3", "/nonexistent/");
+  page.Load(settings, "/nonexistent/");
   EXPECT_EQ(page.Encoders, QStringList({"WAV", "WMA"}));  // no encoder program there
   EXPECT_FALSE(page.cbRecordOccEnabled);
   EXPECT_EQ(page.Label19, QString::fromUtf8("Compatibilité de lecture maximum pour les flux mono ou stéréo."));
@@ -170,9 +173,9 @@ TEST(RecordPage, Handlers) {
   EXPECT_TRUE(page.cbRecordOccEnabled);
 
   page.cbRecordOccChange("50");
-  EXPECT_EQ(occ, 50);  // the live setting changes at once
+  EXPECT_EQ(settings.RecordOcc, 50);  // the settings record changes at once
   page.cbRecordOccChange("7");
-  EXPECT_EQ(occ, 50);
+  EXPECT_EQ(settings.RecordOcc, 50);
 
   page.cbEncoderChange("AAC");
   EXPECT_EQ(page.Label19, QString::fromUtf8("Compression au format AAC, Qualité CD , Support du 5.1."));
