@@ -9,6 +9,7 @@
 #include "app/signalbridge.h"
 #include "app/singleinstance.h"
 #include "common/eventloop.h"
+#include "common/translations.h"
 #include "widgets/skinnedform.h"
 #include "windows/formcontrols.h"
 
@@ -33,6 +34,7 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationName(QStringLiteral("Zovalis"));
   QApplication::setApplicationDisplayName(QStringLiteral("Zovalis"));
   InstallFontSubstitutes();
+  if (!InstallQtFrench(app)) std::fprintf(stderr, "zovalis: Qt's French texts are not installed\n");
   // Closing the main window ends the program, even while another window is shown.
   QApplication::setQuitOnLastWindowClosed(false);
 

@@ -91,6 +91,8 @@ QString BrowserStatusText(TBrowserFilter filter, const QString& value, int count
     text = QStringLiteral("Nombre total de radios");
   else if (filter == TBrowserFilter::Name)
     text = QString::fromUtf8(Texts(filter).StatusPrefix) + kDoubleQuote + value + kDoubleQuote;
+  else if (value.isEmpty())
+    text = QString::fromUtf8(Texts(filter).StatusPrefix).trimmed();  // no value chosen yet
   else
     text = QString::fromUtf8(Texts(filter).StatusPrefix) + value;
   return text + FoundCountText(count);

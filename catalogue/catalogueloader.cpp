@@ -62,8 +62,9 @@ QString TCatalogueLoader::TunerFolder() const {
 }
 
 QString TCatalogueLoader::TunerTitle(const QString& remoteAddress) const {
-  return Tuner.Mode != QLatin1String("remote") ? QStringLiteral("Tuner local")
-                                                : QStringLiteral("Tuner ") + remoteAddress;
+  // The tuner's name, as the tuner list names it; an address means nothing to a listener.
+  Q_UNUSED(remoteAddress);
+  return Tuner.Mode != QLatin1String("remote") ? QStringLiteral("Tuner local") : QStringLiteral("Tuner distant");
 }
 
 void TCatalogueLoader::SetMode(const QString& mode) {

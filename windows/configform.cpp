@@ -54,8 +54,9 @@ TConfigForm::TConfigForm(TAppContext& app, TRecordPage& page, TConfigHost& host,
       host_(host) {
   SelectFolder = [this](const QString& title) { return QFileDialog::getExistingDirectory(this, title); };
   Confirm = [this](const QString& text) {
-    return QMessageBox::question(this, QStringLiteral("Zovalis"), text, QMessageBox::Yes | QMessageBox::No) ==
-           QMessageBox::Yes;
+    // Its one use empties the local tuner: "Non" is the default.
+    return QMessageBox::question(this, QStringLiteral("Zovalis"), text, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
   };
   ShowError = [](const QString& text) { QMessageBox::critical(nullptr, QString(), text); };
   pages_ = new QTabWidget(this);
@@ -147,7 +148,7 @@ void TConfigForm::BuildConnectionPage() {
   } edits[] = {{&edProxyServer_, "edProxyServer", "Label11", "Serveur Proxy:", 70, 180},
                {&edProxyUser_, "edProxyUser", "Label10", "Utilisateur:", 92, 85},
                {&edProxyPasswd_, "edProxyPasswd", "Label9", "Mot de Passe:", 114, 67},
-               {&edProxyPort_, "edProxyPort", "Label8", "Port:", 136, 31}};
+               {&edProxyPort_, "edProxyPort", "Label8", "Port:", 136, 45}};  // "65535" whole
   for (const auto& e : edits) {
     auto* edit = new QLineEdit(p);
     edit->setObjectName(QLatin1String(e.name));

@@ -96,8 +96,9 @@ TFormListeFile::TFormListeFile(const TAppContext& app, TPlaylistModel& model, co
   const QString tahoma = QStringLiteral("Tahoma");
   const QString sans = QStringLiteral("MS Sans Serif");
   const QColor silver(192, 192, 192);
-  statut_ = Label(this, "Statut", kAddStatus, QPoint(17, 34), silver, 11, tahoma);
-  statut_->setFixedSize(99, 14);
+  // Clear of the add button at x = 110.
+  statut_ = Label(this, "Statut", kAddStatus, QPoint(12, 34), silver, 11, tahoma);
+  statut_->setFixedSize(94, 14);
   Label(this, "Label1", QStringLiteral("Liste de lecture"), QPoint(213, 33), silver, 11, tahoma);
 
   const TImageList tools = TImageList::FromStrip(LoadSkinPicture(QStringLiteral("toolbar.png")), 30);

@@ -247,8 +247,9 @@ void TFormListeRadio::CreateEditMenu() {
   connect(editActions_[2], &QAction::triggered, this, &TFormListeRadio::mnDeleteRadioClick);
   connect(editActions_[3], &QAction::triggered, this, &TFormListeRadio::mnSuggestRadioClick);
   ConfirmDelete = [this](const QString& text) {
+    // A deletion cannot be undone: "Non" is the default.
     return QMessageBox::question(this, QStringLiteral("Demande de confirmation"), text,
-                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
   };
   ApplyEditMenu();
   listeRadio_->setContextMenuPolicy(Qt::CustomContextMenu);

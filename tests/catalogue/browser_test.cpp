@@ -67,7 +67,7 @@ TEST(BrowserFilter, StatusLinesAndTheirPlurals) {
       {F::Name, "x", 3, "Nom contenant \"x\" : 3 radios trouvées"},
       {F::Name, "  ", 2, "Nom contenant \"  \" : 2 radios trouvées"},  // spaces filter too
       {F::Genre, "Jazz", 2, "Style Jazz : 2 radios trouvées"},
-      {F::Genre, "", 10, "Style  : 10 radios trouvées"},
+      {F::Genre, "", 10, "Style : 10 radios trouvées"},  // no genre chosen yet
       {F::Country, "France", 1, "Pays France : 1 radio trouvée"},
       {F::Network, "Radio France", 0, "Réseau Radio France : 0 radio trouvée"},
       {F::Stream, "OGG", 2, "Flux OGG : 2 radios trouvées"},

@@ -61,8 +61,7 @@ TEST_F(BrowserTest, RemoteFirstStartShowsTheDeliveredCatalogueReadOnly) {
   EXPECT_TRUE(FormListeRadio()->radiosDataset.ReadOnly());
   EXPECT_EQ(FormListeRadio()->ListeRadio()->model()->rowCount(), delivered);
   EXPECT_EQ(FormListeRadio()->TunerComboBox()->currentText(), "Distant");
-  EXPECT_EQ(FormListeRadio()->TitleLabel()->text(),
-            "Tuner " + QUrl::fromLocalFile(kProgramDir + "server/").toString());
+  EXPECT_EQ(FormListeRadio()->TitleLabel()->text(), "Tuner distant");
   EXPECT_EQ(FormListeRadio()->lbStatusBar()->text(),
             "Nombre total de radios : " + QString::number(delivered) + " radios trouvées");
   EXPECT_EQ(FormListeRadio()->Loader().Tuner.RemoteBase,
@@ -100,7 +99,7 @@ TEST_F(BrowserTest, LocalFirstStartImportsAndTheTunerListSwitches) {
   EXPECT_EQ(MainForm()->TunerFolder, MainForm()->DataFolder + "tuner/remote/");
   EXPECT_TRUE(FormListeRadio()->radiosDataset.ReadOnly());
   EXPECT_EQ(FormListeRadio()->radiosDataset.RecordCount(), delivered);
-  EXPECT_TRUE(FormListeRadio()->TitleLabel()->text().startsWith("Tuner file://"));
+  EXPECT_EQ(FormListeRadio()->TitleLabel()->text(), "Tuner distant");
 }
 
 }  // namespace

@@ -15,6 +15,8 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QTimer>
 #include <QMenu>
 #include <QPushButton>
 #include <QSettings>
@@ -24,6 +26,7 @@
 #include <QTest>
 
 #include "support/program.h"
+#include "common/translations.h"
 #include "app/mainform.h"
 #include "windows/formlisteradio.h"
 #include "widgets/paintbox.h"
@@ -351,6 +354,50 @@ TEST_F(ConfigInfoTest, EveryPageHoldsItsControls) {
     }
     window->hide();
   }
+}
+
+}  // namespace
+
+namespace {
+
+// What a modal box showed: its buttons' texts and the default one's.
+struct TBoxSeen {
+  QStringList Buttons;
+  QString Default;
+};
+
+// Runs `ask` (which shows a modal question box) and answers the box with its default
+// button (Enter), after reading it.
+TBoxSeen AnswerWithDefault(const std::function<void()>& ask) {
+  TBoxSeen seen;
+  QTimer::singleShot(0, [&seen] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box) return;
+    for (QAbstractButton* b : box->buttons()) seen.Buttons << b->text();
+    if (box->defaultButton()) seen.Default = box->defaultButton()->text();
+    QTest::keyClick(box, Qt::Key_Return);
+  });
+  ask();
+  return seen;
+}
+
+// Qt's standard buttons speak French, and the questions that destroy something answer
+// "Non" when the user just presses Enter.
+TEST_F(ConfigInfoTest, DestructiveQuestionsAreInFrenchAndDefaultToNo) {
+  ASSERT_TRUE(InstallQtFrench(*qApp)) << "Qt's French catalogue is not installed";
+  bool answer = true;
+  TBoxSeen emptyTuner = AnswerWithDefault([&] { answer = EnsureConfigForm()->Confirm("Vider ?"); });
+  EXPECT_FALSE(answer);
+  EXPECT_EQ(emptyTuner.Default.remove('&'), "Non");
+  QStringList texts = emptyTuner.Buttons;
+  texts.replaceInStrings("&", "");
+  texts.sort();
+  EXPECT_EQ(texts, QStringList({"Non", "Oui"}));
+
+  answer = true;
+  TBoxSeen deletion = AnswerWithDefault([&] { answer = FormListeRadio()->ConfirmDelete("Supprimer ?"); });
+  EXPECT_FALSE(answer);
+  EXPECT_EQ(deletion.Default.remove('&'), "Non");
 }
 
 }  // namespace

@@ -433,7 +433,7 @@ TEST_F(StationBrowserWindow, FilterKeptAcrossTunerSwitches) {
   EXPECT_TRUE(w->FilterButton(F::Country)->isChecked());
   EXPECT_EQ(w->countryComboBox()->currentIndex(), -1);
   remote.SetFilter(QString());
-  EXPECT_EQ(Status(), "Pays  : " + QString::number(remote.RecordCount()) + " radios trouvées");
+  EXPECT_EQ(Status(), "Pays : " + QString::number(remote.RecordCount()) + " radios trouvées");
   EXPECT_EQ(w->genreComboBox()->currentText(), "Rock");  // the other saved values came back
 }
 
