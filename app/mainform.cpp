@@ -803,9 +803,12 @@ void TMainForm::RecordBtnClick() {
 
 void TMainForm::MenuExplorerRecordDirClick() {
   // The recording folder as the configuration page last chose it (where recordings go).
+  const QString folder = RecordPage.edRecordDir;
   QApplication::setOverrideCursor(Qt::BusyCursor);
-  if (QFileInfo(Settings.RecordDir).isDir()) QDesktopServices::openUrl(QUrl::fromLocalFile(Settings.RecordDir));
+  const bool opened = QFileInfo(folder).isDir() && QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
   QApplication::restoreOverrideCursor();
+  // Nothing may answer (no file manager): the user is told where the folder is.
+  if (!opened) SetStatus(QStringLiteral("Impossible d'ouvrir ") + folder, true);
 }
 
 void TMainForm::RecordingFinished(const QString& path) {

@@ -139,6 +139,11 @@ void TProgram::StartCatalogue() {
   catalogue_.Prepare(*downLoadForm_, app_.ExeFolder, app_.DataFolder, app_.Settings.Mode);
   formListeRadio_ = Track(new TFormListeRadio(app_, catalogue_, *this));
   mainForm_->AttachCatalogue(catalogue_, formListeRadio_);
+  // The grid marks the station that plays.
+  connect(player_.get(), &TStationPlayer::StationShown, formListeRadio_,
+          [this](const QString& name) { formListeRadio_->SetPlayingStation(name); });
+  connect(player_.get(), &TStationPlayer::DisplayReset, formListeRadio_,
+          [this] { formListeRadio_->SetPlayingStation(QString()); });
 }
 
 // The playlist, its window and the file player over its rows.

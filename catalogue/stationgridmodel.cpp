@@ -46,7 +46,15 @@ QVariant TStationGridModel::data(const QModelIndex& index, int role) const {
   const TCell& cell = (*row)[size_t(field)];
   if (!cell.HasValue) return {};
   if (table_.Fields()[field].Type == TFieldType::Integer) return QString::number(cell.Int);
+  if (index.column() == 0 && !playing_.isEmpty() && cell.Text.compare(playing_, Qt::CaseInsensitive) == 0)
+    return QString::fromUtf16(kPlayingMark) + cell.Text;
   return cell.Text;
+}
+
+void TStationGridModel::SetPlaying(const QString& name) {
+  if (name == playing_) return;
+  playing_ = name;
+  if (rows_ > 0) Q_EMIT dataChanged(index(0, 0), index(rows_ - 1, 0), {Qt::DisplayRole});
 }
 
 QVariant TStationGridModel::headerData(int section, Qt::Orientation orientation, int role) const {

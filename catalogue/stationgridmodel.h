@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QString>
+#include <vector>
 
 class TCatalogueTable;
 
@@ -25,10 +27,15 @@ class TStationGridModel : public QAbstractTableModel {
   QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
+  // The station that plays (empty: none): its name is shown after a play mark.
+  void SetPlaying(const QString& name);
+  static constexpr const char16_t* kPlayingMark = u"\u25B6 ";
+
  private:
   void TableChanged();
 
   TCatalogueTable& table_;
   std::vector<int> fieldOfColumn_;  // column -> field index of the table, -1 when absent
   int rows_ = 0;
+  QString playing_;
 };

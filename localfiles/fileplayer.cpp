@@ -24,6 +24,19 @@ TFilePlayer::TFilePlayer(TStationPlayer* station, TPlaylistModel* model, QObject
   connect(&fileTimer_, &QTimer::timeout, this, &TFilePlayer::FileTimerTimer);
   // StopAll resets the display: the file timer stops and the Play face is ready again.
   connect(station_, &TStationPlayer::DisplayReset, this, &TFilePlayer::Stopped);
+  // The face names the list and the place in it: it follows the list's changes.
+  connect(model_, &TPlaylistModel::CountChanged, this, [this](int count) {
+    if (!Active()) return;
+    Q_EMIT RadioNameChanged(count == 0 ? QString() : ListCaption(model_->PlayingIndex()));
+  });
+}
+
+QString TFilePlayer::ListCaption(int index) const {
+  QString caption = QStringLiteral("Liste de lecture : ") + (PlaylistName ? PlaylistName() : QString());
+  if (index >= 0)
+    caption += QStringLiteral(" (") + QString::number(index + 1) + QLatin1Char('/') + QString::number(model_->Count()) +
+               QLatin1Char(')');
+  return caption;
 }
 
 bool TFilePlayer::Active() const {
@@ -139,9 +152,7 @@ void TFilePlayer::PlayFile(int index) {
 
   Q_EMIT TitleShown(CurrentFile.Artist + QStringLiteral(" - ") + CurrentFile.Title + QStringLiteral(" ( ") +
                     CurrentFile.Duration + QStringLiteral(" )"));
-  Q_EMIT RadioNameChanged(QStringLiteral("Liste de lecture : ") + (PlaylistName ? PlaylistName() : QString()) +
-                          QStringLiteral(" (") + QString::number(index + 1) + QLatin1Char('/') +
-                          QString::number(model_->Count()) + QLatin1Char(')'));
+  Q_EMIT RadioNameChanged(ListCaption(index));
   Q_EMIT StreamInfoShown(CurrentFile.StreamType, CurrentFile.BitRate + QStringLiteral(" Kbps"),
                          CurrentFile.SampleRate + QStringLiteral(" Hz"), CurrentFile.Channels);
   Q_EMIT PictureChanged(row.IsCdTrack() ? QStringLiteral("AudioCD.png") : QStringLiteral("AudioFile.png"));

@@ -88,6 +88,8 @@ class TFilePlayer : public QObject {
  private:
   void EndSyncProc(zengine::Handle channel);  // posted from the engine thread
   void SetFace(TFileFace face);
+  // "Liste de lecture : <name> (<index + 1>/<count>)"; without the place when index < 0.
+  QString ListCaption(int index) const;
   void Stopped();
   zengine::Handle Open(const TPlaylistRow& row);  // a file or CD track
   // Step 7 of PlayFile once the channel is open (0: it failed with `error`).

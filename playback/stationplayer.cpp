@@ -54,6 +54,14 @@ std::optional<int> BufferLevel(zengine::Handle h) {
   return int(uint32_t(uint64_t(got > 0 ? got : 0) * 100 / uint64_t(end)));
 }
 
+// A stream field as the face shows it: nothing when it is unknown ("N/A", 0 or empty),
+// the value and its unit otherwise.
+QString ShownField(const QString& value, const char* unit = "") {
+  const QString v = value.trimmed();
+  if (v.isEmpty() || v == QLatin1String("N/A") || v == QLatin1String("0")) return QString();
+  return v + QLatin1String(unit);
+}
+
 }  // namespace
 
 // One connection: its serial, candidates and proxy, and the abandon flag the worker polls.
@@ -130,16 +138,14 @@ QString TStationPlayer::Refreshed(const QString& folder, const QString& name) {
 }
 
 void TStationPlayer::ShowPictures() {
-  if (CurrentRadio.Icon.trimmed().isEmpty()) {
-    Q_EMIT IconChanged(QString());
-  } else {
-    QString icon = Refreshed(QStringLiteral("icones/"), CurrentRadio.Icon);
-    if (icon.isEmpty()) {
-      const QString noicon = ctx_.TunerFolder() + QStringLiteral("icones/noicon.png");
-      if (QFileInfo::exists(noicon)) icon = noicon;
-    }
-    Q_EMIT IconChanged(icon);
+  // A station without a picture of its own shows the tuner's placeholder, not a black box.
+  QString icon;
+  if (!CurrentRadio.Icon.trimmed().isEmpty()) icon = Refreshed(QStringLiteral("icones/"), CurrentRadio.Icon);
+  if (icon.isEmpty() && ctx_.TunerFolder) {
+    const QString noicon = ctx_.TunerFolder() + QStringLiteral("icones/noicon.png");
+    if (QFileInfo::exists(noicon)) icon = noicon;
   }
+  Q_EMIT IconChanged(icon);
   // The country's flag, looked up by exact name.
   QString flag, hint;
   if (ctx_.Countries && ctx_.Countries->Active()) {
@@ -377,8 +383,8 @@ void TStationPlayer::ApplyConnected(const std::shared_ptr<TJob>& job, const TCon
 
 void TStationPlayer::FinishJob(const std::shared_ptr<TJob>& job) {
   if (!job->Reconnect) {
-    Q_EMIT StreamInfoShown(CurrentRadio.StreamType, CurrentRadio.BitRate + QStringLiteral(" Kbps"),
-                           CurrentRadio.SampleRate + QStringLiteral(" Hz"), CurrentRadio.Channels);
+    Q_EMIT StreamInfoShown(ShownField(CurrentRadio.StreamType), ShownField(CurrentRadio.BitRate, " Kbps"),
+                           ShownField(CurrentRadio.SampleRate, " Hz"), ShownField(CurrentRadio.Channels));
   }
   connecting_ = false;
   if (job_ == job) job_.reset();
@@ -425,9 +431,12 @@ void TStationPlayer::RadioTimerTimer() {
       ScheduleReconnect();
       return;
     }
-    Status(QStringLiteral("Mise en mémoire ... %1%").arg(*level));
     Q_EMIT ProgressChanged(*level);
-    if (*level >= 100) {
+    // A live stream's buffer seldom stays full: the bar shows its level, the status says
+    // the sound plays unless the buffer ran low (the sound may then stall).
+    if (*level < kLowBufferLevel) {
+      Status(QStringLiteral("Mise en mémoire ... %1%").arg(*level));
+    } else {
       const bool recording = ctx_.Recording && ctx_.Recording();
       Status(recording ? QStringLiteral("Lecture/Enregistrement en cours.") : QStringLiteral("Lecture en cours."));
     }

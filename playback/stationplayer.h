@@ -94,6 +94,9 @@ class TStationPlayer : public QObject {
   // The metadata entry: a metadata text, or nothing (nullopt) when the stream sent none.
   void HandleMetadata(const std::optional<QString>& text);
 
+  // Below this buffer level (percent) the status line says the stream is buffering.
+  static constexpr int kLowBufferLevel = 50;
+
   // Reconnection: attempts after a drop and their delays.
   static constexpr int kReconnectAttempts = 3;
   void SetReconnectDelays(int firstMs, int laterMs) {

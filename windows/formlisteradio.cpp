@@ -528,6 +528,8 @@ void TFormListeRadio::ListeRadioDblClick() {
   Q_EMIT StationChosen(CurrentStationRecord(radiosDataset));
 }
 
+void TFormListeRadio::SetPlayingStation(const QString& name) { model_->SetPlaying(name); }
+
 void TFormListeRadio::PreviousStation() { browser_.PreviousStation(); }
 
 void TFormListeRadio::NextStation() { browser_.NextStation(); }

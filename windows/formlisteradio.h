@@ -146,6 +146,9 @@ class TFormListeRadio : public TSkinnedForm, private TStartupPrompts {
   void SaveFilterState();
   void RestoreFilterState();
 
+  // Marks the station that plays in the grid (empty: none plays).
+  void SetPlayingStation(const QString& name);
+
   // Writes the local tuner's station file (at close). Skipped when the stations were not
   // all read, so a damaged load never shortens the user's file.
   void SaveLocalStations();

@@ -73,6 +73,7 @@ TInfoForm::TInfoForm(const QWidget* main, const TStationPlayer& player, const TR
       main_(main),
       player_(player),
       page_(page) {
+  Inform = [this](const QString& text) { QMessageBox::information(this, QStringLiteral("Zovalis"), text); };
   SaveFileName = [this](const QString& folder, const QString& proposed) {
     return QFileDialog::getSaveFileName(this, QStringLiteral("Sauvegarde la liste de lecture sous ..."),
                                         folder + QLatin1Char('/') + proposed, QStringLiteral("Fichier Texte (*.txt)"));
@@ -397,5 +398,10 @@ void TInfoForm::Button1Click() {
 }
 
 void TInfoForm::Button2Click() {
+  // A report names its station: without one there is nothing to send.
+  if (dbRadioComboBox_->currentText().trimmed().isEmpty()) {
+    if (Inform) Inform(QStringLiteral("Choisissez la radio à signaler."));
+    return;
+  }
   if (SendMail) SendMail(MalfunctionMail(dbRadioComboBox_->currentText()));
 }

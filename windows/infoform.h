@@ -66,6 +66,8 @@ class TInfoForm : public TSkinnedForm {
   TMAPIMail MAPIMail;
   // Where the support page's mails go (MAPIMail by default); tests replace it.
   std::function<void(const TSupportMail&)> SendMail;
+  // An information box (tests replace it).
+  std::function<void(const QString& text)> Inform;
   // Opens a web address (the desktop's browser); tests replace it.
   std::function<void(const QString&)> OpenUrl;
 

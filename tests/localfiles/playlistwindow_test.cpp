@@ -360,6 +360,9 @@ TEST_F(PlaylistWindowTest, RowsPlayInOrderThenStopAndTheDisplayResets) {
   Click(Face().PlayBtn);
   EXPECT_NE(Channel(), 0u);
   EXPECT_EQ(list->Model()->PlayingIndex(), 2);
+  // The emptied list leaves no old name or count on the face.
+  Click(list->ClearPlaylistBtn());
+  EXPECT_EQ(Face().RadioName->text(), "");
 }
 
 TEST_F(PlaylistWindowTest, NextAndPreviousWrapAndPauseResumesWhereItStopped) {

@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <functional>
 
@@ -181,6 +182,12 @@ TEST_F(StationPlayerTest, PlaysTitlesAndStoresStreamInformation) {
   EXPECT_EQ(statuses.last(), "Lecture en cours.");
   EXPECT_EQ(shown, QStringList({"MP3", "128 Kbps", "44100 Hz", "Stereo"}));
   EXPECT_EQ(player->LastRadio, "Zova Jazz");
+  // Once the sound plays, the status says so at each tick (the bar shows the buffer).
+  for (int tick = 0; tick < 3; ++tick) {
+    QThread::msleep(300);
+    player->RadioTimerTimer();
+    EXPECT_EQ(statuses.last(), "Lecture en cours.") << statuses.join("\n").toStdString();
+  }
   EXPECT_TRUE(player->Informations.contains("------- TAG HTTP -------")) << player->Informations.join("\n").toStdString();
   // Stored in the local catalogue.
   stations.First();
@@ -269,12 +276,20 @@ TEST_F(StationPlayerTest, PlaylistCandidatesAreTriedInOrder) {
 
 TEST_F(StationPlayerTest, RefusedStationShowsTheErrorInRed) {
   AddStation("Refused", QStringLiteral("http://127.0.0.1:%1/x").arg(CatalogueTest::FreePort()));
+  // The tuner's placeholder picture stands in for a station without an icon.
+  const QString noicon = dir.path() + "/tuner/icones/noicon.png";
+  QFile(noicon).open(QIODevice::WriteOnly);
+  QString icon = "none yet";
+  QObject::connect(player.get(), &TStationPlayer::IconChanged, [&](const QString& path) { icon = path; });
   Play("Refused");
   ASSERT_TRUE(WaitFor([&] { return !player->Connecting(); }));
   ASSERT_FALSE(statuses.isEmpty());
   EXPECT_TRUE(statuses.last().startsWith("E:Erreur! ")) << statuses.last().toStdString();
   EXPECT_EQ(player->PlayFace(), TPlayFace::Ready);
   EXPECT_EQ(player->CurrentChannel, 0u);
+  EXPECT_EQ(icon, noicon);
+  // What was never measured shows nothing ("N/A", no rate): the catalogue's bit rate stays.
+  EXPECT_EQ(shown, QStringList({"", "128 Kbps", "", ""}));
 }
 
 TEST_F(StationPlayerTest, AStationBackWithinTheAttemptsPlaysOn) {

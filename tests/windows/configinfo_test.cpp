@@ -308,17 +308,20 @@ TEST_F(ConfigInfoTest, SupportPageBuildsItsMailsAndOpensItsLinks) {
   QTest::keyClicks(f->edRadioUrl(), "http://127.0.0.1:8000/live");
   QTest::mouseClick(page->findChild<QPushButton*>("Button1"), Qt::LeftButton);
   f->SetStationNames({"Zeta", "Alpha"});
+  QStringList told;
+  f->Inform = [&](const QString& text) { told << text; };
+  f->DBRadioComboBox()->setCurrentIndex(-1);
   QTest::mouseClick(page->findChild<QPushButton*>("Button2"), Qt::LeftButton);  // nothing chosen
+  EXPECT_EQ(told, QStringList({"Choisissez la radio à signaler."}));        // and nothing sent
   f->DBRadioComboBox()->setCurrentIndex(1);
   QTest::mouseClick(page->findChild<QPushButton*>("Button2"), Qt::LeftButton);
-  ASSERT_EQ(sent.size(), 4u);
+  ASSERT_EQ(sent.size(), 3u);
   EXPECT_EQ(sent[0].Subject, "Proposition de radio : ");
   EXPECT_EQ(sent[0].Body, "Site WEB de la radio : \n\rUrl du flux : \n\r");
   EXPECT_EQ(sent[1].Subject, "Proposition de radio : Radio Test");
   EXPECT_EQ(sent[1].Body, "Site WEB de la radio : https://radio.example\n\rUrl du flux : http://127.0.0.1:8000/live\n\r");
-  EXPECT_EQ(sent[2].Subject, "Disfonctionnement de : ");
-  EXPECT_EQ(sent[2].Body, "Un disfonctionnement a été signalé avec la radio  ");
-  EXPECT_EQ(sent[3].Subject, "Disfonctionnement de : Zeta");  // the list is sorted
+  EXPECT_EQ(sent[2].Subject, "Disfonctionnement de : Zeta");  // the list is sorted
+  EXPECT_EQ(sent[2].Body, "Un disfonctionnement a été signalé avec la radio  Zeta");
   EXPECT_EQ(f->edRadioName()->text(), "Radio Test");         // kept after sending
 
   QTest::mouseClick(page->findChild<QLabel*>("Label3"), Qt::LeftButton);

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QRadioButton>
+#include <QTableView>
 #include <QTest>
 
 #include "common/favourites.h"
@@ -126,8 +127,13 @@ TEST_F(MainFormTest, FavouritesMenuAndPlayingOne) {
   ASSERT_TRUE(t.SetFilter("Radio <> 'Alpha'"));
   MainForm()->PopupFavorisMenu()->actions()[2]->trigger();
   EXPECT_EQ(MainForm()->Player()->CurrentRadio.Radio, QString::fromUtf8("L'Écho du Jazz"));
-  // The table's filter comes back.
+  // Looked up without touching the browser's filter; the grid marks the station.
   EXPECT_EQ(t.Filter(), "Radio <> 'Alpha'");
+  QStringList grid;
+  const QAbstractItemModel* m = FormListeRadio()->ListeRadio()->model();
+  for (int r = 0; r < m->rowCount(); ++r) grid << m->index(r, 0).data().toString();
+  EXPECT_TRUE(grid.contains(QString::fromUtf8("\u25B6 L'Écho du Jazz"))) << grid.join('|').toStdString();
+  EXPECT_TRUE(grid.contains("Zeta FM"));
   MainForm()->Player()->StopAll();
 }
 
