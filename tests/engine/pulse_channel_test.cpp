@@ -23,9 +23,11 @@ namespace {
 using namespace zengine;
 using namespace std::chrono_literals;
 
+// The left channel's level and pitch: medians over 100 ms blocks, the pitch from the
+// rising zero crossings.
 struct Capture {
   double rms = 0;
-  double frequency = 0;  // from the rising zero crossings of the left channel
+  double frequency = 0;
 };
 
 // Records `ms` of the sink's monitor and measures its left channel.
@@ -46,21 +48,35 @@ Capture Record(const ztest::PulseDaemon& daemon, int ms) {
     std::memcpy(&s, raw.data() + i * 4, 2);
     left[i] = s / 32768.0;
   }
-  // Skip the first 100 ms (stream start-up), measure the rest.
-  const size_t from = 4410;
-  double sum = 0;
-  int crossings = 0;
-  size_t first = 0, last = 0;
-  for (size_t i = from; i < frames; ++i) {
-    sum += left[i] * left[i];
-    if (left[i - 1] < 0 && left[i] >= 0) {
-      if (crossings == 0) first = i;
-      last = i;
-      ++crossings;
+  // Skip the first 100 ms (stream start-up), then measure 100 ms blocks and keep the
+  // median of each figure: a block where the sound server skipped (a busy machine) is an
+  // outlier, not a change of pitch or level.
+  const size_t from = 4410, block = 4410;
+  std::vector<double> levels, frequencies;
+  for (size_t start = from; start + block <= frames; start += block) {
+    double sum = 0;
+    int crossings = 0;
+    double first = 0, last = 0;
+    for (size_t i = start; i < start + block; ++i) {
+      sum += left[i] * left[i];
+      if (left[i - 1] < 0 && left[i] >= 0) {
+        // Where the line crosses zero between the two samples.
+        const double at = static_cast<double>(i) - left[i] / (left[i] - left[i - 1]);
+        if (crossings == 0) first = at;
+        last = at;
+        ++crossings;
+      }
     }
+    levels.push_back(std::sqrt(sum / block));
+    if (crossings > 1) frequencies.push_back((crossings - 1) * 44100.0 / (last - first));
   }
-  c.rms = std::sqrt(sum / (frames - from));
-  if (crossings > 1) c.frequency = (crossings - 1) * 44100.0 / static_cast<double>(last - first);
+  const auto median = [](std::vector<double> v) {
+    if (v.empty()) return 0.0;
+    std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
+    return v[v.size() / 2];
+  };
+  c.rms = median(levels);
+  c.frequency = median(frequencies);
   return c;
 }
 

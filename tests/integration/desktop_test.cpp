@@ -156,7 +156,9 @@ TEST_F(DesktopTest, MediaControlsNotificationsAndTheHiddenWindow) {
   h.ClickFace(405 + 13, 9);
   EXPECT_TRUE(h.WaitFor([&] { return !h.WindowTitled("Zovalis"); }, 5000));
   QProcess* second = h.Launch(QStringLiteral(ZOVALIS_EXE));
-  ASSERT_TRUE(second->waitForFinished(15000));
+  // It only asks the first to show itself and ends; a busy machine may take its time, a
+  // second start that keeps running is what fails.
+  ASSERT_TRUE(second->waitForFinished(60000)) << second->readAllStandardError().toStdString();
   EXPECT_EQ(second->exitCode(), 0);
   EXPECT_TRUE(h.WaitFor([&] { return h.WindowTitled("Zovalis"); }, 5000));
 
