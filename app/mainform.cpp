@@ -10,6 +10,8 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QScreen>
+#include <QShortcut>
+#include <QWheelEvent>
 #include <QSettings>
 #include <QSystemTrayIcon>
 #include <QThread>
@@ -84,6 +86,7 @@ void TMainForm::FormCreate() {
 
   BuildTray();
   BuildMenus();
+  BuildKeys();
   if (!Favourites.Names().isEmpty()) BuildFavouritesMenu();
   ConnectPlayer();
   ConnectRecorder();
@@ -227,7 +230,8 @@ void TMainForm::BuildMenus() {
 void TMainForm::DropDown(TSimpleBtn* button, QMenu* menu, QMouseEvent* event,
                          const std::function<void()>& shortPress) {
   if (event->button() != Qt::LeftButton) return;
-  if (shortPress && event->position().y() < 20) {
+  // The upper half toggles the button's window, the lower half opens its menu.
+  if (shortPress && event->position().y() < button->height() / 2) {
     shortPress();
     return;
   }
@@ -554,6 +558,55 @@ void TMainForm::ImgRadioClick() {
   const QString web = face_.ImgRadio->toolTip().trimmed();
   if (!web.isEmpty()) QDesktopServices::openUrl(QUrl(web));
   QApplication::restoreOverrideCursor();
+}
+
+void TMainForm::BuildKeys() {
+  const auto key = [this](const QKeySequence& sequence, const std::function<void()>& action) {
+    auto* shortcut = new QShortcut(sequence, this);
+    connect(shortcut, &QShortcut::activated, this, action);
+  };
+  // Space plays, or pauses a file, or stops a station (a live stream has no pause).
+  key(Qt::Key_Space, [this] {
+    const bool file = filePlayer_ && filePlayer_->Active();
+    if (!file && player_->StopFace() == TStopFace::Active) return StopBtnClick();
+    PlayBtnClick();
+  });
+  key(Qt::Key_S, [this] { StopBtnClick(); });
+  key(Qt::Key_M, [this] { SpeakerBtnClick(); });
+  key(Qt::Key_Up, [this] { StepVolume(1); });
+  key(Qt::Key_Down, [this] { StepVolume(-1); });
+  key(Qt::Key_Left, [this] { PrevBtnClick(); });
+  key(Qt::Key_Right, [this] { NextBtnClick(); });
+  key(Qt::Key_R, [this] {
+    if (face_.RecordBtn->isVisible()) RecordBtnClick();
+  });
+  key(QKeySequence(Qt::CTRL | Qt::Key_O), [this] {
+    if (playlist_) ToggleWindow(playlist_);
+  });
+  key(QKeySequence(Qt::CTRL | Qt::Key_F), [this] {
+    if (!browser_) return;
+    browser_->show();
+    browser_->raise();
+    browser_->activateWindow();
+    browser_->FocusNameFilter();
+  });
+  key(Qt::Key_F1, [this] { ShowInfoPage(Windows.Info(true)->CurrentPage()); });
+  setToolTip(QStringLiteral("Espace : lecture/arrêt · S : stop · M : muet · Haut/Bas : volume · "
+                            "Gauche/Droite : radio précédente/suivante · R : enregistrer · Ctrl+O : liste de lecture · "
+                            "Ctrl+F : chercher une radio · F1 : informations"));
+}
+
+void TMainForm::StepVolume(int steps) {
+  TTrackSkin* bar = face_.VolumeBar;
+  bar->SetPosition(qBound(bar->ValeurMin(), bar->Position() + 5 * steps, bar->ValeurMax()));
+  VolumeBarChange();
+}
+
+void TMainForm::wheelEvent(QWheelEvent* event) {
+  // Over the face (and over the slider, whose wheel comes here): 5 per notch.
+  const int notches = event->angleDelta().y() / 120;
+  if (notches != 0) StepVolume(notches);
+  event->accept();
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {

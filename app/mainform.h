@@ -164,6 +164,7 @@ class TMainForm : public TSkinnedForm, public TConfigHost {
   void closeEvent(QCloseEvent* event) override;
   void CloseBtnClick() override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
 
  private:
   void FormCreate();
@@ -172,7 +173,10 @@ class TMainForm : public TSkinnedForm, public TConfigHost {
   void FormDestroy();
 
   void BuildMenus();
+  void BuildKeys();
   void BuildTray();
+  // The volume moved by `steps` of 5 (keys and the mouse wheel).
+  void StepVolume(int steps);
   void ConnectPlayer();
   void DropDown(TSimpleBtn* button, QMenu* menu, QMouseEvent* event, const std::function<void()>& shortPress);
   void InitRadioButton();
@@ -210,6 +214,8 @@ class TMainForm : public TSkinnedForm, public TConfigHost {
   QMenu* lastPopped_ = nullptr;
   QPoint lastPopupPoint_;
   bool menusModal_ = true;
+  // Pixels above and below the progress bar that still take a seeking press.
+  static constexpr int kSeekSlack = 4;
   bool muted_ = false;
   QTimer spectrumTimer_;
   // The analyser's pace while sound plays, and while it rests (nothing played for 2 s).

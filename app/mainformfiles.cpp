@@ -18,7 +18,9 @@ namespace {
 // button held seeks the playing file.
 class TProgressSeek : public QObject {
  public:
-  TProgressSeek(QProgressBar* bar, TFilePlayer* player) : QObject(bar), bar_(bar), player_(player) {}
+  // `bar` is the progress bar or the wider zone over it that takes the presses: both have
+  // the bar's left edge and width.
+  TProgressSeek(QWidget* bar, TFilePlayer* player) : QObject(bar), bar_(bar), player_(player) {}
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
@@ -31,7 +33,7 @@ class TProgressSeek : public QObject {
   }
 
  private:
-  QProgressBar* bar_;
+  QWidget* bar_;
   TFilePlayer* player_;
 };
 
@@ -44,6 +46,13 @@ void TMainForm::AttachPlaylist(TFormListeFile* playlist, TFilePlayer* filePlayer
   f->BalloonsOn = [this] { return Settings.TrayInformation; };
   playlist->SetFilePlayer(f);
   face_.ProgressBar->installEventFilter(new TProgressSeek(face_.ProgressBar, f));
+  // The bar is 3 pixels high: a press within 4 pixels of it seeks too. An empty widget over
+  // it (it paints nothing) takes those presses.
+  auto* zone = new QWidget(this);
+  zone->setObjectName(QStringLiteral("ProgressSeekZone"));
+  zone->setGeometry(face_.ProgressBar->geometry().adjusted(0, -kSeekSlack, 0, kSeekSlack));
+  zone->raise();
+  zone->installEventFilter(new TProgressSeek(zone, f));
 
   connect(f, &TFilePlayer::StatusChanged, this, &TMainForm::SetStatus);
   connect(f, &TFilePlayer::BusyChanged, this, [](bool busy) {

@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QUrl>
 
@@ -181,6 +182,13 @@ void TFormListeRadio::CreateFilterControls() {
   nameEditBox_->setGeometry(353, 32, 111, 21);
   nameEditBox_->setFont(Tahoma(11));
   connect(nameEditBox_, &QLineEdit::textEdited, this, &TFormListeRadio::nameEditBoxChange);
+  // Escape in the name box empties it: every station shows again.
+  auto* clear = new QShortcut(Qt::Key_Escape, nameEditBox_, nullptr, nullptr, Qt::WidgetShortcut);
+  connect(clear, &QShortcut::activated, this, [this] {
+    if (nameEditBox_->text().isEmpty()) return;
+    nameEditBox_->clear();
+    nameEditBoxChange();
+  });
   genreComboBox_ = DropDownList(this, "genreComboBox");
   countryComboBox_ = DropDownList(this, "countryComboBox");
   networkComboBox_ = DropDownList(this, "networkComboBox");
@@ -526,6 +534,12 @@ void TFormListeRadio::UpdateSortMarkers() {
 void TFormListeRadio::ListeRadioDblClick() {
   if (!radiosDataset.Active() || radiosDataset.RecNo() < 1) return;
   Q_EMIT StationChosen(CurrentStationRecord(radiosDataset));
+}
+
+void TFormListeRadio::FocusNameFilter() {
+  if (!FilterButton(F::Name)->isChecked()) rbByNameClick();
+  nameEditBox_->setFocus();
+  nameEditBox_->selectAll();
 }
 
 void TFormListeRadio::SetPlayingStation(const QString& name) { model_->SetPlaying(name); }

@@ -146,6 +146,9 @@ class TFormListeRadio : public TSkinnedForm, private TStartupPrompts {
   void SaveFilterState();
   void RestoreFilterState();
 
+  // Chooses the name filter and puts the keyboard in its box (the main window's Ctrl+F).
+  void FocusNameFilter();
+
   // Marks the station that plays in the grid (empty: none plays).
   void SetPlayingStation(const QString& name);
 

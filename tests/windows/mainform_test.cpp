@@ -204,3 +204,33 @@ TEST_F(MainFormTest, TheSettingsRecordFollowsWhatTheUserChanges) {
 }
 
 }  // namespace
+
+namespace {
+
+// The lower half of a top button opens its menu; Ctrl+F opens the browser with the name
+// box ready, where Escape empties the filter.
+TEST_F(MainFormTest, MenusFromTheLowerHalfAndTheSearchKeys) {
+  auto* config = MainForm()->Face().ConfigBtn;
+  QTest::mousePress(config, Qt::LeftButton, {}, QPoint(10, config->height() / 2 + 1));
+  QTest::mouseRelease(config, Qt::LeftButton, {}, QPoint(10, config->height() / 2 + 1));
+  EXPECT_EQ(MainForm()->LastPoppedMenu(), MainForm()->PopupSetupMenu());
+  MainForm()->PopupSetupMenu()->hide();
+
+  MainForm()->show();
+  MainForm()->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(MainForm()));
+  // Keys through the window system, as a keyboard sends them (shortcuts are matched there).
+  QTest::keyClick(MainForm()->windowHandle(), Qt::Key_F, Qt::ControlModifier);
+  TFormListeRadio* browser = FormListeRadio();
+  ASSERT_TRUE(browser->isVisible());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(browser));
+  EXPECT_TRUE(browser->FilterButton(TBrowserFilter::Name)->isChecked());
+  EXPECT_TRUE(browser->nameEditBox()->hasFocus());
+  QTest::keyClicks(browser->nameEditBox(), "zzz");
+  EXPECT_EQ(browser->nameEditBox()->text(), "zzz");
+  QTest::keyClick(browser->windowHandle(), Qt::Key_Escape);
+  EXPECT_EQ(browser->nameEditBox()->text(), "");
+  EXPECT_TRUE(browser->lbStatusBar()->text().startsWith("Nombre total de radios"));
+}
+
+}  // namespace
