@@ -21,7 +21,7 @@ int main(int argc, char* argv[]) {
     // The program already runs, perhaps hidden in the tray with no tray to click on the
     // desktop: it is asked to show its main window.
     QCoreApplication raiser(argc, argv);
-    TMpris::RaiseRunningInstance();
+    if (!TInstanceChannel::AskToShow(guard.ChannelPath())) TMpris::RaiseRunningInstance();
     return 0;
   }
 
@@ -49,6 +49,13 @@ int main(int argc, char* argv[]) {
   // Logout and Ctrl-C close the main window as "&Quitter" does, so the settings are saved.
   TSignalBridge terminationSignals;
   QObject::connect(&terminationSignals, &TSignalBridge::TerminateRequested, mainForm, [mainForm] { mainForm->close(); });
+
+  // A second start asks through the guard's channel to see the window (no session bus
+  // needed; the media controls' Raise does the same where a bus exists).
+  TInstanceChannel channel;
+  if (!channel.Listen(guard.ChannelPath()))
+    std::fprintf(stderr, "zovalis: a second start cannot reach this one (%s)\n", qUtf8Printable(guard.ChannelPath()));
+  QObject::connect(&channel, &TInstanceChannel::ShowRequested, mainForm, &TMainForm::Restore);
 
   mainForm->show();
   return QApplication::exec();

@@ -22,6 +22,7 @@
 #include "catalogue/cataloguetable.h"
 #include "catalogue/stationrecord.h"
 #include "common/appfolders.h"
+#include "common/placement.h"
 #include "common/versiontext.h"
 #include "localfiles/fileplayer.h"
 #include "playback/engineerror.h"
@@ -82,7 +83,12 @@ void TMainForm::FormCreate() {
   NomAppli()->adjustSize();
   MenuAProposCaption = QStringLiteral("&A Propos de Zovalis") + versionText;
 
-  move(Settings.Left, Settings.Top);
+  // The saved place, brought wholly onto the screen it is on (or the main screen): a
+  // screen may be gone, smaller or scaled since the last run.
+  const QPoint saved(Settings.Left, Settings.Top);
+  const QScreen* screen = QGuiApplication::screenAt(saved + QPoint(width() / 2, height() / 2));
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  move(screen ? KeptInside(saved, size(), screen->availableGeometry()) : saved);
 
   BuildTray();
   BuildMenus();
@@ -114,6 +120,7 @@ void TMainForm::BuildTray() {
     if (reason == QSystemTrayIcon::DoubleClick || reason == QSystemTrayIcon::Trigger) Restore();
   });
   if (QSystemTrayIcon::isSystemTrayAvailable()) trayIcon_->show();
+  TrayShown = [this] { return trayIcon_->isVisible() && QSystemTrayIcon::isSystemTrayAvailable(); };
 }
 
 void TMainForm::SetBalloonSwitch(bool on) {
@@ -276,6 +283,12 @@ void TMainForm::ShowBalloon(const QString& title, const QString& text, bool erro
 }
 
 void TMainForm::MinBtnClick() {
+  // Without a notification area nothing would bring hidden windows back: the window goes
+  // to the taskbar instead.
+  if (!TrayShown()) {
+    showMinimized();
+    return;
+  }
   // Every window hides (no taskbar entry remains); the tray icon is the way back.
   if (Windows.All)
     for (QWidget* w : Windows.All()) w->hide();
@@ -284,7 +297,12 @@ void TMainForm::MinBtnClick() {
 }
 
 void TMainForm::Restore() {
-  show();
+  if (const QScreen* screen = this->screen()) move(KeptInside(pos(), frameGeometry().size(), screen->availableGeometry()));
+  if (isMinimized()) {
+    showNormal();
+  } else {
+    show();
+  }
   raise();
   activateWindow();
 }

@@ -104,6 +104,8 @@ class TMainForm : public TSkinnedForm, public TConfigHost {
   // menu's caption, and BalloonSwitchChanged for the page's box.
   void SetBalloonSwitch(bool on) override;
   QSystemTrayIcon* TrayIcon() const { return trayIcon_; }
+  // Whether the tray icon is shown in a notification area (tests stand in for one).
+  std::function<bool()> TrayShown;
 
   // Menus, by their design names.
   QMenu* PopupRadioMenu() const { return popupRadioMenu_; }

@@ -100,12 +100,6 @@ int TStationBrowser::FindNamePrefix(const QString& prefix, int from) const {
   return -1;
 }
 
-QPoint BrowserPlacement(const QRect& mainWindow, QSize browser, const QRect& desktop) {
-  const int bottom = mainWindow.y() + mainWindow.height();
-  if (bottom + browser.height() < desktop.y() + desktop.height()) return {mainWindow.x(), bottom};
-  return {mainWindow.x(), std::max(mainWindow.y() - browser.height(), desktop.y())};
-}
-
 QStringList SortedListItems(QStringList items) {
   QCollator collator{QLocale(QLocale::French, QLocale::France)};
   collator.setCaseSensitivity(Qt::CaseInsensitive);

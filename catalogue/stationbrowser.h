@@ -60,11 +60,6 @@ class TStationBrowser {
   std::array<TSortMarker, kColumnCount> markers_{};
 };
 
-// Where the browser opens when shown: at the main window's left edge, just below it when
-// the browser then ends above the bottom of the desktop, otherwise just above it (but not
-// above the desktop's top).
-QPoint BrowserPlacement(const QRect& mainWindow, QSize browser, const QRect& desktop);
-
 // The entries of a sorted drop-down list: alphabetical as a French reader sorts, ignoring
 // case and accents first.
 QStringList SortedListItems(QStringList items);

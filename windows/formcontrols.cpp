@@ -1,5 +1,7 @@
 #include "windows/formcontrols.h"
 
+#include "common/placement.h"
+
 #include <QEvent>
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -75,18 +77,11 @@ QLabel* MakeLink(QWidget* parent, const char* name, const QString& text, QPoint 
   return link;
 }
 
-QPoint PlaceBelowOrAbove(const QRect& main, int height, int desktopHeight) {
-  const int below = main.y() + main.height();
-  // Above, the window never starts over the desktop's top, where its title could not be
-  // reached to move it.
-  return {main.x(), below + height < desktopHeight ? below : std::max(0, main.y() - height)};
-}
-
 void PlaceNextToMain(const QWidget* main, QWidget* window) {
   if (!main || !window) return;
   const QScreen* screen = main->screen() ? main->screen() : QGuiApplication::primaryScreen();
-  const int desktopHeight = screen ? screen->virtualGeometry().bottom() + 1 : 1 << 20;
-  window->move(PlaceBelowOrAbove(main->frameGeometry(), window->frameGeometry().height(), desktopHeight));
+  const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1 << 20, 1 << 20);
+  window->move(SecondaryPlacement(main->frameGeometry(), window->frameGeometry().size(), area));
 }
 
 void InstallFontSubstitutes() {

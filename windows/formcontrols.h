@@ -37,11 +37,6 @@ void UseDialogPalette(QWidget* pages);
 // them, so fixed-width labels do not clip where the default stand-in is wider.
 void InstallFontSubstitutes();
 
-// Where a window of outer height `height` opens next to the main window `main` (outer
-// geometry): directly below it when it ends above the desktop's bottom (strictly), else
-// directly above it (not above the desktop's top). `desktopHeight` is the height of the
-// whole desktop.
-QPoint PlaceBelowOrAbove(const QRect& main, int height, int desktopHeight);
 
 // The same, against the current desktop: places `window` next to `main`.
 void PlaceNextToMain(const QWidget* main, QWidget* window);

@@ -13,6 +13,7 @@
 #include <QUrl>
 
 #include "common/appcontext.h"
+#include "common/placement.h"
 #include "localfiles/cdfolders.h"
 #include "localfiles/fileplayer.h"
 #include "localfiles/m3ufile.h"
@@ -331,13 +332,7 @@ void TFormListeFile::showEvent(QShowEvent* event) {
 
 void TFormListeFile::FormShow() {
   if (!main_) return;
-  const QRect main = main_->frameGeometry();
-  const int h = frameGeometry().height();
   const QScreen* screen = main_->screen() ? main_->screen() : QGuiApplication::primaryScreen();
-  const int desktop = screen ? screen->virtualGeometry().height() : 0;
-  if (main.top() + main.height() + h < desktop) {
-    move(main.left(), main.top() + main.height());
-  } else {
-    move(main.left(), main.top() - h);
-  }
+  const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1 << 20, 1 << 20);
+  move(SecondaryPlacement(main_->frameGeometry(), frameGeometry().size(), area));
 }

@@ -24,6 +24,7 @@
 #include "catalogue/stationgridmodel.h"
 #include "catalogue/updatedescriptor.h"
 #include "common/appfolders.h"
+#include "common/placement.h"
 #include "common/versiontext.h"
 #include "windows/infoform.h"
 
@@ -311,8 +312,8 @@ void TFormListeRadio::FormShow() {
   const QWidget* main = host_.MainWindow();
   if (!main) return;
   const QScreen* screen = main->screen();
-  const QRect desktop = screen ? screen->availableGeometry() : QRect(QPoint(0, 0), QSize(1024, 768));
-  move(BrowserPlacement(main->frameGeometry(), frameSize(), desktop));
+  const QRect area = screen ? screen->availableGeometry() : QRect(QPoint(0, 0), QSize(1024, 768));
+  move(SecondaryPlacement(main->frameGeometry(), frameSize(), area));
 }
 
 bool TFormListeRadio::eventFilter(QObject* watched, QEvent* event) {

@@ -248,17 +248,6 @@ TEST(StationBrowserNoCatalogue, FiltersWaitForTheFirstCreation) {
   EXPECT_EQ(browser.FindNamePrefix("a", 0), -1);
 }
 
-TEST(BrowserPlacement, BelowTheMainWindowWhenItFitsElseAbove) {
-  const QRect desktop(0, 0, 1024, 768);
-  const QSize browser(480, 320);
-  EXPECT_EQ(BrowserPlacement(QRect(100, 200, 480, 241), browser, desktop), QPoint(100, 441));
-  EXPECT_EQ(BrowserPlacement(QRect(100, 206, 480, 241), browser, desktop), QPoint(100, 447));  // ends at 767
-  EXPECT_EQ(BrowserPlacement(QRect(100, 207, 480, 241), browser, desktop), QPoint(100, 0));  // not above the top
-  EXPECT_EQ(BrowserPlacement(QRect(30, 500, 480, 241), browser, desktop), QPoint(30, 180));
-  // A desktop below another screen: its own top and bottom count.
-  EXPECT_EQ(BrowserPlacement(QRect(0, 900, 480, 241), browser, QRect(0, 768, 1280, 1024)), QPoint(0, 1141));
-}
-
 TEST(SortedListItems, AlphabeticalAsAFrenchReaderSorts) {
   EXPECT_EQ(SortedListItems({"Zouk", "Électro", "jazz", "eclectique", "Jazz", "Années 80"}),
             (QStringList{"Années 80", "eclectique", "Électro", "Jazz", "jazz", "Zouk"}));

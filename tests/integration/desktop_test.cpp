@@ -152,9 +152,11 @@ TEST_F(DesktopTest, MediaControlsNotificationsAndTheHiddenWindow) {
       << Ctl({"metadata", "xesam:album"}).toStdString();
   EXPECT_TRUE(listener.changed.contains("PlaybackStatus"));
 
-  // Sent to the tray with no tray to click: starting the program again shows it.
+  // Minimised with no tray to click: the window is not hidden (it goes to the taskbar), and
+  // starting the program again shows it.
   h.ClickFace(405 + 13, 9);
-  EXPECT_TRUE(h.WaitFor([&] { return !h.WindowTitled("Zovalis"); }, 5000));
+  QThread::msleep(1000);
+  EXPECT_TRUE(h.WindowTitled("Zovalis")) << "minimising hid the window with no tray to bring it back";
   QProcess* second = h.Launch(QStringLiteral(ZOVALIS_EXE));
   // It only asks the first to show itself and ends; a busy machine may take its time, a
   // second start that keeps running is what fails.

@@ -225,15 +225,6 @@ TEST_F(ConfigInfoTest, FavouritesPageAndMenuStayInStep) {
   EXPECT_FALSE(ConfigForm()->btPlayFavorites()->isEnabled());
 }
 
-TEST(WindowPlacement, BelowTheMainWindowUnlessItReachesTheDesktopBottom) {
-  const QRect main(100, 200, 480, 241);
-  EXPECT_EQ(PlaceBelowOrAbove(main, 291, 1000), QPoint(100, 441));
-  EXPECT_EQ(PlaceBelowOrAbove(main, 291, 733), QPoint(100, 441));
-  // Ending exactly at the desktop's bottom is too low: the window opens above.
-  EXPECT_EQ(PlaceBelowOrAbove(main.translated(0, 300), 291, 1032), QPoint(100, 500 - 291));
-  EXPECT_EQ(PlaceBelowOrAbove(main, 291, 732), QPoint(100, 0));  // not over the top
-}
-
 QStringList Rows(QListView* view) {
   return static_cast<QStringListModel*>(view->model())->stringList();
 }

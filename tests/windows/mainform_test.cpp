@@ -84,6 +84,7 @@ TEST_F(MainFormTest, MenusCarryTheirCaptions) {
 }
 
 TEST_F(MainFormTest, TrayHidesEveryWindowAndRestoresOnlyTheMainOne) {
+  MainForm()->TrayShown = [] { return true; };
   MainForm()->show();
   FormListeRadio()->show();
   QTest::mouseClick(MainForm()->Face().MinBtn, Qt::LeftButton);
@@ -206,6 +207,18 @@ TEST_F(MainFormTest, TheSettingsRecordFollowsWhatTheUserChanges) {
 }  // namespace
 
 namespace {
+
+// With no notification area, the minimise button sends the window to the taskbar: nothing
+// is hidden beyond the user's reach.
+TEST_F(MainFormTest, WithoutATrayMinimiseGoesToTheTaskbar) {
+  MainForm()->TrayShown = [] { return false; };
+  MainForm()->show();
+  FormListeRadio()->show();
+  QTest::mouseClick(MainForm()->Face().MinBtn, Qt::LeftButton);
+  EXPECT_TRUE(MainForm()->isMinimized());
+  EXPECT_TRUE(MainForm()->isVisible());
+  EXPECT_TRUE(FormListeRadio()->isVisible());
+}
 
 // The lower half of a top button opens its menu; Ctrl+F opens the browser with the name
 // box ready, where Escape empties the filter.
