@@ -13,12 +13,6 @@
 
 namespace {
 
-double SteadyLevel(ProgramHarness& h) {
-  double sum = 0;
-  for (int i = 0; i < 2; ++i) sum += h.SinkLevel();
-  return sum / 2;
-}
-
 TEST(KeysProgram, KeysAndTheWheelDriveTheSoundAsTheButtonsDo) {
   ProgramHarness h;
   std::string error;
@@ -27,19 +21,12 @@ TEST(KeysProgram, KeysAndTheWheelDriveTheSoundAsTheButtonsDo) {
   ASSERT_TRUE(icecast.Start(&error)) << error;
   ASSERT_TRUE(icecast.AddSource({"/live", ztest::Icecast::Codec::Mp3, 440, 128, "Zova Live", "Jazz"}, &error))
       << error;
-  ASSERT_TRUE(h.WriteLocalStation("Zova Live", QString::fromStdString(icecast.Url("/live"))));
-  {
-    QSettings settings(h.home.ConfigFile(), QSettings::IniFormat);
-    settings.setValue("Volume", 100);
-    settings.setValue("Top", 0);
-    settings.setValue("Left", 0);
-  }
-  h.faceOrigin = {0, 0};
+  ASSERT_TRUE(h.PrepareLoudStation(QString::fromStdString(icecast.Url("/live"))));
 
   QProcess* program = h.Launch(QStringLiteral(ZOVALIS_EXE));
   ASSERT_TRUE(h.WaitForFace()) << program->readAllStandardError().toStdString();
   ASSERT_TRUE(h.WaitFor([&] { return h.SinkLevel() > 0.01; }, 30000)) << "no sound";
-  const double full = SteadyLevel(h);
+  const double full = h.SteadyLevel(2);
 
   // A click on the face's title gives the window the keyboard.
   h.ClickFace(300, 10);
@@ -54,7 +41,7 @@ TEST(KeysProgram, KeysAndTheWheelDriveTheSoundAsTheButtonsDo) {
   for (int i = 0; i < 4; ++i) key("Down");
   h.Run("xdotool", {"mousemove", "240", "120", "click", "5", "sleep", "0.2", "click", "5"});
   QThread::msleep(500);
-  const double lowered = SteadyLevel(h);
+  const double lowered = h.SteadyLevel(2);
   EXPECT_LT(lowered, full * 0.85) << "the keys and the wheel did not lower the sound";
 
   key("s");

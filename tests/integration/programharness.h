@@ -56,6 +56,18 @@ class ProgramHarness {
     return true;
   }
 
+  // The one station at `url` played at start at full volume, the face at the screen's top
+  // left corner.
+  bool PrepareLoudStation(const QString& url) {
+    if (!WriteLocalStation("Zova Live", url)) return false;
+    QSettings settings(home.ConfigFile(), QSettings::IniFormat);
+    settings.setValue("Volume", 100);
+    settings.setValue("Top", 0);
+    settings.setValue("Left", 0);
+    faceOrigin = {0, 0};
+    return true;
+  }
+
   // Environment of the program and of the tools that talk to it.
   QProcessEnvironment Environment() const {
     QProcessEnvironment env = home.Environment();
@@ -139,6 +151,14 @@ class ProgramHarness {
                     &out, 10000);
     const auto m = QRegularExpression(R"(RMS\s+amplitude:\s+([0-9.]+))").match(QString::fromStdString(out));
     return m.hasMatch() ? m.captured(1).toDouble() : 0.0;
+  }
+
+  // The mean of `count` sink levels, once the sound is there (at most `timeoutMs`).
+  double SteadyLevel(int count = 3, int timeoutMs = 30000) {
+    WaitFor([&] { return SinkLevel() > 0.002; }, timeoutMs);
+    double sum = 0;
+    for (int i = 0; i < count; ++i) sum += SinkLevel();
+    return sum / count;
   }
 
   static void Signal(QProcess* p, int sig) { ::kill(static_cast<pid_t>(p->processId()), sig); }

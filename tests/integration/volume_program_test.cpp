@@ -14,14 +14,6 @@
 
 namespace {
 
-// The mean of a few sink levels, once the sound is there (at most `timeoutMs`).
-double SteadyLevel(ProgramHarness& h, int timeoutMs = 30000) {
-  ProgramHarness::WaitFor([&] { return h.SinkLevel() > 0.002; }, timeoutMs);
-  double sum = 0;
-  for (int i = 0; i < 3; ++i) sum += h.SinkLevel();
-  return sum / 3;
-}
-
 TEST(VolumeProgram, TheSlidersPositionIsSavedAtCloseAndHeardAtTheNextStart) {
   ProgramHarness h;
   std::string error;
@@ -30,18 +22,11 @@ TEST(VolumeProgram, TheSlidersPositionIsSavedAtCloseAndHeardAtTheNextStart) {
   ASSERT_TRUE(icecast.Start(&error)) << error;
   ASSERT_TRUE(icecast.AddSource({"/live", ztest::Icecast::Codec::Mp3, 440, 128, "Zova Live", "Jazz"}, &error))
       << error;
-  ASSERT_TRUE(h.WriteLocalStation("Zova Live", QString::fromStdString(icecast.Url("/live"))));
-  {
-    QSettings settings(h.home.ConfigFile(), QSettings::IniFormat);
-    settings.setValue("Volume", 100);
-    settings.setValue("Top", 0);
-    settings.setValue("Left", 0);
-  }
-  h.faceOrigin = {0, 0};
+  ASSERT_TRUE(h.PrepareLoudStation(QString::fromStdString(icecast.Url("/live"))));
 
   QProcess* first = h.Launch(QStringLiteral(ZOVALIS_EXE));
   ASSERT_TRUE(h.WaitForFace()) << first->readAllStandardError().toStdString();
-  const double full = SteadyLevel(h);
+  const double full = h.SteadyLevel();
   ASSERT_GT(full, 0.01) << "no sound at full volume";
 
   // The slider (338, 197, 46 x 20) has its thumb at the right end: the user drags it about
@@ -49,7 +34,7 @@ TEST(VolumeProgram, TheSlidersPositionIsSavedAtCloseAndHeardAtTheNextStart) {
   h.Run("xdotool", {"mousemove", "381", "207", "mousedown", "1", "sleep", "0.2", "mousemove", "370", "207", "sleep",
                     "0.2", "mousemove", "358", "207", "sleep", "0.2", "mouseup", "1"});
   QThread::msleep(500);
-  const double lowered = SteadyLevel(h);
+  const double lowered = h.SteadyLevel();
   EXPECT_LT(lowered, full * 0.8) << "the drag did not lower the sound";
   EXPECT_GT(lowered, 0.002) << "the drag silenced the sound";
 
@@ -64,7 +49,7 @@ TEST(VolumeProgram, TheSlidersPositionIsSavedAtCloseAndHeardAtTheNextStart) {
   // The next start plays at the level the user left.
   QProcess* second = h.Launch(QStringLiteral(ZOVALIS_EXE));
   ASSERT_TRUE(h.WaitForFace()) << second->readAllStandardError().toStdString();
-  const double again = SteadyLevel(h);
+  const double again = h.SteadyLevel();
   EXPECT_GT(again, 0.002) << "no sound at the next start";
   EXPECT_LT(again, full * 0.8) << "the next start played at full level";
   EXPECT_NEAR(again, lowered, lowered * 0.3) << "saved " << saved << ", heard " << again << " against " << lowered;
