@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "catalogue/textcompare.h"
+
 namespace {
 
 struct TFilterTexts {
@@ -53,16 +55,17 @@ QString QuotedFilterText(const QString& text) {
 }
 
 std::optional<QString> BrowserFilterExpression(TBrowserFilter filter, const QString& text) {
-  const QString lowered = QuotedFilterText(text.toLower());
+  // The contains filters ignore accents and case: the typed text is mapped as the column is.
+  const QString folded = QuotedFilterText(FoldText(text, TFold::Unaccent));
   switch (filter) {
     case TBrowserFilter::Name:
-      return QStringLiteral("lower(radio) like '%") + lowered + QStringLiteral("%'");
+      return QStringLiteral("unaccent(radio) like '%") + folded + QStringLiteral("%'");
     case TBrowserFilter::Genre:
-      return QStringLiteral("lower(genre) like  '%") + lowered + QStringLiteral("%'");
+      return QStringLiteral("unaccent(genre) like  '%") + folded + QStringLiteral("%'");
     case TBrowserFilter::Country:
-      return QStringLiteral("lower(country) like '%") + lowered + QStringLiteral("%'");
+      return QStringLiteral("unaccent(country) like '%") + folded + QStringLiteral("%'");
     case TBrowserFilter::Network:
-      return QStringLiteral("lower(network) like '%") + lowered + QStringLiteral("%'");
+      return QStringLiteral("unaccent(network) like '%") + folded + QStringLiteral("%'");
     case TBrowserFilter::Stream:
       return QStringLiteral("StreamType = '") + QuotedFilterText(text) + QStringLiteral("'");
     case TBrowserFilter::Quality:

@@ -26,9 +26,10 @@ const QStringList& QualityItems();
 // the text is matched as typed.
 QString QuotedFilterText(const QString& text);
 
-// The expression set on the station table for `filter` with the value text `text`, as the
-// browser has always written it (the genre form keeps its two spaces); "%" and "_" typed
-// in a text act as wildcards. Nullopt for a quality text other than the four qualities:
+// The expression set on the station table for `filter` with the value text `text` (the
+// genre form keeps its two spaces). The contains filters (name, genre, country, network)
+// ignore accents and case: unaccent(field) like '%text%', the text mapped the same way;
+// "%" and "_" typed in a text act as wildcards. Nullopt for a quality text other than the four qualities:
 // the table's filter is then left as it was.
 std::optional<QString> BrowserFilterExpression(TBrowserFilter filter, const QString& text);
 

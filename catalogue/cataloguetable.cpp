@@ -65,7 +65,9 @@ TTableResult TCatalogueTable::Load(const TFieldList& fields, std::vector<TRow>&&
   readOnly_ = false;
   state_ = TState::Browse;
   // Indexes and the field list survive re-creation as long as their fields still exist.
-  std::erase_if(indexes_, [&](const TIndexDef& d) { return FieldIndex(d.Field) < 0; });
+  std::erase_if(indexes_, [&](const TIndexDef& d) {
+    return FieldIndex(d.Field) < 0 || (!d.ThenBy.isEmpty() && FieldIndex(d.ThenBy) < 0);
+  });
   if (!indexName_.isEmpty() &&
       std::none_of(indexes_.begin(), indexes_.end(), [&](const TIndexDef& d) { return d.Name == indexName_; }))
     indexName_.clear();
@@ -357,21 +359,22 @@ void TCatalogueTable::ComputeOrder() const {
     std::rotate(it, it + 1, orders_.end());  // most recently used last
     return;
   }
+  // The opposite direction of the first key, kept: turned round, each run of rows equal on
+  // the first key keeping its order (by the later keys, which do not turn).
   bool done = false;
-  if (keys.size() == 1) {
-    TSortKey opposite = keys.front();
-    opposite.Descending = !opposite.Descending;
-    for (const TOrderEntry& e : orders_) {
-      if (e.Keys.size() == 1 && e.Keys.front() == opposite) {
-        done = ReverseSortedRows(rows_, keys.front(), e.Order, order_);
-        break;
-      }
+  std::vector<TSortKey> opposite = keys;
+  opposite.front().Descending = !opposite.front().Descending;
+  for (const TOrderEntry& e : orders_) {
+    if (e.Keys == opposite) {
+      done = ReverseSortedRows(rows_, keys.front(), e.Order, order_);
+      break;
     }
   }
   if (!done) {
-    // A text key is read from its column laid out in lower case (kept for name filters).
+    // A text key is read from its column laid out unaccented (kept for the browser's
+    // contains filters).
     const TSortKey& first = keys.front();
-    SortRows(rows_, keys, order_, first.Type == TFieldType::String ? ColumnText(first.Column, TFold::Lower) : nullptr);
+    SortRows(rows_, keys, order_, first.Type == TFieldType::String ? ColumnText(first.Column, TFold::Unaccent) : nullptr);
   }
   if (orders_.size() >= kKeptOrders) orders_.erase(orders_.begin());
   orders_.push_back(TOrderEntry{keys, order_});
@@ -385,12 +388,7 @@ void TCatalogueTable::RowsReplaced() {
 }
 
 QString TCatalogueTable::MappedText(const TCell& cell, TFold fold) {
-  if (!cell.HasValue) return QString();
-  QString mapped(cell.Text.size(), Qt::Uninitialized);
-  const char16_t* in = reinterpret_cast<const char16_t*>(cell.Text.constData());
-  char16_t* out = reinterpret_cast<char16_t*>(mapped.data());
-  for (qsizetype i = 0; i < cell.Text.size(); ++i) out[i] = FoldChar(in[i], fold);
-  return mapped;
+  return cell.HasValue ? FoldText(cell.Text, fold) : QString();
 }
 
 void TCatalogueTable::RowEdited(int row) {
@@ -427,22 +425,7 @@ const TColumnText* TCatalogueTable::ColumnText(int column, TFold fold) const {
   auto entry = std::make_unique<TColumnTextEntry>();
   entry->Column = column;
   entry->Fold = fold;
-  TColumnText& t = entry->Text;
-  const size_t col = size_t(column);
-  qsizetype total = 0;
-  for (const TRow& row : rows_) total += row[col].HasValue ? row[col].Text.size() : 0;
-  t.Text.resize(total);
-  t.Starts.resize(rows_.size() + 1);
-  char16_t* out = reinterpret_cast<char16_t*>(t.Text.data());
-  qsizetype at = 0;
-  for (size_t r = 0; r < rows_.size(); ++r) {
-    t.Starts[r] = at;
-    const TCell& c = rows_[r][col];
-    if (!c.HasValue) continue;
-    const char16_t* in = reinterpret_cast<const char16_t*>(c.Text.constData());
-    for (qsizetype i = 0; i < c.Text.size(); ++i) out[at++] = FoldChar(in[i], fold);
-  }
-  t.Starts[rows_.size()] = at;
+  entry->Text = LayOutColumn(rows_, column, fold);
   columnTexts_.push_back(std::move(entry));
   return &columnTexts_.back()->Text;
 }
@@ -495,7 +478,10 @@ std::vector<TSortKey> TCatalogueTable::SortKeys() const {
     for (const TIndexDef& d : indexes_) {
       if (d.Name != indexName_) continue;
       const int col = FieldIndex(d.Field);
-      if (col >= 0) keys.push_back(TSortKey{col, fields_[col].Type, d.Descending, d.IgnoreCase});
+      if (col < 0) continue;
+      keys.push_back(TSortKey{col, fields_[col].Type, d.Descending, d.IgnoreCase});
+      const int then = d.ThenBy.isEmpty() ? -1 : FieldIndex(d.ThenBy);
+      if (then >= 0 && then != col) keys.push_back(TSortKey{then, fields_[then].Type, false, false});
     }
     return keys;
   }
@@ -708,14 +694,19 @@ TTableResult TCatalogueTable::SortByFields(const QString& fieldList) {
   return TTableResult::Success();
 }
 
-TTableResult TCatalogueTable::AddIndex(const QString& name, const QString& field, bool descending, bool ignoreCase) {
+TTableResult TCatalogueTable::AddIndex(const QString& name, const QString& field, bool descending, bool ignoreCase,
+                                      const QString& thenBy) {
   if (FieldIndex(field) < 0) {
     const TTableValue<int> col = Column(field);
     return TTableResult{col.Error, false};
   }
+  if (!thenBy.isEmpty() && FieldIndex(thenBy) < 0) {
+    const TTableValue<int> col = Column(thenBy);
+    return TTableResult{col.Error, false};
+  }
   if (name.isEmpty() || std::any_of(indexes_.begin(), indexes_.end(), [&](const TIndexDef& d) { return d.Name == name; }))
     return TTableResult::Fail(TTableErrorKind::Definition, QStringLiteral("Nom d'index vide ou en double : « %1 ».").arg(name));
-  indexes_.push_back(TIndexDef{name, field, descending, ignoreCase});
+  indexes_.push_back(TIndexDef{name, field, descending, ignoreCase, thenBy});
   return TTableResult::Success();
 }
 

@@ -113,10 +113,12 @@ class TCatalogueTable : public QObject, private TFilterRows {
   static constexpr int kIndexedTextWidth = 16;
 
   // ---- Order. A field list ("radio", "genre;radio") sorts ascending and clears the
-  // index name; a named index sorts by its one field. Ties keep insertion order.
+  // index name; a named index sorts by its field, then ascending by its `thenBy` field
+  // when it has one (whichever its direction). Ties keep insertion order.
   TTableResult SortByFields(const QString& fieldList);
   const QString& IndexFieldNames() const { return indexFieldNames_; }
-  TTableResult AddIndex(const QString& name, const QString& field, bool descending, bool ignoreCase = false);
+  TTableResult AddIndex(const QString& name, const QString& field, bool descending, bool ignoreCase = false,
+                        const QString& thenBy = QString());
   QStringList IndexNames() const;
   const QString& IndexName() const { return indexName_; }
   // Makes a named index current; an empty name goes back to insertion order.

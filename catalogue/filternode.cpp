@@ -189,8 +189,20 @@ class TTextCompare : public TFilterNode {
  public:
   TTextCompare(TFilterOperand l, TFilterOp op, TFilterOperand r, bool ignoreCase)
       : l_(std::move(l)), r_(std::move(r)), op_(op), side_(FieldAgainstConstant(l_, r_, op_)) {
-    foldL_ = ignoreCase ? TFold::Lower : l_.Fold;
-    foldR_ = ignoreCase ? TFold::Lower : r_.Fold;
+    // unaccent() on one side maps both, as a table ignoring case lowers both. A quoted
+    // text is mapped here once; a field's text is mapped as a whole for each row (View),
+    // since the mapping may change its length, and then compares as it is.
+    const bool unaccent = l_.Fold == TFold::Unaccent || r_.Fold == TFold::Unaccent;
+    foldL_ = unaccent ? TFold::Unaccent : ignoreCase ? TFold::Lower : l_.Fold;
+    foldR_ = unaccent ? TFold::Unaccent : ignoreCase ? TFold::Lower : r_.Fold;
+    if (unaccent) {
+      for (TFilterOperand* o : {&l_, &r_}) {
+        o->Fold = TFold::Unaccent;
+        if (o->What != TFilterOperand::Kind::Field) o->Text = FoldText(o->Text, TFold::Unaccent);
+      }
+    }
+    compareL_ = unaccent ? TFold::None : foldL_;
+    compareR_ = unaccent ? TFold::None : foldR_;
     // The browser's "field like '%text%'" with no other wildcard: a substring search for
     // the text mapped once here rather than for every row.
     if (op_ == TFilterOp::Like && l_.What == TFilterOperand::Kind::Field && r_.What != TFilterOperand::Kind::Field) {
@@ -199,7 +211,7 @@ class TTextCompare : public TFilterNode {
         const QStringView inner = QStringView(p).sliced(1, p.size() - 2);
         if (!inner.contains(u'%') && !inner.contains(u'_')) {
           needle_.reserve(inner.size());
-          for (QChar c : inner) needle_.append(QChar(FoldChar(c.unicode(), foldR_)));
+          for (QChar c : inner) needle_.append(QChar(FoldChar(c.unicode(), compareR_)));
           contains_ = true;
         }
       }
@@ -208,10 +220,10 @@ class TTextCompare : public TFilterNode {
   bool accept(const TRow& row) const override {
     QString scratchL, scratchR;  // only used for integer fields read as text
     const QStringView a = View(l_, row, scratchL);
-    if (contains_) return ContainsMapped(a, foldL_, needle_);
+    if (contains_) return ContainsMapped(a, compareL_, needle_);
     const QStringView b = View(r_, row, scratchR);
-    if (op_ == TFilterOp::Like) return LikeMatch(a, foldL_, b, foldR_);
-    return Holds(CompareText(a, foldL_, b, foldR_), op_);
+    if (op_ == TFilterOp::Like) return LikeMatch(a, compareL_, b, compareR_);
+    return Holds(CompareText(a, compareL_, b, compareR_), op_);
   }
   void Select(const TFilterRows& rows, TRowMarks& marks) const override {
     if (contains_ && needle_.isEmpty()) {  // '%%': every row, whatever its value
@@ -264,12 +276,14 @@ class TTextCompare : public TFilterNode {
       }
     }
   }
+  // The text of `o` for `row`: a field mapped by Unaccent is mapped into `scratch`; other
+  // mappings are left to the comparison.
   static QStringView View(const TFilterOperand& o, const TRow& row, QString& scratch) {
     if (o.What != TFilterOperand::Kind::Field) return o.Text;
     const TCell& c = row[size_t(o.Column)];
     if (!c.HasValue) return QStringView();
-    if (o.Type == TFieldType::String) return c.Text;
-    scratch = QString::number(c.Int);
+    if (o.Type == TFieldType::String && o.Fold != TFold::Unaccent) return c.Text;
+    scratch = o.Type == TFieldType::String ? FoldText(c.Text, TFold::Unaccent) : QString::number(c.Int);
     return scratch;
   }
   // A text field against a quoted text, served by the field's index under its mapping.
@@ -278,11 +292,15 @@ class TTextCompare : public TFilterNode {
     const TFilterOperand& field = side_.FieldLeft ? l_ : r_;
     const TFilterOperand& constant = side_.FieldLeft ? r_ : l_;
     if (field.Type != TFieldType::String || constant.What != TFilterOperand::Kind::Text) return nullptr;
+    // The indexes compare unit by unit, which Unaccent's ligatures and accents do not
+    // allow: such comparisons scan the rows.
+    if (field.Fold == TFold::Unaccent) return nullptr;
     return rows.ColumnIndex(field.Column, side_.FieldLeft ? foldL_ : foldR_);
   }
   TFilterOperand l_, r_;
   TFilterOp op_;
-  TFold foldL_, foldR_;
+  TFold foldL_, foldR_;        // each side's mapping, as the laid-out columns are mapped
+  TFold compareL_, compareR_;  // what the comparison maps: None for texts mapped already
   bool contains_ = false;
   QString needle_;  // contains_: the text searched for, mapped by foldR_
   TFieldSide side_;

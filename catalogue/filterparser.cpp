@@ -213,6 +213,7 @@ bool TFilterParser::ParseOperand(TFilterOperand& out, int depth) {
     TFold fold;
     if (t.Text.compare(QLatin1String("lower"), Qt::CaseInsensitive) == 0) fold = TFold::Lower;
     else if (t.Text.compare(QLatin1String("upper"), Qt::CaseInsensitive) == 0) fold = TFold::Upper;
+    else if (t.Text.compare(QLatin1String("unaccent"), Qt::CaseInsensitive) == 0) fold = TFold::Unaccent;
     else {
       Fail(QStringLiteral("fonction inconnue « %1 »").arg(t.Text), t.Pos);
       return false;
@@ -224,9 +225,13 @@ bool TFilterParser::ParseOperand(TFilterOperand& out, int depth) {
       return false;
     }
     if (out.What == TFilterOperand::Kind::Field) {
-      out.Fold = fold;  // the outermost function wins: lower(upper(x)) is lower(x)
+      // The outermost function wins (lower(upper(x)) is lower(x)), except that unaccent()
+      // already lower-cases: lower(unaccent(x)) stays unaccent(x).
+      if (!(fold == TFold::Lower && out.Fold == TFold::Unaccent)) out.Fold = fold;
     } else {
-      out.Text = fold == TFold::Lower ? out.Text.toLower() : out.Text.toUpper();
+      out.Text = fold == TFold::Unaccent ? FoldText(out.Text, TFold::Unaccent)
+                 : fold == TFold::Lower  ? out.Text.toLower()
+                                         : out.Text.toUpper();
       out.What = TFilterOperand::Kind::Text;  // lower(12) is the text "12"
     }
     return Next();

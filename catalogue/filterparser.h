@@ -11,15 +11,22 @@
 //   comparison := operand op operand
 //   op         := "=" | "<>" | "!=" | "<" | "<=" | ">" | ">=" | "like"
 //   operand    := field | func "(" operand ")" | text | number
-//   func       := "lower" | "upper"
+//   func       := "lower" | "upper" | "unaccent"
 //   field      := letter { letter | digit | "_" }      -- a field of the table
 //   text       := "'" { any character but "'" | "''" } "'"   -- "''" is one quote
 //   number     := [ "-" | "+" ] digit { digit }
 //
 // "like" patterns use "%" for any run of characters and "_" for one character.
+// unaccent(x) is x with each Latin letter reduced to its base letter in lower case, as the
+// browser's "contains" filters search ("É" and "é" are "e", "ç" is "c", "œ" is "oe"; other
+// scripts are only lower-cased). A comparison with an unaccent() side maps the other side
+// the same way, so unaccent(radio) like '%sacré%' finds "FIP Sacré français !" as
+// '%sacre%' does. Around a field the outermost function wins, except that lower() around
+// unaccent() changes nothing.
 // Comparisons of two numeric sides (integer fields, numbers) are integer comparisons;
 // all others compare texts, ignoring case when the table does.
-// Examples: lower(radio) like '%fip%'   StreamType = 'MP3'   BitRate >=128
+// Examples: lower(radio) like '%fip%'   unaccent(country) like '%etats%'
+//           StreamType = 'MP3'   BitRate >=128
 //           ( StreamType='OGG' and BitRate >=224 ) or Channels <> '5.1'
 #pragma once
 

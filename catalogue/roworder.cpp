@@ -16,14 +16,13 @@ struct TEntry {
   int Row = 0;
 };
 
-// Units are lower-cased and stored + 1, so 0 marks the end of the text and a shorter text
-// sorts before a longer one with the same start. 0xFFFF saturates (it cannot be stored
-// + 1); the final comparison settles such ties.
-// `lowered`: the text is already in lower case.
-void PackUnits(const char16_t* s, qsizetype n, bool lowered, qsizetype offset, TEntry& e) {
+// Units (of a text mapped by Unaccent) are stored + 1, so 0 marks the end of the text and
+// a shorter text sorts before a longer one with the same start. 0xFFFF saturates (it
+// cannot be stored + 1); the final comparison settles such ties.
+void PackUnits(const char16_t* s, qsizetype n, qsizetype offset, TEntry& e) {
   auto unit = [&](qsizetype i) -> quint64 {
     if (i >= n) return 0;
-    const quint64 u = quint64(lowered ? s[i] : FoldChar(s[i], TFold::Lower)) + 1;
+    const quint64 u = quint64(s[i]) + 1;
     return u > 0xFFFF ? 0xFFFF : u;
   };
   quint64 high = 0, low = 0;
@@ -33,8 +32,12 @@ void PackUnits(const char16_t* s, qsizetype n, bool lowered, qsizetype offset, T
   e.Low = low;
 }
 
-void PackText(const QString& text, qsizetype offset, TEntry& e) {
-  PackUnits(reinterpret_cast<const char16_t*>(text.constData()), text.size(), false, offset, e);
+// The levels of CollateText after the unaccented texts: lower-cased, then exact unless
+// `caseInsensitive`.
+int CompareAccentsAndCase(QStringView a, QStringView b, bool caseInsensitive) {
+  const int folded = CompareText(a, TFold::Lower, b, TFold::Lower);
+  if (folded != 0 || caseInsensitive) return folded;
+  return CompareText(a, TFold::None, b, TFold::None);
 }
 
 int CompareCells(const TCell& a, const TCell& b, const TSortKey& key) {
@@ -46,12 +49,13 @@ int CompareCells(const TCell& a, const TCell& b, const TSortKey& key) {
 
 class TSorter {
  public:
-  TSorter(const std::vector<TRow>& rows, const std::vector<TSortKey>& keys, const TColumnText* lowered)
-      : rows_(rows), keys_(keys), lowered_(lowered) {}
+  // `folded`: the first key's column laid out by Unaccent, for a text key.
+  TSorter(const std::vector<TRow>& rows, const std::vector<TSortKey>& keys, const TColumnText* folded)
+      : rows_(rows), keys_(keys), folded_(folded) {}
 
   void Run(std::vector<TEntry>& entries) {
     const TSortKey& first = keys_.front();
-    if (lowered_) {
+    if (first.Type == TFieldType::String) {
       // A missing text is laid out empty, which packs as 0 too: no cell is read.
       for (TEntry& e : entries) Pack(e.Row, 0, e);
       return SortPacked(entries.begin(), entries.end(), 0);
@@ -59,8 +63,7 @@ class TSorter {
     for (TEntry& e : entries) {
       const TCell& c = Cell(e.Row, 0);
       if (!c.HasValue) continue;  // 0: before every value
-      if (first.Type == TFieldType::Integer) e.High = quint64(qint64(c.Int) - qint64(INT32_MIN)) + 1;
-      else Pack(e.Row, 0, e);
+      e.High = quint64(qint64(c.Int) - qint64(INT32_MIN)) + 1;
     }
     SortPacked(entries.begin(), entries.end(), 0);
   }
@@ -70,15 +73,11 @@ class TSorter {
 
   const TCell& Cell(int row, size_t key) const { return rows_[size_t(row)][size_t(keys_[key].Column)]; }
 
-  // Packs the first key's text of `row` from `offset`.
+  // Packs the first key's unaccented text of `row` from `offset`.
   void Pack(int row, qsizetype offset, TEntry& e) const {
-    if (lowered_) {
-      const qsizetype start = lowered_->Starts[size_t(row)];
-      const char16_t* units = reinterpret_cast<const char16_t*>(lowered_->Text.constData()) + start;
-      PackUnits(units, lowered_->Starts[size_t(row) + 1] - start, true, offset, e);
-    } else {
-      PackText(Cell(row, 0).Text, offset, e);
-    }
+    const qsizetype start = folded_->Starts[size_t(row)];
+    const char16_t* units = reinterpret_cast<const char16_t*>(folded_->Text.constData()) + start;
+    PackUnits(units, folded_->Starts[size_t(row) + 1] - start, offset, e);
   }
 
   // Sorts [b, e) on the packed digit, then each run of equal digits further.
@@ -107,55 +106,84 @@ class TSorter {
     }
   }
 
-  // Rows equal on the first key ignoring case: exact text (unless the index ignores
-  // case), then the other keys, then insertion order.
+  // Rows equal on the first key's unaccented text: its accents and case (only its accents
+  // when the index ignores case), then the other keys, then insertion order.
   void SortTies(It b, It e) {
     const TSortKey& first = keys_.front();
-    const bool exact = first.Type == TFieldType::String && !first.IgnoreCase;
-    if (!exact && keys_.size() == 1) return;  // already in row order
-    if (exact && keys_.size() == 1) {
-      // Most runs hold one text many times (countries, genres): already in row order.
+    const bool text = first.Type == TFieldType::String;
+    if (!text && keys_.size() == 1) return;  // already in row order
+    if (text) {
+      // Most runs hold one text many times (countries, genres): already in order on the
+      // first key.
       const TCell& head = Cell(b->Row, 0);
       const bool same = std::all_of(b + 1, e, [&](const TEntry& x) {
         const TCell& c = Cell(x.Row, 0);
         return c.HasValue == head.HasValue && (!c.HasValue || c.Text == head.Text);
       });
-      if (same) return;
+      if (same && keys_.size() == 1) return;
+      if (same) return SortOnOtherKeys(b, e);
     }
     std::sort(b, e, [&](const TEntry& x, const TEntry& y) {
-      if (exact) {
+      if (text) {
         const TCell& a = Cell(x.Row, 0);
         const TCell& c = Cell(y.Row, 0);
         if (a.HasValue && c.HasValue) {
-          const int r = CompareText(a.Text, TFold::None, c.Text, TFold::None);
+          const int r = CompareAccentsAndCase(a.Text, c.Text, first.IgnoreCase);
           if (r != 0) return first.Descending ? r > 0 : r < 0;
         }
       }
-      for (size_t k = 1; k < keys_.size(); ++k) {
-        const int r = CompareCells(Cell(x.Row, k), Cell(y.Row, k), keys_[k]);
-        if (r != 0) return keys_[k].Descending ? r > 0 : r < 0;
-      }
-      return x.Row < y.Row;
+      return OtherKeysLess(x, y);
     });
+  }
+
+  void SortOnOtherKeys(It b, It e) {
+    std::sort(b, e, [&](const TEntry& x, const TEntry& y) { return OtherKeysLess(x, y); });
+  }
+
+  bool OtherKeysLess(const TEntry& x, const TEntry& y) const {
+    for (size_t k = 1; k < keys_.size(); ++k) {
+      const int r = CompareCells(Cell(x.Row, k), Cell(y.Row, k), keys_[k]);
+      if (r != 0) return keys_[k].Descending ? r > 0 : r < 0;
+    }
+    return x.Row < y.Row;
   }
 
   const std::vector<TRow>& rows_;
   const std::vector<TSortKey>& keys_;
-  const TColumnText* lowered_;
+  const TColumnText* folded_;
 };
 
 }  // namespace
 
+TColumnText LayOutColumn(const std::vector<TRow>& rows, int column, TFold fold) {
+  TColumnText t;
+  const size_t col = size_t(column);
+  qsizetype total = 0;
+  for (const TRow& row : rows) total += col < row.size() && row[col].HasValue ? row[col].Text.size() : 0;
+  // Unaccent mostly keeps the length; a ligature or two per text at most lengthens it.
+  t.Text.reserve(fold == TFold::Unaccent ? total + total / 16 + 16 : total);
+  t.Starts.resize(rows.size() + 1);
+  for (size_t r = 0; r < rows.size(); ++r) {
+    t.Starts[r] = t.Text.size();
+    if (col < rows[r].size() && rows[r][col].HasValue) AppendFolded(t.Text, rows[r][col].Text, fold);
+  }
+  t.Starts[rows.size()] = t.Text.size();
+  return t;
+}
+
 void SortRows(const std::vector<TRow>& rows, const std::vector<TSortKey>& keys, std::vector<int>& order,
-              const TColumnText* lowered) {
+              const TColumnText* folded) {
   order.resize(rows.size());
   std::iota(order.begin(), order.end(), 0);
   if (keys.empty()) return;
   std::vector<TEntry> entries(rows.size());
   for (size_t r = 0; r < rows.size(); ++r) entries[r].Row = int(r);
-  if (lowered && (keys.front().Type != TFieldType::String || lowered->Starts.size() != rows.size() + 1))
-    lowered = nullptr;
-  TSorter(rows, keys, lowered).Run(entries);
+  TColumnText own;
+  if (keys.front().Type == TFieldType::String && (!folded || folded->Starts.size() != rows.size() + 1)) {
+    own = LayOutColumn(rows, keys.front().Column, TFold::Unaccent);
+    folded = &own;
+  }
+  TSorter(rows, keys, folded).Run(entries);
   for (size_t i = 0; i < entries.size(); ++i) order[i] = entries[i].Row;
 }
 
@@ -185,7 +213,8 @@ bool ReverseSortedRows(const std::vector<TRow>& rows, const TSortKey& key, const
 bool RowLess(const std::vector<TRow>& rows, const std::vector<TSortKey>& keys, int a, int b) {
   if (!keys.empty()) {
     // The first key as SortRows packs it: a missing value and the empty text first, then
-    // values (texts ignoring case, then exactly unless the index ignores case).
+    // values (texts as CollateText orders them, but for the exact level when the index
+    // ignores case).
     const TSortKey& first = keys.front();
     const TCell& x = rows[size_t(a)][size_t(first.Column)];
     const TCell& y = rows[size_t(b)][size_t(first.Column)];
@@ -196,8 +225,8 @@ bool RowLess(const std::vector<TRow>& rows, const std::vector<TSortKey>& keys, i
     } else {
       const QStringView tx = x.HasValue ? QStringView(x.Text) : QStringView();
       const QStringView ty = y.HasValue ? QStringView(y.Text) : QStringView();
-      c = CompareText(tx, TFold::Lower, ty, TFold::Lower);
-      if (c == 0 && !first.IgnoreCase && x.HasValue && y.HasValue) c = CompareText(tx, TFold::None, ty, TFold::None);
+      c = CompareUnaccented(tx, ty);
+      if (c == 0 && x.HasValue && y.HasValue) c = CompareAccentsAndCase(tx, ty, first.IgnoreCase);
     }
     if (c != 0) return first.Descending ? c > 0 : c < 0;
     for (size_t k = 1; k < keys.size(); ++k) {

@@ -7,6 +7,7 @@
 
 #include "catalogue/columntext.h"
 #include "catalogue/fielddef.h"
+#include "catalogue/textcompare.h"
 
 // A named single-field index as added to a table ("Radio__IdxA").
 struct TIndexDef {
@@ -14,6 +15,7 @@ struct TIndexDef {
   QString Field;
   bool Descending = false;
   bool IgnoreCase = false;
+  QString ThenBy;  // rows equal on Field go ascending by this field; empty: insertion order
 };
 
 struct TSortKey {
@@ -24,12 +26,17 @@ struct TSortKey {
   bool operator==(const TSortKey&) const = default;
 };
 
-// Fills `order` with the indexes of `rows` sorted by `keys`. Rows that compare equal keep
-// their order in `rows` (insertion order), ascending or descending. A cell without a
-// value sorts before every value. No keys: insertion order. `lowered`, when given, is the
-// first key's column laid out in lower case: the sort then reads it instead of the cells.
+// Text column `column` of `rows` laid out mapped by `fold`.
+TColumnText LayOutColumn(const std::vector<TRow>& rows, int column, TFold fold);
+
+// Fills `order` with the indexes of `rows` sorted by `keys`; texts sort as CollateText
+// orders them (unaccented, then accents, then case; no case level when the key ignores
+// case). Rows that compare equal keep their order in `rows` (insertion order), ascending
+// or descending. A cell without a value sorts before every value. No keys: insertion
+// order. `folded`, when given, is the first key's column laid out by Unaccent (as
+// LayOutColumn gives it): the sort then reads it instead of laying it out.
 void SortRows(const std::vector<TRow>& rows, const std::vector<TSortKey>& keys, std::vector<int>& order,
-              const TColumnText* lowered = nullptr);
+              const TColumnText* folded = nullptr);
 
 // Whether row `a` comes before row `b` in the order SortRows gives for `keys` (a strict
 // total order: rows equal on every key go by row number). For keeping a sorted order up
@@ -43,8 +50,9 @@ void ResortRow(const std::vector<TRow>& rows, const std::vector<TSortKey>& keys,
 // is deleted from the table.
 void RemoveRow(std::vector<int>& order, int row);
 
-// The order of `rows` by `key` with the direction turned round, from `sorted`, their order
-// by the opposite direction (as SortRows gives it): the same as sorting again, in linear
-// time. Not for keys that ignore case; returns false for them and leaves `order` alone.
+// The order of `rows` with the direction of the first key `key` turned round, from
+// `sorted`, their order by the opposite direction (as SortRows gives it, with any later
+// keys unchanged): the same as sorting again, in linear time. Not for keys that ignore
+// case; returns false for them and leaves `order` alone.
 bool ReverseSortedRows(const std::vector<TRow>& rows, const TSortKey& key, const std::vector<int>& sorted,
                        std::vector<int>& order);

@@ -1,9 +1,8 @@
 #include "catalogue/stationbrowser.h"
 
-#include <QCollator>
-#include <QLocale>
-
 #include <algorithm>
+
+#include "catalogue/textcompare.h"
 
 namespace {
 
@@ -31,7 +30,9 @@ bool TStationBrowser::SetSortIndex(const QString& field, bool descending) {
   if (table_.FieldIndex(field) < 0) return false;
   const QString name = field + (descending ? QStringLiteral("__IdxD") : QStringLiteral("__IdxA"));
   if (!table_.IndexNames().contains(name)) {
-    if (!table_.AddIndex(name, field, descending)) return false;
+    // Stations of one country (genre, bit rate...) go by name, as a reader looks them up.
+    const QString thenBy = field.compare(kRadio, Qt::CaseInsensitive) == 0 ? QString() : kRadio;
+    if (!table_.AddIndex(name, field, descending, false, thenBy)) return false;
   }
   return bool(table_.SetIndexName(name));
 }
@@ -101,12 +102,9 @@ int TStationBrowser::FindNamePrefix(const QString& prefix, int from) const {
 }
 
 QStringList SortedListItems(QStringList items) {
-  QCollator collator{QLocale(QLocale::French, QLocale::France)};
-  collator.setCaseSensitivity(Qt::CaseInsensitive);
-  // Equal for the collator ("Jazz", "jazz"): by code unit, so the order is total.
-  std::sort(items.begin(), items.end(), [&](const QString& a, const QString& b) {
-    const int c = collator.compare(a, b);
-    return c != 0 ? c < 0 : a < b;
-  });
+  // The table's order (CollateText), so that a list reads as the grid and the list
+  // editors sort; texts equal for it are equal texts.
+  std::sort(items.begin(), items.end(),
+            [](const QString& a, const QString& b) { return CollateText(a, b, false) < 0; });
   return items;
 }

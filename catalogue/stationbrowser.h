@@ -27,8 +27,8 @@ class TStationBrowser {
   explicit TStationBrowser(TCatalogueTable& table) : table_(table) {}
 
   // Orders the table by `field` through the index `field` + "__IdxA" (or "__IdxD" when
-  // descending), adding it when missing. False, with nothing changed, when the table has
-  // no such field.
+  // descending), adding it when missing; rows equal on a field other than Radio go by
+  // Radio, ascending. False, with nothing changed, when the table has no such field.
   bool SetSortIndex(const QString& field, bool descending);
 
   // Sets the filter's expression for `text`, orders by Radio ascending and makes the first
@@ -61,5 +61,5 @@ class TStationBrowser {
 };
 
 // The entries of a sorted drop-down list: alphabetical as a French reader sorts, ignoring
-// case and accents first.
+// case and accents first (the table's order, CollateText).
 QStringList SortedListItems(QStringList items);

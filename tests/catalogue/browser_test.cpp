@@ -24,15 +24,17 @@ TEST(BrowserFilter, ExpressionsAsTheTableGetsThem) {
     const char* Text;
     const char* Expression;  // nullptr: the filter is left as it was
   } cases[] = {
-      {F::Name, "", "lower(radio) like '%%'"},
-      {F::Name, "FIP", "lower(radio) like '%fip%'"},
-      {F::Name, "L'Esprit", "lower(radio) like '%l''esprit%'"},
-      {F::Name, "rock'n'roll", "lower(radio) like '%rock''n''roll%'"},
-      {F::Name, "ÉTÉ", "lower(radio) like '%été%'"},
-      {F::Genre, "Jazz", "lower(genre) like  '%jazz%'"},  // two spaces, as always written
-      {F::Genre, "", "lower(genre) like  '%%'"},
-      {F::Country, "Côte d'Ivoire", "lower(country) like '%côte d''ivoire%'"},
-      {F::Network, "Radio France", "lower(network) like '%radio france%'"},
+      {F::Name, "", "unaccent(radio) like '%%'"},
+      {F::Name, "FIP", "unaccent(radio) like '%fip%'"},
+      {F::Name, "L'Esprit", "unaccent(radio) like '%l''esprit%'"},
+      {F::Name, "rock'n'roll", "unaccent(radio) like '%rock''n''roll%'"},
+      {F::Name, "ÉTÉ", "unaccent(radio) like '%ete%'"},
+      {F::Name, "Cœur", "unaccent(radio) like '%coeur%'"},
+      {F::Name, "Радио", "unaccent(radio) like '%радио%'"},  // other scripts: lower case only,
+      {F::Genre, "Jazz", "unaccent(genre) like  '%jazz%'"},  // two spaces, as always written
+      {F::Genre, "", "unaccent(genre) like  '%%'"},
+      {F::Country, "Côte d'Ivoire", "unaccent(country) like '%cote d''ivoire%'"},
+      {F::Network, "Radio France", "unaccent(network) like '%radio france%'"},
       {F::Stream, "MP3", "StreamType = 'MP3'"},
       {F::Stream, "a'b", "StreamType = 'a''b'"},
       {F::Quality, "LO-FI", "BitRate <128"},

@@ -251,6 +251,24 @@ TEST_F(StationBrowserWindow, EachFilterShowsItsStationsAndCountsThem) {
   }
 }
 
+// Typing a name without its accents, or in capitals, finds it.
+TEST_F(StationBrowserWindow, TypedNamesIgnoreAccentsAndCase) {
+  std::vector<cattest::TStation> stations = Stations();
+  stations.push_back({"FIP Sacré français !", "Eclectique", "France", "Radio France", "MP3", 128, 44100, "Stereo"});
+  stations.push_back({"L'Écho des Montagnes", "Rock", "Suisse", "", "MP3", 128, 44100, "Stereo"});
+  WriteCatalogue(data + "tuner/local/", stations);
+  Start();
+  ClickFilter(F::Name);
+  TypeName("sacre");
+  EXPECT_EQ(GridNames(), (QStringList{"FIP Sacré français !"}));
+  EXPECT_EQ(Status(), "Nom contenant \"sacre\" : 1 radio trouvée");
+  TypeName("ECHO");
+  EXPECT_EQ(GridNames(), (QStringList{"L'Écho des Montagnes"}));
+  TypeName("");
+  // All listed by name, "L'Écho" among the L's.
+  EXPECT_EQ(GridNames().mid(2, 3), (QStringList{"FIP Sacré français !", "Jazz Radio", "L'Écho des Montagnes"}));
+}
+
 TEST_F(StationBrowserWindow, TitleClicksSortAndMarkTheColumn) {
   Start();
   QHeaderView* header = grid->horizontalHeader();
