@@ -371,10 +371,9 @@ void TCatalogueTable::ComputeOrder() const {
     }
   }
   if (!done) {
-    // A text key is read from its column laid out unaccented (kept for the browser's
+    // Text keys are read from their columns laid out unaccented (kept for the browser's
     // contains filters).
-    const TSortKey& first = keys.front();
-    SortRows(rows_, keys, order_, first.Type == TFieldType::String ? ColumnText(first.Column, TFold::Unaccent) : nullptr);
+    SortRows(rows_, keys, order_, [this](int column) { return ColumnText(column, TFold::Unaccent); });
   }
   if (orders_.size() >= kKeptOrders) orders_.erase(orders_.begin());
   orders_.push_back(TOrderEntry{keys, order_});

@@ -1,6 +1,7 @@
 #include "catalogue/roworder.h"
 
 #include <algorithm>
+#include <deque>
 #include <numeric>
 
 #include "catalogue/textcompare.h"
@@ -47,30 +48,32 @@ int CompareCells(const TCell& a, const TCell& b, const TSortKey& key) {
   return CollateText(a.Text, b.Text, key.IgnoreCase);
 }
 
+using It = std::vector<TEntry>::iterator;
+
 class TSorter {
  public:
-  // `folded`: the first key's column laid out by Unaccent, for a text key.
-  TSorter(const std::vector<TRow>& rows, const std::vector<TSortKey>& keys, const TColumnText* folded)
-      : rows_(rows), keys_(keys), folded_(folded) {}
+  // `folded`: gives a text column laid out by Unaccent.
+  TSorter(const std::vector<TRow>& rows, const std::vector<TSortKey>& keys, const TFoldedColumn& folded)
+      : rows_(rows), keys_(keys), foldedOf_(folded) {}
 
-  void Run(std::vector<TEntry>& entries) {
+  // Sorts [b, e) by the keys.
+  void Run(It b, It e) {
     const TSortKey& first = keys_.front();
     if (first.Type == TFieldType::String) {
+      folded_ = foldedOf_(first.Column);
       // A missing text is laid out empty, which packs as 0 too: no cell is read.
-      for (TEntry& e : entries) Pack(e.Row, 0, e);
-      return SortPacked(entries.begin(), entries.end(), 0);
+      for (It i = b; i != e; ++i) Pack(i->Row, 0, *i);
+      return SortPacked(b, e, 0);
     }
-    for (TEntry& e : entries) {
-      const TCell& c = Cell(e.Row, 0);
-      if (!c.HasValue) continue;  // 0: before every value
-      e.High = quint64(qint64(c.Int) - qint64(INT32_MIN)) + 1;
+    for (It i = b; i != e; ++i) {
+      const TCell& c = Cell(i->Row, 0);
+      i->High = c.HasValue ? quint64(qint64(c.Int) - qint64(INT32_MIN)) + 1 : 0;  // 0: before every value
+      i->Low = 0;
     }
-    SortPacked(entries.begin(), entries.end(), 0);
+    SortPacked(b, e, 0);
   }
 
  private:
-  using It = std::vector<TEntry>::iterator;
-
   const TCell& Cell(int row, size_t key) const { return rows_[size_t(row)][size_t(keys_[key].Column)]; }
 
   // Packs the first key's unaccented text of `row` from `offset`.
@@ -122,6 +125,8 @@ class TSorter {
       });
       if (same && keys_.size() == 1) return;
       if (same) return SortOnOtherKeys(b, e);
+    } else if (keys_.size() > 1) {
+      return SortOnOtherKeys(b, e);
     }
     std::sort(b, e, [&](const TEntry& x, const TEntry& y) {
       if (text) {
@@ -136,8 +141,11 @@ class TSorter {
     });
   }
 
+  // Rows equal on the first key (stations of one country): sorted by the later keys as
+  // by a sort of their own, on packed digits, not one text comparison at a time.
   void SortOnOtherKeys(It b, It e) {
-    std::sort(b, e, [&](const TEntry& x, const TEntry& y) { return OtherKeysLess(x, y); });
+    const std::vector<TSortKey> later(keys_.begin() + 1, keys_.end());
+    TSorter(rows_, later, foldedOf_).Run(b, e);
   }
 
   bool OtherKeysLess(const TEntry& x, const TEntry& y) const {
@@ -150,7 +158,8 @@ class TSorter {
 
   const std::vector<TRow>& rows_;
   const std::vector<TSortKey>& keys_;
-  const TColumnText* folded_;
+  const TFoldedColumn& foldedOf_;
+  const TColumnText* folded_ = nullptr;  // the first key's, for a text key
 };
 
 }  // namespace
@@ -172,18 +181,25 @@ TColumnText LayOutColumn(const std::vector<TRow>& rows, int column, TFold fold) 
 }
 
 void SortRows(const std::vector<TRow>& rows, const std::vector<TSortKey>& keys, std::vector<int>& order,
-              const TColumnText* folded) {
+              const TFoldedColumn& folded) {
   order.resize(rows.size());
   std::iota(order.begin(), order.end(), 0);
   if (keys.empty()) return;
   std::vector<TEntry> entries(rows.size());
   for (size_t r = 0; r < rows.size(); ++r) entries[r].Row = int(r);
-  TColumnText own;
-  if (keys.front().Type == TFieldType::String && (!folded || folded->Starts.size() != rows.size() + 1)) {
-    own = LayOutColumn(rows, keys.front().Column, TFold::Unaccent);
-    folded = &own;
-  }
-  TSorter(rows, keys, folded).Run(entries);
+  // Columns laid out here when the caller keeps none (or one of another length).
+  std::deque<std::pair<int, TColumnText>> own;
+  const TFoldedColumn columnOf = [&](int column) -> const TColumnText* {
+    if (folded) {
+      const TColumnText* kept = folded(column);
+      if (kept && kept->Starts.size() == rows.size() + 1) return kept;
+    }
+    for (const auto& [c, t] : own)
+      if (c == column) return &t;
+    own.emplace_back(column, LayOutColumn(rows, column, TFold::Unaccent));
+    return &own.back().second;
+  };
+  TSorter(rows, keys, columnOf).Run(entries.begin(), entries.end());
   for (size_t i = 0; i < entries.size(); ++i) order[i] = entries[i].Row;
 }
 

@@ -3,6 +3,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 #include "catalogue/columntext.h"
@@ -33,10 +34,11 @@ TColumnText LayOutColumn(const std::vector<TRow>& rows, int column, TFold fold);
 // orders them (unaccented, then accents, then case; no case level when the key ignores
 // case). Rows that compare equal keep their order in `rows` (insertion order), ascending
 // or descending. A cell without a value sorts before every value. No keys: insertion
-// order. `folded`, when given, is the first key's column laid out by Unaccent (as
-// LayOutColumn gives it): the sort then reads it instead of laying it out.
+// order. `folded`, when given, gives a text column laid out by Unaccent (as LayOutColumn
+// gives it; nullptr when it keeps none): the sort then reads it instead of laying it out.
+using TFoldedColumn = std::function<const TColumnText*(int column)>;
 void SortRows(const std::vector<TRow>& rows, const std::vector<TSortKey>& keys, std::vector<int>& order,
-              const TColumnText* folded = nullptr);
+              const TFoldedColumn& folded = {});
 
 // Whether row `a` comes before row `b` in the order SortRows gives for `keys` (a strict
 // total order: rows equal on every key go by row number). For keeping a sorted order up

@@ -31,10 +31,10 @@ struct TFilterQuery {
 // SQLite gets each condition in its own best form: LIKE already ignores ASCII case and the
 // text columns are NOCASE, so no lower() that would defeat its indexes.
 const TFilterQuery kFilters[] = {
-    {"name", "lower(radio) like '%fm%'", "Radio like '%fm%'"},
-    {"genre", "lower(genre) like  '%rock%'", "Genre like '%rock%'"},
-    {"country", "lower(country) like '%france%'", "Country like '%france%'"},
-    {"network", "lower(network) like '%radio france%'", "Network like '%radio france%'"},
+    {"name", "unaccent(radio) like '%fm%'", "Radio like '%fm%'"},
+    {"genre", "unaccent(genre) like  '%rock%'", "Genre like '%rock%'"},
+    {"country", "unaccent(country) like '%france%'", "Country like '%france%'"},
+    {"network", "unaccent(network) like '%radio france%'", "Network like '%radio france%'"},
     {"stream", "StreamType = 'MP3'", "StreamType = 'MP3'"},
     {"quality_lofi", "BitRate <128", "BitRate <128"},
     {"quality_hifi", "BitRate >=128", "BitRate >=128"},
