@@ -1,5 +1,7 @@
 #include "windows/formcontrols.h"
 
+#include <QEventLoop>
+
 #include "common/placement.h"
 
 #include <QEvent>
@@ -75,6 +77,17 @@ QLabel* MakeLink(QWidget* parent, const char* name, const QString& text, QPoint 
   link->adjustSize();
   link->setCursor(Qt::PointingHandCursor);
   return link;
+}
+
+void RunUntilFinished(QWidget* window, QEventLoop*& loop) {
+  window->show();
+  window->raise();
+  window->activateWindow();
+  QEventLoop local;
+  loop = &local;
+  local.exec();
+  loop = nullptr;
+  window->hide();
 }
 
 void PlaceNextToMain(const QWidget* main, QWidget* window) {

@@ -1,6 +1,6 @@
 // Small builders for the controls the secondary windows lay out at fixed places: labels
 // in a given face, check boxes whose caption is a separate label, links, and the
-// placement of a window below or above the main window.
+// placement of a window beside the main window, and an editor's modal run.
 #pragma once
 
 #include <QCheckBox>
@@ -9,6 +9,8 @@
 #include <QPoint>
 #include <QRect>
 #include <QString>
+
+class QEventLoop;
 
 class QWidget;
 
@@ -39,4 +41,8 @@ void InstallFontSubstitutes();
 
 
 // The same, against the current desktop: places `window` next to `main`.
+// An editor's modal run: shows `window` and runs a local event loop, published in `loop`
+// for the editor's Finish to quit, then hides the window.
+void RunUntilFinished(QWidget* window, QEventLoop*& loop);
+
 void PlaceNextToMain(const QWidget* main, QWidget* window);

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTableView>
 
+#include "windows/formcontrols.h"
 #include "windows/formlisteradio.h"
 #include "windows/radioeditform.h"
 #include "catalogue/stationedit.h"
@@ -80,14 +81,7 @@ bool TListEditForm::Execute() {
   if (editor && editor->isVisible()) move(editor->x() + 32, editor->y() + 32);
   model_->PostPending();  // a row left pending by an earlier showing
   result_ = false;
-  show();
-  raise();
-  activateWindow();
-  QEventLoop loop;
-  loop_ = &loop;
-  loop.exec();
-  loop_ = nullptr;
-  hide();
+  RunUntilFinished(this, loop_);
   return result_;
 }
 

@@ -125,14 +125,7 @@ bool TRadioEditForm::Execute() {
   if (!browser_) return false;
   FormShow();
   result_ = false;
-  show();
-  raise();
-  activateWindow();
-  QEventLoop loop;
-  loop_ = &loop;
-  loop.exec();
-  loop_ = nullptr;
-  hide();
+  RunUntilFinished(this, loop_);
   return result_;
 }
 
