@@ -107,7 +107,7 @@ class TMainForm : public TSkinnedForm, public TConfigHost {
   // Whether the tray icon is shown in a notification area (tests stand in for one).
   std::function<bool()> TrayShown;
 
-  // Menus, by their design names.
+  // Menus, by the names the handlers use.
   QMenu* PopupRadioMenu() const { return popupRadioMenu_; }
   QMenu* PopupOpenMenu() const { return popupOpenMenu_; }
   QMenu* PopupSetupMenu() const { return popupSetupMenu_; }

@@ -249,7 +249,7 @@ TTableResult TCatalogueTable::CellFromText(const TFieldDef& def, const QString& 
     }
   } else {
     // Only texts a catalogue file can carry are stored (see XmlSafeText).
-    const QString safe = XmlSafeText(def.Width > 0 && text.size() > def.Width ? text.left(def.Width) : text);
+    const QString safe = XmlSafeText(CutToWidth(text, def.Width).toString());
     cell = safe.isEmpty() ? TCell{} : TCell{safe, 0, true};
   }
   return TTableResult::Success();
@@ -802,8 +802,9 @@ TTableResult TCatalogueTable::CopyCatalogueRow(const TCatalogueTable& scratch) {
       if (cell.HasValue && scratch.fields_[from].Type == fields_[i].Type) {
         // Same type: share the text, cut to this table's width.
         TCell copy = cell;
-        if (copy.Text.size() > fields_[i].Width && fields_[i].Width > 0) {
-          copy.Text = XmlSafeText(copy.Text.left(fields_[i].Width));  // no half surrogate pair
+        const QStringView cut = CutToWidth(copy.Text, fields_[i].Width);
+        if (cut.size() < copy.Text.size()) {
+          copy.Text = XmlSafeText(cut.toString());
           copy.HasValue = !copy.Text.isEmpty();
         }
         pending_[size_t(i)] = std::move(copy);

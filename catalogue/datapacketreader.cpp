@@ -200,9 +200,7 @@ class TPacketParser {
           if (!ok) return Set(QStringLiteral("valeur « %1 » non entière pour « %2 »").arg(value.left(40).toString(), f.Name));
           row[size_t(col)] = TCell{QString(), v, true};
         } else {
-          // A cut may split a surrogate pair: drop the half.
-          const QStringView cut = value.left(f.Width);
-          const QStringView kept = cut.size() < value.size() && cut.back().isHighSurrogate() ? cut.chopped(1) : cut;
+          const QStringView kept = CutToWidth(value, f.Width);
           if (!kept.isEmpty()) row[size_t(col)] = TCell{Intern(col, kept), 0, true};
         }
       }

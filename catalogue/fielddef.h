@@ -3,6 +3,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringView>
 
 #include <vector>
 
@@ -14,11 +15,22 @@ enum class TFieldType {
 struct TFieldDef {
   QString Name;
   TFieldType Type = TFieldType::String;
-  int Width = 0;  // characters; 0 for integers
+  int Width = 0;  // characters (code points); 0 for integers
   bool Required = false;
 };
 
 using TFieldList = QList<TFieldDef>;
+
+// `text` cut to at most `width` characters, counted as code points: a character outside
+// the basic plane (an emoji, say) counts once, and a cut never splits its two halves.
+// A width of 0 or less keeps the whole text.
+inline QStringView CutToWidth(QStringView text, int width) {
+  if (width <= 0 || text.size() <= width) return text;
+  qsizetype i = 0;
+  for (int n = 0; n < width && i < text.size(); ++n)
+    i += (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ? 2 : 1;
+  return text.first(i);
+}
 
 // One value. A cell without a value (HasValue false) reads as an empty text; an empty
 // text written into a field counts as no value, so a required field needs a non-empty text.

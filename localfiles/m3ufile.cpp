@@ -23,8 +23,14 @@ QStringList ParseM3U(const QByteArray& bytes, const QString& listFolder) {
     if (TPlaylistRow::IsStreamAddress(text)) {
       out << text;
     } else if (text.startsWith(QLatin1String("file://"), Qt::CaseInsensitive)) {
-      const QString local = QUrl(text).toLocalFile();
-      if (!local.isEmpty()) out << local;
+      // "file:///path" and "file://localhost/path" both name a file of this machine;
+      // another host would be a network share, which a plain path cannot reach.
+      const QUrl url(text);
+      const QString host = url.host();
+      if (url.isValid() && (host.isEmpty() || host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0)) {
+        const QString local = url.path(QUrl::FullyDecoded);
+        if (local.startsWith(QLatin1Char('/'))) out << QDir::cleanPath(local);
+      }
     } else {
       // Joined by hand: QDir takes a name beginning with ':' for one of the program's
       // own resources, not for a file next to the list.
@@ -36,7 +42,14 @@ QStringList ParseM3U(const QByteArray& bytes, const QString& listFolder) {
 
 QByteArray MakeM3U(const QStringList& paths) {
   QByteArray out;
-  for (const QString& p : paths) out += p.toUtf8() + "\r\n";
+  for (const QString& p : paths) {
+    // A name holding a line break would split its line: such a file is written as a
+    // file URL, whose escapes read back whole.
+    if (p.contains(QLatin1Char('\n')) || p.contains(QLatin1Char('\r')))
+      out += QUrl::fromLocalFile(p).toEncoded(QUrl::FullyEncoded) + "\r\n";
+    else
+      out += p.toUtf8() + "\r\n";
+  }
   return out;
 }
 

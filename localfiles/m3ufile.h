@@ -4,9 +4,11 @@
 // Reading: each line is UTF-8, or Windows-1252 when it is not valid UTF-8 (lists written
 // elsewhere); a byte-order mark, line ends (LF or CR LF), empty lines and comment lines
 // ("#EXTM3U", "#EXTINF:...") are skipped. A stream address (http://, https://) is kept as
-// it is, a file:// address becomes its local path, and a relative path is resolved
-// against the list's own folder.
-// Writing: one full path per line, each followed by CR LF, in UTF-8, nothing else.
+// it is, a file:// address of this machine (no host, or "localhost") becomes its local
+// path, and a relative path is resolved against the list's own folder.
+// Writing: one full path per line, each followed by CR LF, in UTF-8, nothing else; a
+// path holding a line feed or carriage return is written as its file:// address, so it
+// reads back whole.
 #pragma once
 
 #include <QByteArray>

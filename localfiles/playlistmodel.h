@@ -50,7 +50,7 @@ class TPlaylistModel : public QAbstractTableModel {
   void Append(const TPlaylistRow& row);
   void Clear();  // also forgets the playing row
   bool RemoveRow(int index);
-  // The design's drop: each row of `rows` (ascending), in turn, goes just before row
+  // A drop: each row of `rows` (ascending), in turn, goes just before row
   // `target` or, with target -1, to the end; relative order is kept. A target among
   // the moved rows moves nothing.
   void MoveRows(QList<int> rows, int target);

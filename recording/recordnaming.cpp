@@ -16,6 +16,26 @@ QString TrimControls(const QString& text) {
   return text.mid(begin, end - begin);
 }
 
+// A tag's readable text: trimmed, and each run of control characters inside it (a line
+// feed, a bell, a terminal colour code's escape) made one space.
+QString ReadableText(const QString& text) {
+  const QString t = TrimControls(text);
+  QString out;
+  out.reserve(t.size());
+  bool inControls = false;
+  for (QChar c : t) {
+    const char16_t u = c.unicode();
+    if (u < 0x20 || (u >= 0x7F && u <= 0x9F)) {
+      if (!inControls) out += QLatin1Char(' ');
+      inControls = true;
+    } else {
+      out += c;
+      inControls = false;
+    }
+  }
+  return out;
+}
+
 int Utf8Size(const QString& text) {
   return int(text.toUtf8().size());
 }
@@ -68,7 +88,11 @@ QString EncoderProgram(TRecordFormat format) {
 }
 
 bool IsForbiddenFileChar(QChar c) {
-  switch (c.unicode()) {
+  const char16_t u = c.unicode();
+  // Control characters (C0, DEL and C1) would make a name that lists, types and
+  // copies badly, or rewrites a terminal showing it.
+  if (u < 0x20 || (u >= 0x7F && u <= 0x9F)) return true;
+  switch (u) {
     case '"': case '*': case '/': case ':': case '<': case '>': case '?': case '\\': case '|':
       return true;
     default:
@@ -93,10 +117,10 @@ TArtistSong SplitArtistSong(const QString& title, const QString& radio) {
   TArtistSong r;
   const qsizetype dash = title.indexOf(QLatin1Char('-'));
   if (dash < 0) {
-    r.Song = TrimControls(title);
+    r.Song = ReadableText(title);
   } else {
-    r.Artist = TrimControls(title.left(dash));
-    r.Song = TrimControls(title.mid(dash + 1));
+    r.Artist = ReadableText(title.left(dash));
+    r.Song = ReadableText(title.mid(dash + 1));
   }
   if (r.Artist.isEmpty()) r.Artist = radio;
   return r;

@@ -30,15 +30,17 @@ QString RecordFormatDescription(const QString& text);
 // empty for WAV, WMA and Unknown, which the engine writes itself.
 QString EncoderProgram(TRecordFormat format);
 
-// The nine characters a file name may not hold: " * / : < > ? \ |
+// The characters a file name may not hold: " * / : < > ? \ | and the control
+// characters (U+0000-U+001F, U+007F-U+009F).
 bool IsForbiddenFileChar(QChar c);
 
 // `text` with each forbidden character replaced by `replacement` (which may be empty).
 QString ReplaceForbiddenChars(const QString& text, const QString& replacement);
 
 // Artist and song of a stream title: the artist is what comes before the first "-", the
-// song what follows it, both trimmed of spaces and control characters; without a "-" the
-// song is the whole title. An empty artist becomes the station's name.
+// song what follows it, both trimmed of spaces and control characters, and a run of
+// control characters inside either made one space; without a "-" the song is the whole
+// title. An empty artist becomes the station's name.
 struct TArtistSong {
   QString Artist;
   QString Song;

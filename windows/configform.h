@@ -68,7 +68,7 @@ class TConfigForm : public TSkinnedForm {
   // The folder chooser; tests replace the dialog. Returns an empty text when cancelled.
   std::function<QString(const QString& title)> SelectFolder;
 
-  // Handlers, by their design names.
+  // Handlers, named after the controls and events they answer.
   void cbInfoSystrayClick();
   void cbSpectroPeaksClick();
   void SpectroColorChange(int which);  // 0 low, 1 middle, 2 high

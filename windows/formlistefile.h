@@ -36,7 +36,7 @@ class TFormListeFile : public TSkinnedForm {
   // Local playback, once the main window has made it.
   void SetFilePlayer(TFilePlayer* player);
 
-  // Handlers, by their design names.
+  // Handlers, named after the controls and events they answer.
   void AddFileBtnClick();
   void ClearPlaylistBtnClick();
   void OpenPlaylistBtnClick();
@@ -63,7 +63,7 @@ class TFormListeFile : public TSkinnedForm {
   // The CD drives whose tracks the add dialog offers (the machine's drives by default).
   QStringList CdDriveList;
 
-  // The design's filter of the add dialog, as a Qt name filter list.
+  // The add dialog's filter, as a Qt name filter list.
   static QStringList AddDialogFilters();
 
  Q_SIGNALS:

@@ -206,7 +206,7 @@ void TFormListeRadio::CreateFilterControls() {
   connect(qualityComboBox_, &QComboBox::activated, this, &TFormListeRadio::qualityComboBoxChange);
   valueControls_ = {nameEditBox_, genreComboBox_, countryComboBox_, networkComboBox_, streamComboBox_, qualityComboBox_};
 
-  // At design time the name filter is checked with an empty text: every station shows.
+  // At first show the name filter is checked with an empty text: every station shows.
   filterButtons_[size_t(F::Name)]->setChecked(true);
   for (int i = 0; i < kBrowserFilterCount; ++i) valueControls_[size_t(i)]->setVisible(i == int(F::Name));
 }

@@ -27,7 +27,7 @@ enum class TInfoView { PlayList, Meta, Informations };
 // be created or written (lines written before the error stay).
 bool SavePlayListText(const QString& path, const QStringList& lines, QString* error);
 
-// A mail the support page sends: subject and body as the design builds them.
+// A mail the support page sends: subject and body as the support page builds them.
 struct TSupportMail {
   QString Subject;
   QString Body;
@@ -71,7 +71,7 @@ class TInfoForm : public TSkinnedForm {
   // Opens a web address (the desktop's browser); tests replace it.
   std::function<void(const QString&)> OpenUrl;
 
-  // Handlers, by their design names.
+  // Handlers, named after the controls and events they answer.
   void SimpleBtn1Click();
   void Button1Click();
   void Button2Click();

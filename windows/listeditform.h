@@ -34,7 +34,7 @@ class TListEditForm : public TSkinnedForm {
   std::function<QString(const QString& title, const QString& folder)> ChoosePicture;
   std::function<void(const QString& text)> ShowError;
 
-  // Handlers, by their design names.
+  // Handlers, named after the controls and events they answer.
   void mnAddClick();
   void mnUdpateClick();
   void mnDeleteClick();

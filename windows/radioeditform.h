@@ -35,7 +35,7 @@ class TRadioEditForm : public TSkinnedForm {
   std::function<QString(const QString& title, const QString& folder)> ChoosePicture;
   std::function<void(const QString& text)> ShowError;
 
-  // Handlers, by their design names.
+  // Handlers, named after the controls and events they answer.
   void btAddGenreClick();
   void btDeleteGenreClick();
   void EdGenreClick();

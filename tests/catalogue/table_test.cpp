@@ -92,6 +92,17 @@ TEST(FieldValues, WidthsConversionsAndNames) {
   const QString longName = QString(70, u'n');
   ASSERT_TRUE(table.SetFieldText("radio", longName));
   EXPECT_EQ(table.FieldText("Radio").Value, QString(64, u'n'));
+  // Widths count characters, not UTF-16 units: an emoji is one character, and a cut
+  // never keeps half of it.
+  const QString emoji = QString::fromUtf8("\xF0\x9F\x8E\xB5");  // U+1F3B5
+  for (const auto& [given, kept] : std::vector<std::pair<QString, QString>>{
+           {QString(63, u'n') + emoji, QString(63, u'n') + emoji},
+           {QString(63, u'n') + emoji + emoji, QString(63, u'n') + emoji},
+           {QString(64, u'n') + emoji, QString(64, u'n')},
+           {emoji.repeated(70), emoji.repeated(64)}}) {
+    ASSERT_TRUE(table.SetFieldText("Radio", given));
+    EXPECT_EQ(table.FieldText("Radio").Value, kept) << given.size();
+  }
   ASSERT_TRUE(table.SetFieldText("Radio", "FIP   "));
   EXPECT_EQ(table.FieldText("RADIO").Value, QString("FIP   "));
   ASSERT_TRUE(table.SetFieldText("StreamType", "MP3-LONGER"));

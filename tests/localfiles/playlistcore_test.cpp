@@ -67,6 +67,9 @@ TEST(M3UTest, EntriesOfPlainAndExtendedLists) {
       "../up.wav\n"
       "http://127.0.0.1:8000/live\n"
       "file:///music/%C3%A9t%C3%A9.mp3\n"
+      "file://localhost/music/local%20host.mp3\n"
+      "FILE://LocalHost/music/upper.mp3\n"
+      "file://server/share/remote.mp3\n"    // another machine's share: skipped
       "/music/\xC3\xA9t\xC3\xA9 2.mp3\n"   // UTF-8
       "/music/caf\xE9.mp3\n"               // Windows-1252
       ":x/../:sons.mp3\n"                   // a file name, not one of the program's resources
@@ -76,6 +79,8 @@ TEST(M3UTest, EntriesOfPlainAndExtendedLists) {
                                 "/up.wav",
                                 "http://127.0.0.1:8000/live",
                                 "/music/été.mp3",
+                                "/music/local host.mp3",
+                                "/music/upper.mp3",
                                 "/music/été 2.mp3",
                                 "/music/café.mp3",
                                 "/lists/:sons.mp3",
@@ -89,6 +94,9 @@ TEST(M3UTest, SavedListIsPathsWithCrLfInUtf8AndReadsBack) {
   const QStringList paths = {"/music/Artist - Song.mp3", "/music/Été.wav"};
   EXPECT_EQ(MakeM3U(paths), QByteArray("/music/Artist - Song.mp3\r\n/music/\xC3\x89t\xC3\xA9.wav\r\n"));
   EXPECT_EQ(MakeM3U({}), QByteArray());
+  // A line break in a file's name does not split its entry, nor pick up another file.
+  const QStringList hostile = {"/music/a\nb.mp3", "/music/c\rd.mp3", "/music/e\r\n/etc/passwd", "/music/50%.mp3"};
+  EXPECT_EQ(ParseM3U(MakeM3U(hostile), "/lists"), hostile);
   QTemporaryDir dir;
   const QString file = dir.filePath("l.m3u");
   QString error;

@@ -128,7 +128,7 @@ class PlaylistWindowTest : public ::testing::Test {
   TFormListeFile* list = nullptr;
 };
 
-TEST_F(PlaylistWindowTest, AddDialogWithTheDesignFilterAddsTheChosenFilesWithTheirInformation) {
+TEST_F(PlaylistWindowTest, AddDialogWithItsFilterAddsTheChosenFilesWithTheirInformation) {
   const QString a = Make("Artist - Song.mp3", 1);
   const QString b = Make("Song.wav", 1);
   const QString c = Make("tagged.ogg", 1, "Groupe", "Chanson");

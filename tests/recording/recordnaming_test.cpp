@@ -1,5 +1,5 @@
 // Naming of recorded files, without a window: the artist/song split, forbidden
-// characters, station folders and base names (the design's examples), numbering, path
+// characters, station folders and base names (the documented examples), numbering, path
 // safety of hostile names, the encoder command lines, and the recording page's handlers.
 #include <gtest/gtest.h>
 
@@ -25,6 +25,7 @@ TEST(RecordNaming, ArtistAndSongFromTheTitle) {
       {"first dash only", "A-ha - Take On Me", "A", "ha - Take On Me"},
       {"controls trimmed", "\t Artist \x01- Song \r\n", "Artist", "Song"},
       {"empty title", "", "Radio X", ""},
+      {"controls inside become spaces", "Artist\x07 - Song\nNew\rLine\x1b[31m", "Artist", "Song New Line [31m"},
   };
   for (const Case& c : cases) {
     const TArtistSong s = SplitArtistSong(QString::fromUtf8(c.title), QStringLiteral("Radio X"));
@@ -40,9 +41,16 @@ TEST(RecordNaming, ForbiddenCharacters) {
   EXPECT_EQ(ReplaceForbiddenChars(QStringLiteral("x:y"), QStringLiteral("__")), QStringLiteral("x__y"));
   EXPECT_EQ(ReplaceForbiddenChars(QString(), QStringLiteral(" ")), QString());
   EXPECT_EQ(ReplaceForbiddenChars(QString::fromUtf8("Café №5 ♫"), QString()), QString::fromUtf8("Café №5 ♫"));
+  // Control characters (C0, DEL, C1) are forbidden like the nine.
+  EXPECT_EQ(ReplaceForbiddenChars(QString::fromUtf8("a\x01" "b\tc\x7f\u0085" "d\u00a0" "e"), QStringLiteral(" ")),
+            QString::fromUtf8("a b c  d\u00a0e"));
+  // A hostile stream title as the recorder names its file: no control character left.
+  const QString title = QString::fromUtf8("Artist\x07 - Song\nNew\rLine\x1b[31m");
+  const QString base = RecordBaseName(QStringLiteral("/rec/R"), true, title, {}, {}, ".mp3", 20);
+  EXPECT_EQ(base, QString::fromUtf8("/rec/R/Artist  - Song New Line [31m"));
 }
 
-TEST(RecordNaming, TheDesignExamples) {
+TEST(RecordNaming, TheDocumentedExamples) {
   const QString folder = StationFolder(QStringLiteral("/rec"), QString::fromUtf8("Jazz: Live?"));
   EXPECT_EQ(folder, QString::fromUtf8("/rec/Jazz  Live "));
   EXPECT_EQ(RecordBaseName(folder, true, QStringLiteral("AC/DC - T.N.T."), {}, {}, ".mp3", 20) + ".mp3",

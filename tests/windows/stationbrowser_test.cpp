@@ -84,7 +84,7 @@ class StationBrowserWindow : public ::testing::Test {
     qunsetenv("ZOVALIS_UPDATE_SERVER");
   }
   // Creates the windows as the program does and shows the browser, its filters as at
-  // design time (the name filter, empty).
+  // first show (the name filter, empty).
   void Start() {
     ASSERT_TRUE(CreateForms(zengine::OutputKind::NullFast));
     w = FormListeRadio();
