@@ -810,6 +810,12 @@ void TMainForm::ConnectRecorder() {
     QApplication::beep();
     SetRecordFace(false);
   });
+  connect(r, &TRecorder::RecordingFailed, this, [this](const QString& status, const QString& text) {
+    // Playback goes on; the record button and the status line say the recording ended.
+    SetRecordFace(false);
+    SetStatus(status, true);
+    QMessageBox::warning(this, QStringLiteral("Zovalis"), text);
+  });
   connect(r, &TRecorder::FolderFailed, this, [this](const QString& text) {
     QMessageBox::critical(this, QStringLiteral("Zovalis"), text);
     // Nothing records: the button says so.

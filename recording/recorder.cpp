@@ -1,6 +1,7 @@
 #include "recording/recorder.h"
 
 #include <QFileInfo>
+#include <QStorageInfo>
 
 #include <cerrno>
 #include <sys/stat.h>
@@ -38,8 +39,54 @@ QString TRecorder::ClockText(int seconds) {
 
 void TRecorder::Tick() {
   if (!Recording()) return;
+  if (WritingFailed()) {
+    EndFailedRecording();
+    return;
+  }
   ++recordSeconds_;
   Q_EMIT ElapsedChanged(ClockText(recordSeconds_));
+}
+
+bool TRecorder::WritingFailed() const {
+  if (encoderHandle_) return zengine::EncodeIsActive(encoderHandle_) != 1;
+  return wmaWriter_ && wmaFailed_ && wmaFailed_->load();
+}
+
+void TRecorder::EndFailedRecording() {
+  const QString file = recordFile_;
+  const QString name = QFileInfo(file).fileName();
+  // Less than a few blocks left where the file lies: the disk is full (or the user's
+  // share of it); otherwise the encoder or the file system refused the writes.
+  QStorageInfo storage(QFileInfo(file).absolutePath());
+  const bool full = storage.isValid() && storage.bytesAvailable() < (1 << 20);
+  QString status, message;
+  if (full) {
+    status = QStringLiteral("Enregistrement arrêté : disque plein.");
+    message = QStringLiteral("L'enregistrement s'est arrêté : le disque est plein.\n\nLe fichier « %1 » est "
+                             "conservé jusqu'à ce point.")
+                  .arg(name);
+  } else {
+    status = QStringLiteral("Enregistrement arrêté : erreur d'écriture.");
+    message = QStringLiteral("L'enregistrement s'est arrêté : le fichier « %1 » ne peut plus être écrit.").arg(name);
+  }
+  // The file as written so far is complete (the writer finished it): it is handed on
+  // like any other recording when it holds something.
+  const bool kept = QFileInfo(file).size() > 0;
+  clock_.stop();
+  if (wmaWriter_) {
+    if (wmaFeedHook_) zengine::ChannelRemoveDSP(wmaChannel_, wmaFeedHook_);
+    zengine::WmaEncodeClose(wmaWriter_);
+    wmaWriter_ = 0;
+    wmaFeedHook_ = 0;
+    wmaChannel_ = 0;
+  }
+  if (encoderHandle_) {
+    zengine::EncodeStop(encoderHandle_);
+    encoderHandle_ = 0;
+  }
+  if (kept && !file.isEmpty()) Q_EMIT FileFinished(file);
+  Q_EMIT RecordingHidden();
+  Q_EMIT RecordingFailed(status, message);
 }
 
 bool TRecorder::StartRecording(const TRecordRequest& r) {
@@ -105,11 +152,14 @@ bool TRecorder::StartFormat(TRecordFormat format, const TRecordRequest& r, const
   zengine::WmaEncodeSetTag(wmaWriter_, "Author", names.Artist.toStdString());
   zengine::WmaEncodeSetTag(wmaWriter_, "Title", names.Song.toStdString());
   const zengine::Handle writer = wmaWriter_;
+  wmaFailed_ = std::make_shared<std::atomic<bool>>(false);
   // WmaFeedProc, on the engine's playback thread: one write call. A write racing the
-  // writer's close fails harmlessly (the engine checks the handle).
-  wmaFeedHook_ = zengine::ChannelSetDSP(r.Channel, [writer](const float* samples, size_t frames, int chans, int hz) {
-    zengine::WmaEncodeWrite(writer, samples, frames, chans, hz);
-  });
+  // writer's close fails harmlessly (the engine checks the handle); a failure of a
+  // write to the open file (a full disk) is noted for the recorder's clock.
+  wmaFeedHook_ = zengine::ChannelSetDSP(
+      r.Channel, [writer, failed = wmaFailed_](const float* samples, size_t frames, int chans, int hz) {
+        if (!zengine::WmaEncodeWrite(writer, samples, frames, chans, hz)) failed->store(true);
+      });
   wmaChannel_ = r.Channel;
   return wmaFeedHook_ != 0;
 }
@@ -120,9 +170,10 @@ void TRecorder::FollowChannel(zengine::Handle channel) {
   } else if (wmaWriter_) {
     const zengine::Handle writer = wmaWriter_;
     // WmaFeedProc on the new channel's playback thread.
-    const uint32_t hook = zengine::ChannelSetDSP(channel, [writer](const float* samples, size_t frames, int chans, int hz) {
-      zengine::WmaEncodeWrite(writer, samples, frames, chans, hz);
-    });
+    const uint32_t hook = zengine::ChannelSetDSP(
+        channel, [writer, failed = wmaFailed_](const float* samples, size_t frames, int chans, int hz) {
+          if (!zengine::WmaEncodeWrite(writer, samples, frames, chans, hz) && failed) failed->store(true);
+        });
     if (!hook) {
       StopRecording();
       return;

@@ -15,6 +15,9 @@
 #include <QString>
 #include <QTimer>
 
+#include <atomic>
+#include <memory>
+
 #include "playback/engine/engine.h"
 #include "recording/recordnaming.h"
 
@@ -61,7 +64,9 @@ class TRecorder : public QObject {
   void FollowChannel(zengine::Handle channel);
 
   // Adds one second to the recording time and reports it; run each second by the
-  // recorder's own clock while a recording runs (tests call it directly).
+  // recorder's own clock while a recording runs (tests call it directly). A recording
+  // whose writing failed on its own (a full disk, an encoder that died) is ended here:
+  // its file as written so far is handed on, and RecordingFailed tells why.
   void Tick();
 
   // "hh:mm:ss" of a count of seconds.
@@ -81,13 +86,22 @@ class TRecorder : public QObject {
   void MessageBox(const QString& message);
   // The station folder could not be created: the error box text; nothing records.
   void FolderFailed(const QString& message);
+  // A running recording ended because its file could no longer be written (after
+  // RecordingHidden): `status` for the status line, `message` for a box.
+  void RecordingFailed(const QString& status, const QString& message);
 
  private:
   bool StartFormat(TRecordFormat format, const TRecordRequest& r, const TArtistSong& names, const QString& file);
+  // Whether the running recording can no longer write its file.
+  bool WritingFailed() const;
+  // Ends a recording whose writing failed and tells why.
+  void EndFailedRecording();
 
   zengine::Handle encoderHandle_ = 0;
   zengine::Handle wmaWriter_ = 0;
   uint32_t wmaFeedHook_ = 0;
+  // Set by the WMA hook (playback thread) when a write fails.
+  std::shared_ptr<std::atomic<bool>> wmaFailed_;
   zengine::Handle wmaChannel_ = 0;
   QString recordFile_;
   int recordSeconds_ = 0;

@@ -32,8 +32,11 @@ bool WavWriter::Write(const uint8_t* data, size_t size, const StopDeadline&) {
     const ssize_t n = write(fd_, data + done, size - done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
+      // Disk full, ...: the recording ends here. What did reach the file counts, so the
+      // header written at the end covers every whole frame of it.
+      written_ += done;
       std::lock_guard<std::mutex> lock(mutex_);
-      failed_ = true;  // disk full, ...: the recording ends here
+      failed_ = true;
       return false;
     }
     done += static_cast<size_t>(n);

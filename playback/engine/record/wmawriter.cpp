@@ -129,6 +129,8 @@ bool WmaWriter::SetTag(const std::string& name, const std::string& text) {
 // Playback thread (from a sample hook), or any thread.
 bool WmaWriter::Write(const float* samples, size_t frames, int channels, int rate) {
   if (closed_.load() || channels < 1 || channels > 8 || rate < 1000 || rate > 384000) return false;
+  // A file that could not be written (a full disk) takes nothing more, and says so.
+  if (failed_.load()) return false;
   written_ = true;
   const size_t bytes = frames * static_cast<size_t>(channels) * sizeof(float);
   std::vector<uint8_t> block(kBlockHeader + bytes);

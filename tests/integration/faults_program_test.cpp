@@ -1,0 +1,172 @@
+// The real program under faults a user meets at length.
+//
+// A full disk while recording: the recording folder is a small file system (a tmpfs
+// mounted for the program alone, in its own mount namespace), mostly filled before the
+// program starts and holding an earlier recording. The record button is clicked and the
+// disk fills: the station is still heard, the recorder stops and says why in French, the
+// file written so far decodes whole to the station's tone (a WAV's header counts exactly
+// its sound), the earlier recording is untouched, and the settings are saved at exit.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <cmath>
+#include <unistd.h>
+
+#include "programharness.h"
+#include "tonepower.h"
+#include "support/qtprint.h"
+#include "support/icecast.h"
+
+namespace {
+
+constexpr int kTone = 440;
+
+// Samples (8 kHz mono) that ffmpeg decodes from `path`, and the tone's share of their
+// energy; `errors` holds what ffmpeg complained about.
+struct Decoded {
+  qint64 samples = 0;
+  double share = 0;
+  QString errors;
+};
+
+Decoded Decode(const QString& path) {
+  QProcess ffmpeg;
+  ffmpeg.start("ffmpeg", {"-v", "error", "-i", path, "-ac", "1", "-ar", "8000", "-f", "s16le", "-"});
+  ffmpeg.waitForFinished(30000);
+  const QByteArray pcm = ffmpeg.readAllStandardOutput();
+  Decoded d;
+  d.errors = QString::fromUtf8(ffmpeg.readAllStandardError()).trimmed();
+  const auto* s = reinterpret_cast<const qint16*>(pcm.constData());
+  d.samples = pcm.size() / 2;
+  constexpr int kBlock = 800;
+  double atTone = 0, total = 0;
+  // The first half second (the encoder's start) is left out.
+  for (qint64 start = 4000; start + kBlock <= d.samples; start += kBlock) {
+    const auto at = [&](size_t i) { return static_cast<double>(s[start + qint64(i)]); };
+    for (int i = 0; i < kBlock; ++i) total += at(i) * at(i);
+    atTone += TonePower(at, kBlock, kTone, 8000.0);
+  }
+  if (total > 0) d.share = atTone / total;
+  return d;
+}
+
+// Visible windows named "Zovalis" that are not the 480 x 241 face: a message box.
+bool MessageBoxShown(const ProgramHarness& h) {
+  const QString ids = h.Run("xdotool", {"search", "--onlyvisible", "--name", "^Zovalis$"});
+  for (const QString& id : ids.split('\n', Qt::SkipEmptyParts))
+    if (!h.Run("xdotool", {"getwindowgeometry", id}).contains("Geometry: 480x241")) return true;
+  return false;
+}
+
+void Shoot(const ProgramHarness& h, const QString& name) {
+  const QByteArray shots = qgetenv("ZOVALIS_TEST_SHOTS");
+  if (!shots.isEmpty()) h.Run("import", {"-window", "root", QString::fromUtf8(shots) + "/" + name + ".png"});
+}
+
+struct FullDiskCase {
+  const char* format;
+  int freeKb;  // room left for the recording on the small file system
+};
+
+class FullDiskProgram : public ::testing::TestWithParam<FullDiskCase> {};
+
+TEST_P(FullDiskProgram, TheRecorderStopsWithAMessageAndKeepsAWholeFile) {
+  const FullDiskCase& c = GetParam();
+  // The program runs in its own mount namespace, where the recording folder is a tmpfs.
+  const QStringList unshare = ::geteuid() == 0 ? QStringList{"-m"} : QStringList{"-r", "-m"};
+  if (QProcess::execute("unshare", unshare + QStringList{"true"}) != 0)
+    GTEST_SKIP() << "no mount namespace for a small file system here (unshare " << unshare.join(' ').toStdString() << ")";
+
+  ProgramHarness h;
+  std::string error;
+  ASSERT_TRUE(h.Start(&error)) << error;
+  ztest::Icecast icecast;
+  ASSERT_TRUE(icecast.Start(&error)) << error;
+  ASSERT_TRUE(icecast.AddSource({"/live", ztest::Icecast::Codec::Mp3, kTone, 128, "Zova Live", "Jazz"}, &error))
+      << error;
+  ASSERT_TRUE(icecast.SetTitle("/live", "Artiste - Long titre", &error)) << error;
+  ASSERT_TRUE(h.PrepareLoudStation(QString::fromStdString(icecast.Url("/live"))));
+  const QString recordDir = h.home.Path() + "/records";
+  QDir().mkpath(recordDir);
+  {
+    QSettings settings(h.home.ConfigFile(), QSettings::IniFormat);
+    settings.setValue("RecordDir", recordDir);
+    settings.setValue("RecordEncoder", c.format);
+    settings.setValue("CutByTitle", 1);
+  }
+  // An earlier recording, copied onto the small file system before the program starts.
+  QTemporaryDir outside;
+  const QString earlier = outside.filePath("Avant.mp3");
+  ASSERT_EQ(QProcess::execute("ffmpeg", {"-v", "error", "-f", "lavfi", "-i", "sine=frequency=660:duration=2", "-ac",
+                                         "2", "-b:a", "128k", earlier}),
+            0);
+  const QString station = recordDir + "/Zova Live";
+  // 4 MB, of which all but `freeKb` are taken by a filler file.
+  const QString script = QStringLiteral(
+                             "mount -t tmpfs -o size=4m tmpfs \"$1\" && mkdir \"$1/Zova Live\" && "
+                             "cp \"$2\" \"$1/Zova Live/Avant.mp3\" && "
+                             "head -c $(( 4096 * 1024 - 64 * 1024 - %1 * 1024 - $(stat -c %s \"$2\") )) /dev/zero "
+                             "> \"$1/remplissage\" && exec \"$3\"")
+                             .arg(c.freeKb);
+  const qint64 launched = QDateTime::currentSecsSinceEpoch();
+  QProcess* program =
+      h.Launch("unshare", unshare + QStringList{"sh", "-c", script, "sh", recordDir, earlier, ZOVALIS_EXE});
+  ASSERT_TRUE(ProgramHarness::WaitFor([&] { return h.WindowTitled("Artiste - Long titre"); }, 40000))
+      << program->readAllStandardError().toStdString();
+  const QString inside = QStringLiteral("/proc/%1/root").arg(program->processId()) + station;
+  ASSERT_TRUE(QFileInfo::exists(inside + "/Avant.mp3")) << inside.toStdString();
+  QThread::msleep(1000);
+
+  h.ClickFace(112, 207);  // record
+  // The disk fills within seconds; the recorder says so in a box.
+  ASSERT_TRUE(ProgramHarness::WaitFor([&] { return MessageBoxShown(h); }, 60000))
+      << program->readAllStandardError().toStdString();
+  Shoot(h, QString("full-disk-%1").arg(c.format));
+  // The station plays on.
+  EXPECT_GT(h.SteadyLevel(2), 0.01);
+
+  const QString file = inside + "/Artiste - Long titre." + QString(c.format).toLower();
+  ASSERT_TRUE(QFileInfo::exists(file)) << QDir(inside).entryList().join(", ").toStdString();
+  const qint64 size = QFileInfo(file).size();
+  // Nearly the room that was left, so the recording did run into the full disk.
+  EXPECT_GT(size, qint64(c.freeKb) * 1024 / 2);
+  const Decoded d = Decode(file);
+  EXPECT_GT(d.samples, 8000) << d.errors.toStdString();  // more than a second
+  EXPECT_GT(d.share, 0.8);
+  if (QString(c.format) == "WAV") {
+    // The header counts the sound that reached the disk, in whole frames.
+    QFile wav(file);
+    ASSERT_TRUE(wav.open(QIODevice::ReadOnly));
+    const QByteArray header = wav.read(44);
+    const quint32 dataSize = qFromLittleEndian<quint32>(header.constData() + 40);
+    EXPECT_EQ(dataSize % 4, 0u);
+    EXPECT_LE(qint64(dataSize) + 44, size);
+    EXPECT_GT(qint64(dataSize) + 44, size - 4);
+    EXPECT_TRUE(d.errors.isEmpty()) << d.errors.toStdString();
+  }
+  // The earlier recording is as it was.
+  QFile before(earlier), after(inside + "/Avant.mp3");
+  ASSERT_TRUE(before.open(QIODevice::ReadOnly) && after.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(before.readAll() == after.readAll());
+
+  h.Run("xdotool", {"key", "Return"});  // the box
+  ASSERT_TRUE(ProgramHarness::WaitFor([&] { return !MessageBoxShown(h); }, 10000));
+  ProgramHarness::Signal(program, SIGTERM);
+  ASSERT_TRUE(program->waitForFinished(15000));
+  EXPECT_EQ(program->exitCode(), 0) << program->readAllStandardError().toStdString();
+  // The settings were saved at exit.
+  EXPECT_GE(QFileInfo(h.home.ConfigFile()).lastModified().toSecsSinceEpoch(), launched);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, FullDiskProgram,
+                         ::testing::Values(FullDiskCase{"WAV", 700}, FullDiskCase{"MP3", 160},
+                                           FullDiskCase{"OGG", 24}),
+                         [](const auto& info) { return std::string(info.param.format); });
+
+}  // namespace
