@@ -6,6 +6,7 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QProgressBar>
@@ -472,7 +473,12 @@ void TMainForm::SyncInfoForm() {
     info->SyncLists(player_->PlayListBox, player_->Meta, player_->Informations);
 }
 
+// Each text of the status line, for whoever follows the program from a terminal or a
+// log: QT_LOGGING_RULES="zovalis.status.info=true". Off by default.
+Q_LOGGING_CATEGORY(lcStatus, "zovalis.status", QtWarningMsg)
+
 void TMainForm::SetStatus(const QString& text, bool error) {
+  qCInfo(lcStatus).noquote() << (error ? "erreur:" : "statut:") << text;
   QPalette pal = statut_->palette();
   pal.setColor(QPalette::WindowText, error ? kFaceRed : kFaceSilver);
   statut_->setPalette(pal);

@@ -360,8 +360,16 @@ void TStationPlayer::ApplyConnected(const std::shared_ptr<TJob>& job, const TCon
       zengine::StreamFree(old);
     }
     Q_EMIT ProgressChanged(100);
-    Status(QStringLiteral("Lecture en cours."));
+    const bool recording = ctx_.Recording && ctx_.Recording();
+    Status(recording ? QStringLiteral("Lecture/Enregistrement en cours.") : QStringLiteral("Lecture en cours."));
     radioTimer_.start();
+    // The title may have changed while the station was away: the new connection's first
+    // title counts like any title change (shown, listed, and a recording cuts there).
+    if (c.Meta) {
+      const QString text = StreamText(*c.Meta);
+      const TMetaTitle t = ParseMetadataTitle(text);
+      if (t.KeyFound && !t.Title.isEmpty() && t.Title != CurrentRadio.Title) HandleMetadata(text);
+    }
     return;
   }
   CurrentChannel = c.Channel;

@@ -6,9 +6,16 @@
 // disk fills: the station is still heard, the recorder stops and says why in French, the
 // file written so far decodes whole to the station's tone (a WAV's header counts exactly
 // its sound), the earlier recording is untouched, and the settings are saved at exit.
+//
+// Outages: the station's server drops its stream 20 times while the program records MP3
+// cut by title, then stays away: the sound comes back after each return, the status line
+// says "Reconnexion (i/3) ..." and then gives the error, and the recordings are whole
+// files that hold no more sound than the time recorded.
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -16,6 +23,7 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <cmath>
+#include <cstdio>
 #include <unistd.h>
 
 #include "programharness.h"
@@ -162,6 +170,115 @@ TEST_P(FullDiskProgram, TheRecorderStopsWithAMessageAndKeepsAWholeFile) {
   EXPECT_EQ(program->exitCode(), 0) << program->readAllStandardError().toStdString();
   // The settings were saved at exit.
   EXPECT_GE(QFileInfo(h.home.ConfigFile()).lastModified().toSecsSinceEpoch(), launched);
+}
+
+// The texts the status line showed, from the program's status log.
+QStringList StatusTexts(const QByteArray& log) {
+  QStringList out;
+  for (QString line : QString::fromUtf8(log).split('\n')) {
+    if (line.startsWith("zovalis.status: ")) line = line.mid(16);
+    if (line.startsWith("statut: ") || line.startsWith("erreur: ")) out << line;
+  }
+  return out;
+}
+
+TEST(OutageProgram, ReconnectsAfterEachDropThenReportsTheLongOutageWithWholeRecordings) {
+  ProgramHarness h;
+  std::string error;
+  ASSERT_TRUE(h.Start(&error)) << error;
+  ztest::Icecast icecast;
+  ASSERT_TRUE(icecast.Start(&error)) << error;
+  const ztest::Icecast::Source source{"/live", ztest::Icecast::Codec::Mp3, kTone, 128, "Zova Live", "Jazz"};
+  ASSERT_TRUE(icecast.AddSource(source, &error)) << error;
+  ASSERT_TRUE(icecast.SetTitle("/live", "Artiste - Titre 0", &error)) << error;
+  ASSERT_TRUE(h.PrepareLoudStation(QString::fromStdString(icecast.Url("/live"))));
+  const QString recordDir = h.home.Path() + "/records";
+  QDir().mkpath(recordDir);
+  {
+    QSettings settings(h.home.ConfigFile(), QSettings::IniFormat);
+    settings.setValue("RecordDir", recordDir);
+    settings.setValue("RecordEncoder", "MP3");
+    settings.setValue("CutByTitle", 1);
+  }
+  h.extraEnv.push_back({"QT_LOGGING_RULES", "zovalis.status.info=true"});
+  h.errorFile = h.home.Path() + "/errors.log";
+  QProcess* program = h.Launch(QStringLiteral(ZOVALIS_EXE));
+  QByteArray log;
+  const auto readLog = [&] {
+    QFile f(h.errorFile);
+    if (f.open(QIODevice::ReadOnly)) log = f.readAll();
+  };
+  ASSERT_TRUE(ProgramHarness::WaitFor([&] { return h.WindowTitled("Artiste - Titre 0"); }, 40000));
+  QThread::msleep(1000);
+  h.ClickFace(112, 207);  // record
+  QElapsedTimer recording;
+  recording.start();
+  QThread::msleep(3000);
+
+  // 20 drops, one about every 5 s; every fifth return brings a new title.
+  std::vector<qint64> backAfterMs;
+  qint64 silentMs = 0;  // from each drop to the sound heard again
+  for (int drop = 1; drop <= 20; ++drop) {
+    QElapsedTimer outage;
+    outage.start();
+    icecast.StopSources();
+    QThread::msleep(1000);
+    ASSERT_TRUE(icecast.AddSource(source, &error)) << error;
+    QElapsedTimer returned;
+    returned.start();
+    ASSERT_TRUE(icecast.SetTitle("/live", "Artiste - Titre " + std::to_string(drop / 5), &error)) << error;
+    ASSERT_TRUE(ProgramHarness::WaitFor([&] { return h.SinkLevel() > 0.01; }, 15000))
+        << "drop " << drop << ": no sound back; " << StatusTexts((readLog(), log)).join('|').toStdString();
+    backAfterMs.push_back(returned.elapsed());
+    silentMs += outage.elapsed();
+    QThread::msleep(1500);
+  }
+  readLog();
+  const QStringList statuses = StatusTexts(log);
+  EXPECT_TRUE(statuses.contains("statut: Reconnexion (1/3) ...")) << statuses.join('|').toStdString();
+  // Each return was heard promptly: the next reconnection attempt (at most 3 s away),
+  // its connection and the sink capture's 1.5 s.
+  for (size_t i = 0; i < backAfterMs.size(); ++i) EXPECT_LT(backAfterMs[i], 8000) << "drop " << i + 1;
+
+  // The long outage: the attempts run out and the error shows; the recording ends.
+  icecast.StopSources();
+  const qint64 recordedMs = recording.elapsed();
+  // The last attempt, then the error stays.
+  const auto givenUp = [&] {
+    readLog();
+    const QStringList texts = StatusTexts(log);
+    const qsizetype last = texts.lastIndexOf("statut: Reconnexion (3/3) ...");
+    return last >= 0 && texts.size() > last + 1 && texts.back().startsWith("erreur: ");
+  };
+  ASSERT_TRUE(ProgramHarness::WaitFor(givenUp, 60000)) << StatusTexts(log).join('|').toStdString();
+  EXPECT_LT(h.SinkLevel(), 0.002);  // silence, and no hang
+  QThread::msleep(5000);
+  ASSERT_TRUE(icecast.AddSource(source, &error)) << error;  // the server returns
+  ProgramHarness::Signal(program, SIGTERM);
+  ASSERT_TRUE(program->waitForFinished(15000));
+  EXPECT_EQ(program->exitCode(), 0);
+
+  // One file per title, each whole; together no more sound than the time recorded
+  // (nothing doubled), and most of the sound heard.
+  const QString folder = recordDir + "/Zova Live/";
+  const QStringList files = QDir(folder).entryList(QDir::Files, QDir::Name);
+  EXPECT_EQ(files, QStringList({"Artiste - Titre 0.mp3", "Artiste - Titre 1.mp3", "Artiste - Titre 2.mp3",
+                                "Artiste - Titre 3.mp3", "Artiste - Titre 4.mp3"}));
+  double total = 0;
+  for (const QString& f : files) {
+    const Decoded d = Decode(folder + f);
+    EXPECT_TRUE(d.errors.isEmpty()) << f.toStdString() << ": " << d.errors.toStdString();
+    EXPECT_GT(d.share, 0.8) << f.toStdString();
+    total += d.samples / 8000.0;
+  }
+  const double heard = (recordedMs - silentMs) / 1000.0;
+  EXPECT_LT(total, recordedMs / 1000.0 + 1.0) << "heard " << heard;
+  EXPECT_GT(total, heard * 0.8) << "recorded for " << recordedMs / 1000.0;
+  std::printf("statuses: %s\n", StatusTexts(log).join(" | ").toUtf8().constData());
+  std::printf("recorded %.1f s, sound %.1f s, files %.1f s; sound back after each return (ms):", recordedMs / 1000.0,
+              heard, total);
+  for (qint64 ms : backAfterMs) std::printf(" %lld", static_cast<long long>(ms));
+  std::printf("\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, FullDiskProgram,

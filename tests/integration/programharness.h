@@ -85,6 +85,9 @@ class ProgramHarness {
     auto* p = new QProcess;
     processes_.push_back(p);
     p->setProcessEnvironment(Environment());
+    // A program that writes much to its error output would block once the pipe is full
+    // unless the test reads it all the time: a file takes it all.
+    if (!errorFile.isEmpty()) p->setStandardErrorFile(errorFile, QIODevice::Append);
     p->start(program, args);
     p->waitForStarted(10000);
     return p;
@@ -167,6 +170,7 @@ class ProgramHarness {
   ztest::PulseDaemon pulse;
   TestEnv::Home home;
   std::vector<std::pair<QString, QString>> extraEnv;
+  QString errorFile;  // where launched programs write their error output (else a pipe)
   std::pair<int, int> faceOrigin{272, 263};
 
  private:
