@@ -1,6 +1,7 @@
 #include "common/settings.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <algorithm>
@@ -187,7 +188,23 @@ bool SaveSettings(QSettings& store, const TSettings& s) {
   return store.status() == QSettings::NoError;
 }
 
+void ClearBrokenSettingsLock(const QString& settingsFile) {
+  // Qt's lock file holds the locking process's number on its first line. A process
+  // killed while it wrote that file leaves it empty; Qt then waits for the lock to age
+  // (30 s) at every read or save, as if another program held it. A lock whose process
+  // is known is left to Qt, which clears it when that process has ended.
+  QFile lock(settingsFile + QStringLiteral(".lock"));
+  if (!lock.exists() || !lock.open(QIODevice::ReadOnly)) return;
+  const QByteArray first = lock.readLine(64).trimmed();
+  lock.close();
+  bool number = false;
+  first.toLongLong(&number);
+  if (!number) QFile::remove(lock.fileName());
+}
+
 QSettings* OpenUserSettings() {
-  return new QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Kestrune"),
-                       QStringLiteral("Zovaline"));
+  auto* store = new QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Kestrune"),
+                              QStringLiteral("Zovaline"));
+  ClearBrokenSettingsLock(store->fileName());
+  return store;
 }

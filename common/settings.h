@@ -86,5 +86,10 @@ void ReadSettingsValues(QSettings& store, TSettings& settings, const TSettings& 
 // not be written.
 bool SaveSettings(QSettings& store, const TSettings& settings);
 
-// The user's settings store: ~/.config/Kestrune/Zovaline.ini.
+// The user's settings store: ~/.config/Kestrune/Zovaline.ini (a broken lock file left
+// beside it by a killed save is cleared first).
 QSettings* OpenUserSettings();
+
+// Removes `settingsFile`'s lock file when it names no process: a save killed while it
+// took the lock leaves it empty, and every later save would wait for it to age.
+void ClearBrokenSettingsLock(const QString& settingsFile);

@@ -2,6 +2,7 @@
 // controls, and the recording folder.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QSettings>
@@ -278,3 +279,28 @@ TEST_F(SettingsTest, ExistingRecordingFolderIsLeftAlone) {
 }
 
 }  // namespace
+
+// A save killed while it took the lock leaves an empty lock file; opening the settings
+// clears it (the next save would otherwise wait 30 s), and leaves a lock naming a process.
+TEST(SettingsLock, ABrokenLockIsClearedAndAValidOneKept) {
+  QTemporaryDir dir;
+  const QString ini = dir.filePath("Zovaline.ini");
+  struct Case {
+    const char* name;
+    QByteArray content;
+    bool kept;
+  } cases[] = {
+      {"empty", "", false},
+      {"half a line", "\n", false},
+      {"garbage", "\x01\x02zz", false},
+      {"this process", QByteArray::number(QCoreApplication::applicationPid()) + "\nsettings_tests\nhost\n", true},
+  };
+  for (const Case& c : cases) {
+    QFile lock(ini + ".lock");
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    lock.write(c.content);
+    lock.close();
+    ClearBrokenSettingsLock(ini);
+    EXPECT_EQ(QFile::exists(ini + ".lock"), c.kept) << c.name;
+  }
+}

@@ -11,6 +11,11 @@
 // cut by title, then stays away: the sound comes back after each return, the status line
 // says "Reconnexion (i/3) ..." and then gives the error, and the recordings are whole
 // files that hold no more sound than the time recorded.
+//
+// Killed at any moment: the settings, the local catalogue and an M3U list are saved over
+// and over by the program's own save functions and the saving process is killed (-9) at
+// random instants; what is left is always the one version or the other, whole. A
+// recording killed at a random instant decodes up to its last written block.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -27,6 +32,9 @@
 #include <unistd.h>
 
 #include "programharness.h"
+#include "savestormversions.h"
+#include "localfiles/m3ufile.h"
+#include <QRandomGenerator>
 #include "tonepower.h"
 #include "support/qtprint.h"
 #include "support/icecast.h"
@@ -279,6 +287,92 @@ TEST(OutageProgram, ReconnectsAfterEachDropThenReportsTheLongOutageWithWholeReco
               heard, total);
   for (qint64 ms : backAfterMs) std::printf(" %lld", static_cast<long long>(ms));
   std::printf("\n");
+}
+
+// Starts the save storm on `path` and waits for its first complete save.
+QProcess* StartStorm(QProcess& storm, const QString& mode, const QString& path) {
+  storm.start(ZOVALIS_SAVESTORM, {mode, path});
+  if (!storm.waitForStarted(10000)) return nullptr;
+  while (!storm.canReadLine())
+    if (!storm.waitForReadyRead(20000)) return nullptr;
+  return &storm;
+}
+
+TEST(KilledWhileSaving, TheFileIsTheOldVersionOrTheNewOneNeverAMix) {
+  QTemporaryDir dir;
+  QRandomGenerator random(20261211);
+  for (const QString mode : {"settings", "catalogue", "m3u"}) {
+    int versions[2] = {0, 0};
+    for (int kill = 0; kill < 20; ++kill) {
+      SCOPED_TRACE(mode.toStdString() + " kill " + std::to_string(kill));
+      const QString path = dir.filePath(mode + (mode == "settings" ? ".ini" : mode == "m3u" ? ".m3u" : ".xml"));
+      QFile::remove(path);
+      QProcess storm;
+      ASSERT_TRUE(StartStorm(storm, mode, path)) << storm.readAllStandardError().toStdString();
+      QThread::usleep(random.bounded(1000, 120000));
+      ::kill(static_cast<pid_t>(storm.processId()), SIGKILL);
+      storm.waitForFinished(10000);
+      int version = -1;
+      if (mode == "settings") {
+        QSettings store(path, QSettings::IniFormat);
+        ASSERT_EQ(store.status(), QSettings::NoError);
+        TSettings read;
+        ReadSettingsValues(store, read, TSettings{});
+        for (int v = 0; v < 2; ++v) {
+          const TSettings want = StormSettings(v);
+          if (read.Volume == want.Volume && read.LastRadio == want.LastRadio && read.RecordDir == want.RecordDir &&
+              read.Mode == want.Mode && read.Favorites == want.Favorites)
+            version = v;
+        }
+      } else if (mode == "catalogue") {
+        TCatalogueTable table("radiosDataset");
+        ASSERT_TRUE(table.LoadFromFile(path));
+        ASSERT_EQ(table.RecordCount(), kStormRows);
+        for (int v = 0; v < 2 && version < 0; ++v) {
+          bool all = true;
+          for (int i = 0; i < kStormRows && all; ++i) all = table.RowText(i, "Radio") == StormStation(v, i);
+          if (all) version = v;
+        }
+      } else {
+        const TM3URead read = ReadM3UFile(path);
+        ASSERT_TRUE(read.Ok);
+        for (int v = 0; v < 2; ++v)
+          if (read.Entries == StormPaths(v)) version = v;
+      }
+      ASSERT_GE(version, 0) << "a mix of the two versions";
+      ++versions[version];
+    }
+    std::printf("%s: killed 20 times, left version A %d times, B %d times\n", qPrintable(mode), versions[0],
+                versions[1]);
+  }
+}
+
+// A recording killed with its player (no chance to finish the file) still decodes, up to
+// its last written block, to the sound recorded.
+TEST(KilledWhileRecording, TheFileDecodesUpToItsLastBlock) {
+  QTemporaryDir dir;
+  const QString source = dir.filePath("tone.wav");
+  ASSERT_EQ(QProcess::execute("ffmpeg", {"-v", "error", "-f", "lavfi", "-i", "sine=frequency=440:duration=30", "-ac",
+                                         "2", "-ar", "44100", source}),
+            0);
+  QRandomGenerator random(1211);
+  const QStringList formats = {"mp3", "ogg", "wav", "aac", "ac3", "wma"};
+  for (int kill = 0; kill < 20; ++kill) {
+    const QString format = formats[kill % formats.size()];
+    SCOPED_TRACE(format.toStdString() + " kill " + std::to_string(kill));
+    const QString file = dir.filePath(QString("killed-%1.%2").arg(kill).arg(format));
+    QProcess player;
+    player.start(ZOVALIS_ZPLAYER, {"-q", "-o", "null", "-t", "20", "-r", file, source});
+    ASSERT_TRUE(player.waitForStarted(10000));
+    QThread::msleep(random.bounded(2000, 5000));
+    ::kill(static_cast<pid_t>(player.processId()), SIGKILL);
+    player.waitForFinished(10000);
+    // An encoder program of the killed player finishes the file from what it was given.
+    QThread::msleep(1500);
+    const Decoded d = Decode(file);
+    EXPECT_GT(d.samples, 4000) << d.errors.toStdString();  // half a second or more
+    EXPECT_GT(d.share, 0.8) << d.errors.toStdString();
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, FullDiskProgram,

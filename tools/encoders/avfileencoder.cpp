@@ -114,6 +114,10 @@ bool AvFileEncoder::Open(const std::string& path, const Settings& settings, int 
     Release();
     return false;
   }
+  // Each packet reaches the file as it is made, so a recording cut short (the program
+  // killed, a full disk) keeps everything encoded up to that moment.
+  format_->flags |= AVFMT_FLAG_FLUSH_PACKETS;
+  format_->flush_packets = 1;
   rc = avformat_write_header(format_, nullptr);
   if (rc < 0) {
     *error = "cannot write the file header: " + AvError(rc);

@@ -93,6 +93,10 @@ std::unique_ptr<WmaWriter> WmaWriter::Open(int freq, int chans, int bitrate,
     SetLastError(kErrCreate);
     return nullptr;
   }
+  // Each packet reaches the file as it is made: a recording cut short keeps what was
+  // encoded up to that moment.
+  w->format_->flags |= AVFMT_FLAG_FLUSH_PACKETS;
+  w->format_->flush_packets = 1;
   w->fifo_ = av_audio_fifo_alloc(AV_SAMPLE_FMT_FLTP, chans, w->codec_->frame_size * 4);
   w->frame_ = av_frame_alloc();
   w->packet_ = av_packet_alloc();
