@@ -5,10 +5,12 @@
 #include <QFileInfo>
 
 #include <cmath>
+#include <utility>
 
 #include "common/appfolders.h"
 #include "catalogue/catalogueschema.h"
 #include "catalogue/httpclient.h"
+#include "catalogue/stationdirectory.h"
 
 namespace {
 
@@ -64,6 +66,7 @@ QString TCatalogueLoader::TunerFolder() const {
 QString TCatalogueLoader::TunerTitle(const QString& remoteAddress) const {
   // The tuner's name, as the tuner list names it; an address means nothing to a listener.
   Q_UNUSED(remoteAddress);
+  if (Tuner.Mode == QLatin1String("directory")) return QStringLiteral("Annuaire mondial");
   return Tuner.Mode != QLatin1String("remote") ? QStringLiteral("Tuner local") : QStringLiteral("Tuner distant");
 }
 
@@ -114,17 +117,30 @@ bool TCatalogueLoader::LoadCatalogue(const QString& source) {
   display_.ShowSplash();
   display_.SetProgress(0);
   const bool remote = Tuner.Mode == QLatin1String("remote");
+  const bool directory = Tuner.Mode == QLatin1String("directory");
   display_.SetStatus(remote ? QStringLiteral("Vérification des mises à jour ...")
-                            : QStringLiteral("Mode Local détecté."));
+                     : directory ? QStringLiteral("Annuaire mondial ...")
+                                 : QStringLiteral("Mode Local détecté."));
   display_.ProcessEvents();
 
   bool ok = true;
-  for (int i = 0; i < 4; ++i) {
-    if (!LoadPhase(TPhase(i), source)) ok = false;
+  if (directory && !RefreshDirectory(std::exchange(forceDirectory_, false))) {
+    // No copy of the directory yet: the tables stay empty and read-only, the status line
+    // said why.
+    for (int i = 0; i < 4; ++i) TableOf(TPhase(i)).SetReadOnly(true);
+    stationNames_.clear();
+    countryNames_.clear();
+    genreNames_.clear();
+    networkNames_.clear();
+    ok = false;
+  } else {
+    for (int i = 0; i < 4; ++i) {
+      if (!LoadPhase(TPhase(i), source)) ok = false;
+    }
   }
   Q_EMIT ListsChanged();
 
-  editMenuEnabled_ = !remote;
+  editMenuEnabled_ = Editable();
   Q_EMIT EditMenuEnabledChanged(editMenuEnabled_);
   display_.HideSplash();
   loading_ = false;
@@ -157,7 +173,7 @@ bool TCatalogueLoader::LoadPhase(TPhase phase, const QString& source) {
   const QString fileName = QLatin1String(p.File);
   const QString folder = TunerFolder();
   const bool remote = Tuner.Mode == QLatin1String("remote");
-  const bool import = !remote && !source.isEmpty();
+  const bool import = Editable() && !source.isEmpty();
   TCatalogueTable& working = TableOf(phase);
 
   // 1. Fetch the file.
@@ -235,7 +251,7 @@ bool TCatalogueLoader::LoadPhase(TPhase phase, const QString& source) {
   if (!result) display_.ShowError(result.Error->Text());
   if (phase == TPhase::Stations) stationsReadWhole_ = readAll && result;
 
-  if (remote) {
+  if (!Editable()) {
     working.SetReadOnly(true);
   } else if (readAll && result && (import || !sameLayout)) {
     // A phase that failed part-way does not write its partial table over the file: the
@@ -250,6 +266,10 @@ bool TCatalogueLoader::LoadPhase(TPhase phase, const QString& source) {
 }
 
 void TCatalogueLoader::FirstLoad(bool connected) {
+  if (Tuner.Mode == QLatin1String("directory")) {
+    if (CreateCatalogueTables()) LoadCatalogue(QString());
+    return;
+  }
   if (Tuner.Mode == QLatin1String("remote")) {
     if (connected && CreateCatalogueTables()) LoadCatalogue(Tuner.RemoteBase);
     return;
@@ -347,8 +367,47 @@ void TCatalogueLoader::SwitchToRemote(const QString& base) {
   if (CreateCatalogueTables()) LoadCatalogue(base);
 }
 
+int TCatalogueLoader::TunerIndex() const {
+  if (Tuner.Mode == QLatin1String("directory")) return 2;
+  return Tuner.Mode == QLatin1String("remote") ? 0 : 1;
+}
+
+void TCatalogueLoader::UpdateDirectory() {
+  if (loading_) return;
+  SetMode(QStringLiteral("directory"));
+  forceDirectory_ = true;
+  if (CreateCatalogueTables()) LoadCatalogue(QString());
+  forceDirectory_ = false;
+}
+
+bool TCatalogueLoader::RefreshDirectory(bool force) {
+  const QString folder = TunerFolder();
+  QDir().mkpath(folder);
+  const bool haveCopy = QFileInfo(folder + QStringLiteral("radios.xml")).isFile();
+  if (!directory_ || (!force && !TStationDirectory::Stale(folder))) return haveCopy;
+  display_.SetStatus(QStringLiteral("Téléchargement de l'annuaire ..."));
+  Q_EMIT StatusLine(QStringLiteral("Téléchargement de l'annuaire ..."), false);
+  display_.ProcessEvents();
+  const TDirectoryUpdate u = directory_->Update(folder, exeFolder_);
+  if (u.Ok) {
+    QString text = QStringLiteral("Annuaire mondial : %1 stations").arg(u.Stations);
+    if (u.Hls > 0) text += QStringLiteral(" (%1 flux HLS ignorés)").arg(u.Hls);
+    Q_EMIT StatusLine(text + QLatin1Char('.'), false);
+    return true;
+  }
+  Q_EMIT StatusLine(QStringLiteral("Annuaire indisponible (") + u.Error +
+                        (haveCopy ? QStringLiteral(") : la copie enregistrée est affichée.") : QStringLiteral(").")),
+                    true);
+  return haveCopy;
+}
+
 void TCatalogueLoader::SwitchTuner(int index) {
   if (loading_) return;
+  if (index == 2) {
+    SetMode(QStringLiteral("directory"));
+    if (CreateCatalogueTables()) LoadCatalogue(QString());
+    return;
+  }
   if (index == 0) {
     SetMode(QStringLiteral("remote"));
     // No connection test: without a server the downloads fail and the copies downloaded

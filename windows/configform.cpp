@@ -132,6 +132,12 @@ void TConfigForm::BuildTunerPage() {
   remoteTunerComboBox_->setObjectName(QStringLiteral("RemoteTunerComboBox"));
   remoteTunerComboBox_->setGeometry(73, 164, 245, 20);
   connect(remoteTunerComboBox_, &QComboBox::activated, this, &TConfigForm::RemoteTunerComboBoxChange);
+  MakeTextLabel(p, "LabelDirectory", QStringLiteral("Annuaire mondial"), {16, 195}, true);
+  directoryButton_ = MakeButton(p, "DirectoryButton", QStringLiteral("Annuaire mondial"), QRect(25, 218, 140, 25));
+  updateDirectoryButton_ =
+      MakeButton(p, "UpdateDirectoryButton", QStringLiteral("Mettre à jour l'annuaire"), QRect(171, 218, 180, 25));
+  connect(directoryButton_, &QPushButton::clicked, this, &TConfigForm::DirectoryButtonClick);
+  connect(updateDirectoryButton_, &QPushButton::clicked, this, &TConfigForm::UpdateDirectoryButtonClick);
 }
 
 void TConfigForm::BuildConnectionPage() {
@@ -358,6 +364,14 @@ void TConfigForm::cbEncoderChange() {
 void TConfigForm::RemoteTunerComboBoxChange(int index) {
   if (!browser_ || index < 0) return;
   browser_->RemoteTunerComboBoxChange(remoteTunerComboBox_->itemText(index));
+}
+
+void TConfigForm::DirectoryButtonClick() {
+  if (browser_) browser_->TunerComboBoxChange(2);
+}
+
+void TConfigForm::UpdateDirectoryButtonClick() {
+  if (browser_) browser_->UpdateDirectory();
 }
 
 void TConfigForm::NewButtonDbClick() {
