@@ -132,10 +132,11 @@ void TConfigForm::BuildTunerPage() {
   remoteTunerComboBox_->setObjectName(QStringLiteral("RemoteTunerComboBox"));
   remoteTunerComboBox_->setGeometry(73, 164, 245, 20);
   connect(remoteTunerComboBox_, &QComboBox::activated, this, &TConfigForm::RemoteTunerComboBoxChange);
-  MakeTextLabel(p, "LabelDirectory", QStringLiteral("Annuaire mondial"), {16, 195}, true);
-  directoryButton_ = MakeButton(p, "DirectoryButton", QStringLiteral("Annuaire mondial"), QRect(25, 218, 140, 25));
+  // The open station directory, in the free column beside the remote tuner's text.
+  MakeTextLabel(p, "LabelDirectory", QStringLiteral("Annuaire mondial"), {245, 105}, true);
+  directoryButton_ = MakeButton(p, "DirectoryButton", QStringLiteral("Afficher l'annuaire"), QRect(245, 122, 125, 20));
   updateDirectoryButton_ =
-      MakeButton(p, "UpdateDirectoryButton", QStringLiteral("Mettre à jour l'annuaire"), QRect(171, 218, 180, 25));
+      MakeButton(p, "UpdateDirectoryButton", QStringLiteral("Mettre à jour l'annuaire"), QRect(245, 144, 125, 20));
   connect(directoryButton_, &QPushButton::clicked, this, &TConfigForm::DirectoryButtonClick);
   connect(updateDirectoryButton_, &QPushButton::clicked, this, &TConfigForm::UpdateDirectoryButtonClick);
 }

@@ -199,26 +199,33 @@ void BM_DirectoryKeystroke(benchmark::State& state) {
 BENCHMARK(BM_DirectoryKeystroke)->UseManualTime()->Iterations(1)->Repetitions(32)->ReportAggregatesOnly(true)->Unit(
     benchmark::kMillisecond);
 
-// A click on "Radios", "Pays", "Genre" in turn, the rows freshly loaded before each: every
-// click sorts all the directory's rows.
-void BM_DirectorySort(benchmark::State& state) {
+// A click on a column title ("Radios", "Pays", "Genre"), the rows freshly loaded before
+// each, as after a tuner load: every click sorts all the directory's rows.
+// column -1: "Radios", "Pays", "Genre" in turn.
+void BM_DirectorySort(benchmark::State& state, int fixedColumn) {
   TFormListeRadio& w = DirectoryShown();
+  static int step = 0;
   QHeaderView* header = w.ListeRadio()->horizontalHeader();
   TCatalogueTable& t = w.radiosDataset;
-  static int step = 0;
   for (auto _ : state) {
     t.SetReadOnly(false);
     t.Load(t.Fields(), std::vector<TRow>(t.Rows()));
     t.SetReadOnly(true);
     QApplication::processEvents();
-    const int column = step++ % 3;
+    const int column = fixedColumn >= 0 ? fixedColumn : step++ % 3;
     const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, header->height() / 2);
     state.SetIterationTime(TimedWithPaint([&] { QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at); }));
   }
   state.counters["rows"] = t.RecordCount();
 }
-BENCHMARK(BM_DirectorySort)->UseManualTime()->Iterations(1)->Repetitions(12)->ReportAggregatesOnly(true)->Unit(
-    benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_DirectorySort, in_turn, -1)
+    ->UseManualTime()->Iterations(1)->Repetitions(24)->ReportAggregatesOnly(false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_DirectorySort, radios, 0)
+    ->UseManualTime()->Iterations(1)->Repetitions(8)->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_DirectorySort, pays, 1)
+    ->UseManualTime()->Iterations(1)->Repetitions(8)->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_DirectorySort, genre, 2)
+    ->UseManualTime()->Iterations(1)->Repetitions(8)->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond);
 
 // The heap and resident memory of the browser with the delivered catalogue, then with the
 // directory; the station table's own size is the heap a lone table takes reading the
