@@ -498,6 +498,7 @@ void TMainForm::SetStatus(const QString& text, bool error) {
   pal.setColor(QPalette::WindowText, error ? kFaceRed : kFaceSilver);
   statut_->setPalette(pal);
   statut_->setText(text);
+  statut_->setToolTip(text);  // a long text is cut by the label: its hint shows it whole
   if (error) QApplication::beep();
 }
 

@@ -389,14 +389,16 @@ bool TCatalogueLoader::RefreshDirectory(bool force) {
   Q_EMIT StatusLine(QStringLiteral("Téléchargement de l'annuaire ..."), false);
   display_.ProcessEvents();
   const TDirectoryUpdate u = directory_->Update(folder, exeFolder_);
+  // Short texts: the status line shows about forty characters (its hint holds them all).
   if (u.Ok) {
-    QString text = QStringLiteral("Annuaire mondial : %1 stations").arg(u.Stations);
-    if (u.Hls > 0) text += QStringLiteral(" (%1 flux HLS ignorés)").arg(u.Hls);
-    Q_EMIT StatusLine(text + QLatin1Char('.'), false);
+    QString text = QStringLiteral("Annuaire : %1 radios").arg(u.Stations);
+    if (u.Hls > 0) text += QStringLiteral(", %1 HLS omises").arg(u.Hls);
+    Q_EMIT StatusLine(text, false);
     return true;
   }
-  Q_EMIT StatusLine(QStringLiteral("Annuaire indisponible (") + u.Error +
-                        (haveCopy ? QStringLiteral(") : la copie enregistrée est affichée.") : QStringLiteral(").")),
+  Q_EMIT StatusLine((haveCopy ? QStringLiteral("Annuaire indisponible, copie affichée : ")
+                              : QStringLiteral("Annuaire indisponible : ")) +
+                        u.Error,
                     true);
   return haveCopy;
 }

@@ -53,6 +53,43 @@ std::optional<double> NumberOf(const QJsonValue& value) {
   return std::nullopt;
 }
 
+// Bytes of one parse: big enough that the parser's overhead does not count, small enough
+// that its document stays a few megabytes.
+constexpr qsizetype kBatchBytes = 4 << 20;
+
+qsizetype SkipSpace(const QByteArray& json, qsizetype at) {
+  while (at < json.size() && (json[at] == ' ' || json[at] == '\n' || json[at] == '\r' || json[at] == '\t')) ++at;
+  return at;
+}
+
+// The end (one past) of the JSON value starting at `at`: objects and arrays by their
+// nesting, outside strings; other values up to the next separator. -1 when the text ends
+// first. Only finds the boundaries: the parser checks the value itself.
+qsizetype ElementEnd(const QByteArray& json, qsizetype at) {
+  if (at >= json.size()) return -1;
+  const char first = json[at];
+  if (first != '{' && first != '[') {
+    while (at < json.size() && json[at] != ',' && json[at] != ']' && json[at] != '}') ++at;
+    return at < json.size() ? at : -1;
+  }
+  int depth = 0;
+  bool inString = false;
+  for (; at < json.size(); ++at) {
+    const char c = json[at];
+    if (inString) {
+      if (c == '\\') ++at;
+      else if (c == '"') inString = false;
+    } else if (c == '"') {
+      inString = true;
+    } else if (c == '{' || c == '[') {
+      ++depth;
+    } else if (c == '}' || c == ']') {
+      if (--depth == 0) return at + 1;
+    }
+  }
+  return -1;
+}
+
 }  // namespace
 
 QString CleanDirectoryText(const QString& text, int width) {
@@ -120,21 +157,18 @@ bool IsDirectoryUuid(const QString& text) {
 
 TDirectoryMapping MapDirectoryStations(const QByteArray& json, const QHash<QString, QString>& countryNames) {
   TDirectoryMapping m;
-  QJsonParseError parseError{};
-  const QJsonDocument doc = QJsonDocument::fromJson(json, &parseError);
-  if (parseError.error != QJsonParseError::NoError) {
-    m.Error = QStringLiteral("réponse illisible (%1, octet %2)").arg(parseError.errorString()).arg(parseError.offset);
+  // The list is read in batches of whole elements, so a parse never holds the document
+  // of the whole answer (several times its size) in memory at once.
+  qsizetype at = SkipSpace(json, 0);
+  if (at >= json.size() || (json[at] != '[' && json[at] != '{')) {
+    m.Error = QStringLiteral("réponse illisible (ce n'est pas du JSON)");
     return m;
   }
-  if (!doc.isArray()) {
+  if (json[at] != '[') {
     m.Error = QStringLiteral("la réponse n'est pas une liste de stations");
     return m;
   }
-  const QJsonArray list = doc.array();
-  if (list.size() > kDirectoryMaxStations) {
-    m.Error = QStringLiteral("la liste compte %1 stations, plus que les %2 admises").arg(list.size()).arg(kDirectoryMaxStations);
-    return m;
-  }
+  ++at;
   const TFieldList fields = CatalogueFields(TCatalogueKind::Stations);
   const int nameWidth = fields[0].Width, urlWidth = fields[1].Width, countryWidth = fields[3].Width,
             webWidth = fields[5].Width;
@@ -142,38 +176,37 @@ TDirectoryMapping MapDirectoryStations(const QByteArray& json, const QHash<QStri
   const QString na = QStringLiteral("N/A");
 
   QSet<QString> addresses;
-  addresses.reserve(list.size());
+  addresses.reserve(json.size() / 600);
   QHash<QString, QString> flagOfCountry;  // shown name -> flag file
   QHash<QString, int> genreUses;
-  m.Stations.reserve(size_t(list.size()));
-  m.Entries = int(list.size());
+  m.Stations.reserve(size_t(json.size() / 600));
 
-  for (const QJsonValue& value : list) {
+  const auto mapOne = [&](const QJsonValue& value) {
     if (!value.isObject()) {
       ++m.Bad;
-      continue;
+      return;
     }
     const QJsonObject o = value.toObject();
     const QString name = CleanDirectoryText(o.value(QLatin1String("name")).toString(), nameWidth);
     const std::optional<double> bitrate = NumberOf(o.value(QLatin1String("bitrate")));
     if (name.isEmpty() || (bitrate && (!std::isfinite(*bitrate) || *bitrate < 0 || *bitrate > kDirectoryMaxBitRate))) {
       ++m.Bad;
-      continue;
+      return;
     }
     QString url = WebAddress(o.value(QLatin1String("url_resolved")), urlWidth);
     if (url.isEmpty()) url = WebAddress(o.value(QLatin1String("url")), urlWidth);
     if (url.isEmpty()) {
       ++m.NoAddress;
-      continue;
+      return;
     }
     const std::optional<double> hls = NumberOf(o.value(QLatin1String("hls")));
     if ((hls && *hls != 0) || QStringView(url).split(QLatin1Char('?')).first().endsWith(QLatin1String(".m3u8"), Qt::CaseInsensitive)) {
       ++m.Hls;
-      continue;
+      return;
     }
     if (addresses.contains(url)) {
       ++m.Duplicates;
-      continue;
+      return;
     }
     addresses.insert(url);
 
@@ -216,6 +249,75 @@ TDirectoryMapping MapDirectoryStations(const QByteArray& json, const QHash<QStri
     row[9] = IntCell(0);
     row[10] = TextCell(na);
     m.Stations.push_back(std::move(row));
+  };
+
+  bool closed = false;
+  qsizetype closePos = -1;  // the list's closing bracket
+  while (!closed) {
+    // One batch: whole elements up to about kBatchBytes, commas between them included.
+    const qsizetype start = SkipSpace(json, at);
+    qsizetype end = start;
+    int elements = 0;
+    for (;;) {
+      qsizetype e = SkipSpace(json, end);
+      if (e < json.size() && json[e] == ']' && elements == 0 && m.Entries == 0) {
+        closed = true;  // the empty list
+        closePos = e;
+        end = e;
+        break;
+      }
+      e = ElementEnd(json, e);
+      if (e < 0) {
+        m = TDirectoryMapping{};
+        m.Error = QStringLiteral("réponse illisible (tronquée ou abîmée vers l'octet %1)").arg(end);
+        return m;
+      }
+      end = e;
+      ++elements;
+      const qsizetype next = SkipSpace(json, end);
+      if (next < json.size() && json[next] == ']') {
+        closed = true;
+        closePos = next;
+        break;
+      }
+      if (next >= json.size() || json[next] != ',') {
+        m = TDirectoryMapping{};
+        m.Error = QStringLiteral("réponse illisible (tronquée ou abîmée vers l'octet %1)").arg(next);
+        return m;
+      }
+      if (end - start >= kBatchBytes) {
+        at = next + 1;
+        break;
+      }
+      end = next + 1;
+    }
+    if (elements == 0) break;
+    if (m.Entries + elements > kDirectoryMaxStations) {
+      m = TDirectoryMapping{};
+      m.Error = QStringLiteral("la liste compte plus de %1 stations").arg(kDirectoryMaxStations);
+      return m;
+    }
+    QByteArray batch;
+    batch.reserve(end - start + 2);
+    batch += '[';
+    batch.append(json.constData() + start, end - start);
+    batch += ']';
+    QJsonParseError parseError{};
+    const QJsonDocument doc = QJsonDocument::fromJson(batch, &parseError);
+    if (parseError.error != QJsonParseError::NoError) {
+      const qsizetype offset = start + parseError.offset - 1;
+      m = TDirectoryMapping{};
+      m.Error = QStringLiteral("réponse illisible (%1, octet %2)").arg(parseError.errorString()).arg(offset);
+      return m;
+    }
+    const QJsonArray list = doc.array();
+    m.Entries += int(list.size());
+    for (const QJsonValue& value : list) mapOne(value);
+  }
+  if (!closed || SkipSpace(json, closePos + 1) != json.size()) {
+    m = TDirectoryMapping{};
+    m.Error = QStringLiteral("réponse illisible (données après la liste)");
+    return m;
   }
 
   for (auto it = flagOfCountry.cbegin(); it != flagOfCountry.cend(); ++it)

@@ -10,6 +10,7 @@
 #include <QUrl>
 
 #include <chrono>
+#include <malloc.h>
 #include <random>
 
 #include "catalogue/catalogueloader.h"
@@ -183,13 +184,17 @@ TDirectoryUpdate TStationDirectory::Update(const QString& folder, const QString&
       u.Error = QStringLiteral("%1 : %2").arg(QUrl(server).host(), got.Error);
       continue;
     }
-    QFile file(temp);
-    QByteArray json;
-    if (file.open(QIODevice::ReadOnly) && file.size() <= kMaxListBytes) json = file.readAll();
-    file.close();
+    {
+      // Read in place (mapped), not copied into memory: the rows are what must fit.
+      QFile file(temp);
+      const uchar* bytes = nullptr;
+      if (file.open(QIODevice::ReadOnly) && file.size() > 0 && file.size() <= kMaxListBytes)
+        bytes = file.map(0, file.size());
+      mapping = MapDirectoryStations(
+          bytes ? QByteArray::fromRawData(reinterpret_cast<const char*>(bytes), qsizetype(file.size())) : QByteArray(),
+          DeliveredCountryNames(exeFolder));
+    }
     QFile::remove(temp);
-    mapping = MapDirectoryStations(json, DeliveredCountryNames(exeFolder));
-    json = QByteArray();
     if (!mapping.Error.isEmpty() || mapping.Stations.empty()) {
       // A damaged answer from one server: another may hold a good copy.
       u.Error = QStringLiteral("%1 : %2").arg(QUrl(server).host(),
@@ -208,6 +213,9 @@ TDirectoryUpdate TStationDirectory::Update(const QString& folder, const QString&
   u.Dropped = mapping.Entries - u.Stations;
   u.Hls = mapping.Hls;
   u.Error = StoreMapping(std::move(mapping), folder, exeFolder);
+  // The parse's memory goes back to the system at once: the loader is about to fill the
+  // tables, and a long run should not keep the high-water mark of one update.
+  malloc_trim(0);
   if (!u.Error.isEmpty()) {
     u.Server.clear();
     return u;

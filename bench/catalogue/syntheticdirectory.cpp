@@ -63,8 +63,8 @@ QByteArray SyntheticDirectoryJson(int count) {
     std::string name = std::string(kWords[r.Next(std::size(kWords))]) + ' ' + kWords[r.Next(std::size(kWords))];
     if (r.Next(2)) name += std::string(" ") + kCities[r.Next(std::size(kCities))];
     name += ' ' + std::to_string(n);
-    std::string url = "http://stream" + std::to_string(n % 211) + ".cast-" + std::to_string(r.Next(9000)) +
-                      ".example.net:8000/" + std::to_string(n) + "/live";
+    // Every address is on this machine's closed port: nothing leaves it, whatever is tried.
+    std::string url = "http://127.0.0.1:9/cast-" + std::to_string(r.Next(9000)) + "/" + std::to_string(n) + "/live";
     // About one station in a hundred repeats the address of the one before.
     if (r.Next(100) == 0 && !lastUrl.empty()) url = lastUrl;
     lastUrl = url;
@@ -83,9 +83,9 @@ QByteArray SyntheticDirectoryJson(int count) {
     out += n > 1 ? ",{" : "{";
     out += "\"changeuuid\":\"" + Uuid(r) + "\",\"stationuuid\":\"" + uuid + "\",\"serveruuid\":null,";
     out += "\"name\":\"" + name + "\",\"url\":\"" + url + "\",\"url_resolved\":\"" + url + "\",";
-    out += "\"homepage\":\"https://www.station" + std::to_string(n) + ".example.org/\",";
+    out += "\"homepage\":\"http://127.0.0.1:9/station" + std::to_string(n) + "/\",";
     out += "\"favicon\":\"" +
-           (r.Next(3) ? "https://www.station" + std::to_string(n) + ".example.org/favicon.png" : std::string()) + "\",";
+           (r.Next(3) ? "http://127.0.0.1:9/station" + std::to_string(n) + "/favicon.png" : std::string()) + "\",";
     out += "\"tags\":\"" + tags + "\",\"country\":\"" + c.Name + "\",\"countrycode\":\"" + c.Code + "\",";
     out += "\"iso_3166_2\":null,\"state\":\"\",\"language\":\"" + std::string(kLanguages[r.Next(std::size(kLanguages))]) +
            "\",\"languagecodes\":\"\",";

@@ -125,6 +125,9 @@ TEST(DirectoryMapping, AnswersThatAreNoStationListAreRefused) {
       {"truncated", R"([{"name":"A","url":"http://a/"},{"name":"B","ur)"},
       {"an object", R"({"name":"A","url":"http://a/"})"},
       {"empty", ""},
+      {"unclosed list", R"([{"name":"A","url":"http://a/"})"},
+      {"data after the list", R"([{"name":"A","url":"http://a/"}] [])"},
+      {"bad element after good ones", R"([{"name":"A","url":"http://a/"}, {"name": nope}])"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Case);
@@ -132,6 +135,28 @@ TEST(DirectoryMapping, AnswersThatAreNoStationListAreRefused) {
     EXPECT_FALSE(m.Error.isEmpty());
     EXPECT_TRUE(m.Stations.empty());
   }
+}
+
+TEST(DirectoryMapping, BracketsAndQuotesInTextsAndListsOfManyParts) {
+  // Texts holding what delimits elements do not cut them.
+  const QByteArray tricky = R"( [ {"name":"A } ] { \" [","url":"http://a/","tags":"x,{y}","extra":[1,{"a":[]}]},
+      {"name":"B","url":"http://b/"} ] )";
+  TDirectoryMapping m = MapDirectoryStations(tricky, {});
+  ASSERT_TRUE(m.Error.isEmpty()) << m.Error.toStdString();
+  ASSERT_EQ(m.Stations.size(), 2u);
+  EXPECT_EQ(m.Stations[0][0].Text, "A } ] { \" [");
+  EXPECT_EQ(m.Stations[1][0].Text, "B");
+  // An empty list is a list.
+  m = MapDirectoryStations(" [ ] ", {});
+  EXPECT_TRUE(m.Error.isEmpty());
+  EXPECT_TRUE(m.Stations.empty());
+  // A list far larger than one parse's batch: every station, in order.
+  const int count = 30000;
+  m = MapDirectoryStations(StationList(count), {});
+  ASSERT_TRUE(m.Error.isEmpty()) << m.Error.toStdString();
+  ASSERT_EQ(int(m.Stations.size()), count);
+  EXPECT_EQ(m.Stations.front()[0].Text, "Station 1");
+  EXPECT_EQ(m.Stations.back()[0].Text, QStringLiteral("Station %1").arg(count));
 }
 
 TEST(DirectoryMapping, TextCleaning) {
@@ -373,7 +398,7 @@ TEST_F(DirectoryFixture, TheLoaderFetchesAStaleCopyOnlyAndShowsTheCopyWhenTheSer
   EXPECT_EQ(loader.TunerTitle(QString()), "Annuaire mondial");
   EXPECT_TRUE(display.errors.isEmpty()) << display.errors.join('\n').toStdString();
   ASSERT_FALSE(lines.isEmpty());
-  EXPECT_EQ(lines.last().at(0).toString(), "Annuaire mondial : 7 stations.");
+  EXPECT_EQ(lines.last().at(0).toString(), "Annuaire : 7 radios");
 
   // A fresh copy is read as it stands: no request.
   const int requests = int(server.Requests().size());
@@ -390,7 +415,7 @@ TEST_F(DirectoryFixture, TheLoaderFetchesAStaleCopyOnlyAndShowsTheCopyWhenTheSer
   EXPECT_EQ(tables.radiosDataset.RecordCount(), 7);
   ASSERT_FALSE(lines.isEmpty());
   EXPECT_TRUE(lines.last().at(1).toBool());
-  EXPECT_TRUE(lines.last().at(0).toString().contains("la copie enregistrée est affichée")) << lines.last().at(0).toString().toStdString();
+  EXPECT_TRUE(lines.last().at(0).toString().startsWith("Annuaire indisponible, copie affichée : ")) << lines.last().at(0).toString().toStdString();
 }
 
 TEST_F(DirectoryFixture, WithoutAnyCopyTheTunerIsEmptyAndSaysWhy) {
