@@ -9,6 +9,7 @@
 
 #include "common/appfolders.h"
 #include "catalogue/catalogueschema.h"
+#include "catalogue/datapacketreader.h"
 #include "catalogue/httpclient.h"
 #include "catalogue/stationdirectory.h"
 
@@ -201,6 +202,28 @@ bool TCatalogueLoader::LoadPhase(TPhase phase, const QString& source) {
     case TPhase::Genres: list = &genreNames_; break;
     case TPhase::Networks: list = &networkNames_; break;
   }
+  // The directory's station file, written by the program in the table's own layout, is
+  // tens of thousands of rows: taken whole, without a scratch table and a copy per row.
+  if (phase == TPhase::Stations && Tuner.Mode == QLatin1String("directory")) {
+    TTableValue<TDataPacket> packet = ReadDataPacketFile(folder + fileName);
+    if (packet.Ok() && SameFields(packet.Value.Fields, working.Fields())) {
+      const int m = int(packet.Value.Rows.size());
+      const QString countText = QString::fromUtf8(p.CountText);
+      list->clear();
+      working.SuspendDisplay();
+      display_.SetProgressMax(kLoadProgressMax);
+      sinceShown_.invalidate();
+      if (m > 0) ShowRowProgress(countText, 1, m, p.Offset);
+      TTableResult loaded = working.Load(working.Fields(), std::move(packet.Value.Rows));
+      if (m > 0) ShowRowProgress(countText, m, m, p.Offset);
+      working.ResumeDisplay();
+      if (!loaded) display_.ShowError(loaded.Error->Text());
+      stationsReadWhole_ = bool(loaded);
+      working.SetReadOnly(true);
+      return bool(loaded);
+    }
+  }
+
   TCatalogueTable scratch(QStringLiteral("scratch"));
   TTableResult result = scratch.LoadFromFile(folder + fileName);
   bool readAll = false;
