@@ -137,7 +137,9 @@ class TStationDirectory : public QObject {
   QString userAgent_;
   std::function<THttpProxy()> proxySource_;
   std::function<int(int)> chooseFirst_;
-  int connectTimeoutMs_ = 10000;
+  // A server that does not take the connection soon is passed for the next one: the
+  // fetch runs under the splash, and every server of the list may be tried.
+  int connectTimeoutMs_ = 5000;
   int stallTimeoutMs_ = 15000;
   THttpClient http_;          // the list download, interface thread
   QString lastServer_;        // the server that last answered (interface thread)
