@@ -150,6 +150,20 @@ void TMainForm::BuildMenus() {
       browser_->raise();
     }
   });
+  // The open station directory: shown in the browser, its list fetched again on demand.
+  popupRadioMenu_->addAction(QStringLiteral("Annuaire mondial"), this, [this] {
+    if (!browser_) return;
+    browser_->TunerComboBoxChange(2);
+    browser_->show();
+    browser_->raise();
+  })->setObjectName(QStringLiteral("mnDirectory"));
+  popupRadioMenu_->addAction(QStringLiteral("Mettre à jour l'annuaire"), this, [this] {
+    if (!browser_) return;
+    browser_->UpdateDirectory();
+    browser_->show();
+    browser_->raise();
+  })->setObjectName(QStringLiteral("mnUpdateDirectory"));
+  popupRadioMenu_->addSeparator();
   popupRadioMenu_->addAction(QStringLiteral("&Quitter"), this, [this] { close(); });
 
   popupOpenMenu_ = menu("PopupOpenMenu");
@@ -370,6 +384,13 @@ void TMainForm::AttachCatalogue(TCatalogue& catalogue, TFormListeRadio* browser)
   c.DataFolder = [this] { return DataFolder; };
   c.RemoteBase = [&catalogue] { return catalogue.Loader().Tuner.RemoteBase; };
   c.Remote = [this] { return Settings.Mode == QLatin1String("remote"); };
+  c.Directory = [this] { return Settings.Mode == QLatin1String("directory"); };
+  c.FetchPicture = [this, &catalogue](const QString& icon) { catalogue.Directory.FetchFavicon(TunerFolder, icon); };
+  // A play of a directory station is reported to the directory, in the background.
+  c.Played = [this, &catalogue](const TCurrentRadio& station) {
+    if (Settings.Mode == QLatin1String("directory")) catalogue.Directory.ReportPlay(station.Icon.trimmed());
+  };
+  connect(&catalogue.Directory, &TStationDirectory::FaviconReady, player_, &TStationPlayer::PictureArrived);
   c.Proxy = [this] {
     return TProxyFields{Settings.IsProxyServer, Settings.ProxyServer, Settings.ProxyPort, Settings.ProxyUser,
                         Settings.ProxyPasswd};
@@ -483,6 +504,7 @@ void TMainForm::SetStatus(const QString& text, bool error) {
   pal.setColor(QPalette::WindowText, error ? kFaceRed : kFaceSilver);
   statut_->setPalette(pal);
   statut_->setText(text);
+  statut_->setToolTip(text);  // a long text is cut by the label: its hint shows it whole
   if (error) QApplication::beep();
 }
 

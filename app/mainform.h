@@ -54,6 +54,8 @@ struct TMainFormWindows {
 class TMainForm : public TSkinnedForm, public TConfigHost {
   Q_OBJECT
  public:
+  // The status line: silver progress text, or a red error with a beep.
+  void SetStatus(const QString& text, bool error);
   // Creation runs the window's start-up (FormCreate): title, position, tray, menus, the
   // player's and recorder's display, the analyser and the volume. The settings, folders
   // and engine are ready before (the program object's start).
@@ -189,7 +191,6 @@ class TMainForm : public TSkinnedForm, public TConfigHost {
   void ApplyVolume(int volume);
   void AutoPlayLastStation();
   void SaveLocalCatalogue();
-  void SetStatus(const QString& text, bool error);
   void MoveStation(bool next);
   void ImgRadioClick();
   void UpdateBalloonSwitchCaption();

@@ -137,6 +137,9 @@ bool TProgram::Start(TFormCreation creation) {
 void TProgram::StartCatalogue() {
   downLoadForm_ = Track(new TDownLoadForm());
   catalogue_.Prepare(*downLoadForm_, app_.ExeFolder, app_.DataFolder, app_.Settings.Mode);
+  catalogue_.Directory.SetBase(DirectoryBaseAddress(app_.Settings.DirectoryServer));
+  // The directory's fetch and its failures are told on the main window's status line.
+  connect(&catalogue_.Loader(), &TCatalogueLoader::StatusLine, mainForm_, &TMainForm::SetStatus);
   formListeRadio_ = Track(new TFormListeRadio(app_, catalogue_, *this));
   mainForm_->AttachCatalogue(catalogue_, formListeRadio_);
   // The grid marks the station that plays.

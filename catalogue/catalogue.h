@@ -10,6 +10,7 @@
 
 #include "catalogue/catalogueloader.h"
 #include "catalogue/httpclient.h"
+#include "catalogue/stationdirectory.h"
 
 class TCatalogue {
  public:
@@ -19,6 +20,9 @@ class TCatalogue {
   TCatalogueTable& genreDataSet = Tables.genreDataSet;
   TCatalogueTable& networkDataSet = Tables.networkDataSet;
   THttpClient IdHTTP;
+  // The open station directory (the "directory" tuner's source); its base address is
+  // set by whoever knows the settings (none: the directory tuner reads its folder only).
+  TStationDirectory Directory;
 
   // Makes the loader, once the display that shows its progress exists (the splash
   // window): the HTTP client's progress and event processing go there too. Once only.

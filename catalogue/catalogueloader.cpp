@@ -5,10 +5,13 @@
 #include <QFileInfo>
 
 #include <cmath>
+#include <utility>
 
 #include "common/appfolders.h"
 #include "catalogue/catalogueschema.h"
+#include "catalogue/datapacketreader.h"
 #include "catalogue/httpclient.h"
+#include "catalogue/stationdirectory.h"
 
 namespace {
 
@@ -64,6 +67,7 @@ QString TCatalogueLoader::TunerFolder() const {
 QString TCatalogueLoader::TunerTitle(const QString& remoteAddress) const {
   // The tuner's name, as the tuner list names it; an address means nothing to a listener.
   Q_UNUSED(remoteAddress);
+  if (Tuner.Mode == QLatin1String("directory")) return QStringLiteral("Annuaire mondial");
   return Tuner.Mode != QLatin1String("remote") ? QStringLiteral("Tuner local") : QStringLiteral("Tuner distant");
 }
 
@@ -114,17 +118,30 @@ bool TCatalogueLoader::LoadCatalogue(const QString& source) {
   display_.ShowSplash();
   display_.SetProgress(0);
   const bool remote = Tuner.Mode == QLatin1String("remote");
+  const bool directory = Tuner.Mode == QLatin1String("directory");
   display_.SetStatus(remote ? QStringLiteral("Vérification des mises à jour ...")
-                            : QStringLiteral("Mode Local détecté."));
+                     : directory ? QStringLiteral("Annuaire mondial ...")
+                                 : QStringLiteral("Mode Local détecté."));
   display_.ProcessEvents();
 
   bool ok = true;
-  for (int i = 0; i < 4; ++i) {
-    if (!LoadPhase(TPhase(i), source)) ok = false;
+  if (directory && !RefreshDirectory(std::exchange(forceDirectory_, false))) {
+    // No copy of the directory yet: the tables stay empty and read-only, the status line
+    // said why.
+    for (int i = 0; i < 4; ++i) TableOf(TPhase(i)).SetReadOnly(true);
+    stationNames_.clear();
+    countryNames_.clear();
+    genreNames_.clear();
+    networkNames_.clear();
+    ok = false;
+  } else {
+    for (int i = 0; i < 4; ++i) {
+      if (!LoadPhase(TPhase(i), source)) ok = false;
+    }
   }
   Q_EMIT ListsChanged();
 
-  editMenuEnabled_ = !remote;
+  editMenuEnabled_ = Editable();
   Q_EMIT EditMenuEnabledChanged(editMenuEnabled_);
   display_.HideSplash();
   loading_ = false;
@@ -157,7 +174,7 @@ bool TCatalogueLoader::LoadPhase(TPhase phase, const QString& source) {
   const QString fileName = QLatin1String(p.File);
   const QString folder = TunerFolder();
   const bool remote = Tuner.Mode == QLatin1String("remote");
-  const bool import = !remote && !source.isEmpty();
+  const bool import = Editable() && !source.isEmpty();
   TCatalogueTable& working = TableOf(phase);
 
   // 1. Fetch the file.
@@ -185,6 +202,28 @@ bool TCatalogueLoader::LoadPhase(TPhase phase, const QString& source) {
     case TPhase::Genres: list = &genreNames_; break;
     case TPhase::Networks: list = &networkNames_; break;
   }
+  // The directory's station file, written by the program in the table's own layout, is
+  // tens of thousands of rows: taken whole, without a scratch table and a copy per row.
+  if (phase == TPhase::Stations && Tuner.Mode == QLatin1String("directory")) {
+    TTableValue<TDataPacket> packet = ReadDataPacketFile(folder + fileName);
+    if (packet.Ok() && SameFields(packet.Value.Fields, working.Fields())) {
+      const int m = int(packet.Value.Rows.size());
+      const QString countText = QString::fromUtf8(p.CountText);
+      list->clear();
+      working.SuspendDisplay();
+      display_.SetProgressMax(kLoadProgressMax);
+      sinceShown_.invalidate();
+      if (m > 0) ShowRowProgress(countText, 1, m, p.Offset);
+      TTableResult loaded = working.Load(working.Fields(), std::move(packet.Value.Rows));
+      if (m > 0) ShowRowProgress(countText, m, m, p.Offset);
+      working.ResumeDisplay();
+      if (!loaded) display_.ShowError(loaded.Error->Text());
+      stationsReadWhole_ = bool(loaded);
+      working.SetReadOnly(true);
+      return bool(loaded);
+    }
+  }
+
   TCatalogueTable scratch(QStringLiteral("scratch"));
   TTableResult result = scratch.LoadFromFile(folder + fileName);
   bool readAll = false;
@@ -235,7 +274,7 @@ bool TCatalogueLoader::LoadPhase(TPhase phase, const QString& source) {
   if (!result) display_.ShowError(result.Error->Text());
   if (phase == TPhase::Stations) stationsReadWhole_ = readAll && result;
 
-  if (remote) {
+  if (!Editable()) {
     working.SetReadOnly(true);
   } else if (readAll && result && (import || !sameLayout)) {
     // A phase that failed part-way does not write its partial table over the file: the
@@ -250,6 +289,10 @@ bool TCatalogueLoader::LoadPhase(TPhase phase, const QString& source) {
 }
 
 void TCatalogueLoader::FirstLoad(bool connected) {
+  if (Tuner.Mode == QLatin1String("directory")) {
+    if (CreateCatalogueTables()) LoadCatalogue(QString());
+    return;
+  }
   if (Tuner.Mode == QLatin1String("remote")) {
     if (connected && CreateCatalogueTables()) LoadCatalogue(Tuner.RemoteBase);
     return;
@@ -347,8 +390,49 @@ void TCatalogueLoader::SwitchToRemote(const QString& base) {
   if (CreateCatalogueTables()) LoadCatalogue(base);
 }
 
+int TCatalogueLoader::TunerIndex() const {
+  if (Tuner.Mode == QLatin1String("directory")) return 2;
+  return Tuner.Mode == QLatin1String("remote") ? 0 : 1;
+}
+
+void TCatalogueLoader::UpdateDirectory() {
+  if (loading_) return;
+  SetMode(QStringLiteral("directory"));
+  forceDirectory_ = true;
+  if (CreateCatalogueTables()) LoadCatalogue(QString());
+  forceDirectory_ = false;
+}
+
+bool TCatalogueLoader::RefreshDirectory(bool force) {
+  const QString folder = TunerFolder();
+  QDir().mkpath(folder);
+  const bool haveCopy = QFileInfo(folder + QStringLiteral("radios.xml")).isFile();
+  if (!directory_ || (!force && !TStationDirectory::Stale(folder))) return haveCopy;
+  display_.SetStatus(QStringLiteral("Téléchargement de l'annuaire ..."));
+  Q_EMIT StatusLine(QStringLiteral("Téléchargement de l'annuaire ..."), false);
+  display_.ProcessEvents();
+  const TDirectoryUpdate u = directory_->Update(folder, exeFolder_);
+  // Short texts: the status line shows about forty characters (its hint holds them all).
+  if (u.Ok) {
+    QString text = QStringLiteral("Annuaire : %1 radios").arg(u.Stations);
+    if (u.Hls > 0) text += QStringLiteral(", %1 HLS omises").arg(u.Hls);
+    Q_EMIT StatusLine(text, false);
+    return true;
+  }
+  Q_EMIT StatusLine((haveCopy ? QStringLiteral("Annuaire indisponible, copie affichée : ")
+                              : QStringLiteral("Annuaire indisponible : ")) +
+                        u.Error,
+                    true);
+  return haveCopy;
+}
+
 void TCatalogueLoader::SwitchTuner(int index) {
   if (loading_) return;
+  if (index == 2) {
+    SetMode(QStringLiteral("directory"));
+    if (CreateCatalogueTables()) LoadCatalogue(QString());
+    return;
+  }
   if (index == 0) {
     SetMode(QStringLiteral("remote"));
     // No connection test: without a server the downloads fail and the copies downloaded

@@ -16,6 +16,7 @@
 #include "catalogue/cataloguetable.h"
 
 class THttpClient;
+class TStationDirectory;
 
 // The four catalogue tables (the program's TCatalogue holds them for the whole run).
 struct TCatalogueTables {
@@ -27,7 +28,7 @@ struct TCatalogueTables {
 
 // The active tuner.
 struct TCurrentTuner {
-  QString Mode = QStringLiteral("remote");  // "local" or "remote"
+  QString Mode = QStringLiteral("remote");  // "local", "remote" or "directory" (the open directory)
   QString RemoteBase;                       // base address of the remote tuner, ending in "/"
 };
 
@@ -64,6 +65,13 @@ class TCatalogueLoader : public QObject {
                    const QString& dataFolder, QObject* parent = nullptr);
 
   TCurrentTuner Tuner;
+  // The open station directory the "directory" tuner is read from (none: that tuner
+  // shows what its folder holds).
+  void SetDirectory(TStationDirectory* directory) { directory_ = directory; }
+  TStationDirectory* Directory() const { return directory_; }
+  // The tuner's tables are the user's to edit (the local tuner); the remote tuner and the
+  // directory are read-only.
+  bool Editable() const { return Tuner.Mode == QLatin1String("local"); }
   const QString& ExeFolder() const { return exeFolder_; }
   // DataFolder + "tuner/" + Mode + "/".
   QString TunerFolder() const;
@@ -80,9 +88,14 @@ class TCatalogueLoader : public QObject {
   // The first load at start-up, once the connection test has run.
   void FirstLoad(bool connected);
 
-  // The tuner switch of the browser's tuner list: index 0 "Distant", 1 "Local". The
-  // caller saves and restores the filter around it.
+  // The tuner switch of the browser's tuner list: index 0 "Distant", 1 "Local", 2
+  // "Annuaire mondial". The caller saves and restores the filter around it.
   void SwitchTuner(int index);
+  // The tuner list's index of the active tuner.
+  int TunerIndex() const;
+  // Switches to the directory tuner with its station list fetched now, whatever its age
+  // ("Mettre à jour l'annuaire").
+  void UpdateDirectory();
   // The switch to another remote tuner of the update descriptor, at `base` (ending in
   // "/"). RemoteBase stays the first tuner's.
   void SwitchToRemote(const QString& base);
@@ -120,6 +133,8 @@ class TCatalogueLoader : public QObject {
   QString TunerTitle(const QString& remoteAddress) const;
 
  Q_SIGNALS:
+  // A line for the main window's status line: the directory's fetch, its result or failure.
+  void StatusLine(const QString& text, bool error);
   void ListsChanged();
   void EditMenuEnabledChanged(bool enabled);
   void ModeChanged(const QString& mode);
@@ -133,10 +148,15 @@ class TCatalogueLoader : public QObject {
   // first and last row, so large catalogues are not slowed by repaints.
   void ShowRowProgress(const QString& countText, int n, int m, int offset);
   void SetMode(const QString& mode);
+  // Directory tuner: fetches the station list when its copy is stale (or `force`), with
+  // the status line telling the outcome. False when there is no copy to read.
+  bool RefreshDirectory(bool force);
 
   TCatalogueTables& tables_;
   THttpClient& http_;
   TLoadDisplay& display_;
+  TStationDirectory* directory_ = nullptr;
+  bool forceDirectory_ = false;
   QString exeFolder_;
   QString dataFolder_;
   bool loading_ = false;

@@ -26,14 +26,27 @@ void GlobalInit() {
 // Activity seen by the callbacks of one transfer (all on the calling thread).
 struct TTransfer {
   std::FILE* Out = nullptr;
+  QByteArray* Buffer = nullptr;
+  qint64 MaxBody = 0;  // 0: no limit
+  qint64 Received = 0;
   Clock::time_point LastActivity = Clock::now();
   bool WriteFailed = false;
+  bool TooLarge = false;
 };
 
 size_t WriteBody(char* data, size_t size, size_t count, void* user) {
   auto* t = static_cast<TTransfer*>(user);
   const size_t bytes = size * count;
   t->LastActivity = Clock::now();
+  t->Received += qint64(bytes);
+  if (t->MaxBody > 0 && t->Received > t->MaxBody) {
+    t->TooLarge = true;
+    return 0;  // makes curl fail the transfer
+  }
+  if (t->Buffer) {
+    t->Buffer->append(data, qsizetype(bytes));
+    return bytes;
+  }
   if (!t->Out) return bytes;
   if (std::fwrite(data, 1, bytes, t->Out) != bytes) {
     t->WriteFailed = true;
@@ -71,7 +84,7 @@ THttpClient::THttpClient() : curl_(std::make_unique<CurlHandles>()) {
 
 THttpClient::~THttpClient() = default;
 
-THttpResult THttpClient::Perform(const QString& url, bool head, std::FILE* out) {
+THttpResult THttpClient::Perform(const QString& url, bool head, std::FILE* out, QByteArray* buffer) {
   THttpResult result;
   CURL* easy = curl_->Easy;
   if (!easy || !curl_->Multi) {
@@ -82,6 +95,8 @@ THttpResult THttpClient::Perform(const QString& url, bool head, std::FILE* out) 
   const QByteArray agent = userAgent_.toUtf8();
   TTransfer transfer;
   transfer.Out = out;
+  transfer.Buffer = buffer;
+  transfer.MaxBody = maxBodyBytes_;
 
   curl_easy_setopt(easy, CURLOPT_URL, urlBytes.constData());
   curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https,file");
@@ -94,6 +109,8 @@ THttpResult THttpClient::Perform(const QString& url, bool head, std::FILE* out) 
   curl_easy_setopt(easy, CURLOPT_FILETIME, 1L);
   curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, long(connectTimeoutMs_));
   curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+  // The one handle serves every request: each sets its own encoding.
+  curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, acceptGzip_ ? "gzip" : nullptr);
   if (head) {
     curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
   } else {
@@ -127,10 +144,11 @@ THttpResult THttpClient::Perform(const QString& url, bool head, std::FILE* out) 
   qint64 lastReported = -1;
   CURLcode code = CURLE_OK;
   bool stalled = false;
+  bool aborted = false;
   for (;;) {
     int running = 0;
     curl_multi_perform(curl_->Multi, &running);
-    if (!head && out) {
+    if (!head && (out || buffer)) {
       curl_off_t now = 0;
       curl_easy_getinfo(easy, CURLINFO_SIZE_DOWNLOAD_T, &now);
       curl_off_t expected = -1;
@@ -145,6 +163,10 @@ THttpResult THttpClient::Perform(const QString& url, bool head, std::FILE* out) 
       }
     }
     if (running == 0) break;
+    if (abort_ && abort_->load()) {
+      aborted = true;
+      break;
+    }
     // A server silent for longer than the stall time-out (no header, no body byte) ends the
     // request; curl's own low-speed limit counts whole seconds only. The connect time-out
     // is shorter, so it still decides for servers that never accept.
@@ -167,7 +189,11 @@ THttpResult THttpClient::Perform(const QString& url, bool head, std::FILE* out) 
   curl_easy_getinfo(easy, CURLINFO_FILETIME_T, &filetime);
   result.Status = int(status);
   result.FileTime = filetime > 0 ? qint64(filetime) : 0;
-  if (stalled) {
+  if (aborted) {
+    result.Error = QStringLiteral("requête abandonnée");
+  } else if (transfer.TooLarge) {
+    result.Error = QStringLiteral("réponse trop volumineuse (plus de %1 octets)").arg(maxBodyBytes_);
+  } else if (stalled) {
     result.Error = QStringLiteral("le serveur ne répond plus (%1 ms sans données)").arg(stallTimeoutMs_);
   } else if (transfer.WriteFailed) {
     result.Error = QStringLiteral("écriture impossible du fichier reçu");
@@ -198,6 +224,11 @@ THttpResult THttpClient::GetToFile(const QString& url, const QString& path) {
     r.Error = QStringLiteral("écriture impossible de %1").arg(path);
   }
   return r;
+}
+
+THttpResult THttpClient::Get(const QString& url, QByteArray& body) {
+  body.clear();
+  return Perform(url, false, nullptr, &body);
 }
 
 bool THttpClient::ServerReachable(const QString& url) {

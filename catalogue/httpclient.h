@@ -12,6 +12,7 @@
 #include <QDateTime>
 #include <QString>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -59,12 +60,21 @@ class THttpClient {
   // Runs between slices of every transfer (the interface processes its pending events).
   void SetProcessEvents(std::function<void()> hook) { processEvents_ = std::move(hook); }
   void SetProgress(THttpProgress progress) { progress_ = std::move(progress); }
+  // Asks for a gzip-compressed body (decoded here, so callers and limits see the decoded
+  // bytes). Off by default: catalogue files are compared by their stored length.
+  void SetAcceptGzip(bool on) { acceptGzip_ = on; }
+  // A body (decoded) longer than this fails the request as too large; 0: no limit.
+  void SetMaxBodyBytes(qint64 bytes) { maxBodyBytes_ = bytes; }
+  // A flag another thread may set to end the running request at once (it fails).
+  void SetAbortFlag(const std::atomic<bool>* flag) { abort_ = flag; }
 
   // HEAD request. Fails on any transport error and on an error status (>= 400).
   THttpResult Head(const QString& url);
   // GET into `path`, written directly (the caller decides about temporary names). Fails on
   // transport errors and error statuses; what was received stays in the file.
   THttpResult GetToFile(const QString& url, const QString& path);
+  // GET into memory (small answers: server lists; bound them with SetMaxBodyBytes).
+  THttpResult Get(const QString& url, QByteArray& body);
 
   // True when a HEAD of the address succeeds.
   bool ServerReachable(const QString& url);
@@ -77,7 +87,7 @@ class THttpClient {
   bool DownloadIfNewer(const QString& url, const QString& target);
 
  private:
-  THttpResult Perform(const QString& url, bool head, std::FILE* out);
+  THttpResult Perform(const QString& url, bool head, std::FILE* out, QByteArray* buffer = nullptr);
 
   struct CurlHandles;
   std::unique_ptr<CurlHandles> curl_;
@@ -87,4 +97,7 @@ class THttpClient {
   int stallTimeoutMs_ = 15000;
   std::function<void()> processEvents_;
   THttpProgress progress_;
+  bool acceptGzip_ = false;
+  qint64 maxBodyBytes_ = 0;
+  const std::atomic<bool>* abort_ = nullptr;
 };

@@ -61,6 +61,6 @@ TFolderResult CreateDataFolders(const QString& dataFolder) {
 }
 
 QString TunerFolderFor(const QString& dataFolder, const QString& mode) {
-  const QString safe = mode == QLatin1String("local") ? QStringLiteral("local") : QStringLiteral("remote");
+  const QString safe = mode == QLatin1String("local") || mode == QLatin1String("directory") ? mode : QStringLiteral("remote");
   return dataFolder + QStringLiteral("tuner/") + safe + u'/';
 }

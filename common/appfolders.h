@@ -34,7 +34,8 @@ struct TFolderResult {
 // folder that cannot be created.
 TFolderResult CreateDataFolders(const QString& dataFolder);
 
-// The tuner folder for a mode. Only "local" and "remote" name tuner folders; any other
+// The tuner folder for a mode. Only "local", "remote" and "directory" (the open station
+// directory) name tuner folders; any other
 // value (a damaged settings file) falls back to "remote", so the path never leaves
 // dataFolder + "tuner/".
 QString TunerFolderFor(const QString& dataFolder, const QString& mode);

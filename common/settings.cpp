@@ -123,7 +123,9 @@ void ReadSettingsValues(QSettings& store, TSettings& s, const TSettings& d) {
   s.Top = ReadInt(store, "Top", d.Top);
   s.Left = ReadInt(store, "Left", d.Left);
   s.Mode = ReadText(store, "Mode", d.Mode);
-  if (s.Mode != QLatin1String("local") && s.Mode != QLatin1String("remote")) s.Mode = d.Mode;
+  if (s.Mode != QLatin1String("local") && s.Mode != QLatin1String("remote") && s.Mode != QLatin1String("directory"))
+    s.Mode = d.Mode;
+  s.DirectoryServer = ReadText(store, "DirectoryServer", d.DirectoryServer);
 
   s.Favorites.clear();
   // A damaged count cannot make the load run away: every real favourite has a value of
@@ -177,6 +179,7 @@ bool SaveSettings(QSettings& store, const TSettings& s) {
   WriteInt(store, "Top", s.Top);
   WriteInt(store, "Left", s.Left);
   WriteText(store, "Mode", s.Mode);
+  WriteText(store, "DirectoryServer", s.DirectoryServer);
   for (qsizetype i = 0; i < s.Favorites.size(); ++i) {
     store.setValue(QStringLiteral("Favorites_%1").arg(i), s.Favorites[i]);
   }

@@ -10,7 +10,7 @@
 //
 // Reading rules for values stored with another type than expected: a bool or int value
 // that is not an integer ("abc", "1.5", empty) reads as the default; "true"/"false" are
-// accepted for bools. A `Mode` other than "local" or "remote" reads as "remote". A value
+// accepted for bools. A `Mode` other than "local", "remote" or "directory" reads as "remote". A value
 // that the INI reader split into a list (an unquoted comma) is joined back.
 //
 // Thread: interface thread only.
@@ -49,6 +49,8 @@ struct TSettings {
   int Top = 0;
   int Left = 0;
   QString Mode = QStringLiteral("remote");
+  // The open station directory's base address (its server list is asked there).
+  QString DirectoryServer = QStringLiteral("https://all.api.radio-browser.info/");
   QStringList Favorites;  // as stored at load; then the favourites list, sorted, as it changes
   int Volume = 0;
 };

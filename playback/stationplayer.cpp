@@ -132,9 +132,19 @@ QString TStationPlayer::Refreshed(const QString& folder, const QString& name) {
   // Names from a catalogue never leave their picture folder.
   if (!IsBarePictureName(name.trimmed())) return QString();
   const QString local = ctx_.TunerFolder() + folder + name.trimmed();
+  if (ctx_.Directory && ctx_.Directory()) {
+    // The directory's flags are copied in with its list; its icons come when they come.
+    if (!QFileInfo::exists(local) && folder == QLatin1String("icones/") && ctx_.FetchPicture)
+      ctx_.FetchPicture(name.trimmed());
+    return QFileInfo::exists(local) ? local : QString();
+  }
   if (ctx_.Remote && ctx_.Remote() && ctx_.Http && ctx_.RemoteBase && !ctx_.RemoteBase().isEmpty())
     ctx_.Http->DownloadIfNewer(ctx_.RemoteBase() + folder + name.trimmed(), local);
   return QFileInfo::exists(local) ? local : QString();
+}
+
+void TStationPlayer::PictureArrived(const QString& icon, const QString& path) {
+  if (!icon.isEmpty() && CurrentRadio.Icon.trimmed() == icon && QFileInfo::exists(path)) Q_EMIT IconChanged(path);
 }
 
 void TStationPlayer::ShowPictures() {
@@ -385,7 +395,8 @@ void TStationPlayer::ApplyConnected(const std::shared_ptr<TJob>& job, const TCon
   Status(QStringLiteral("Lecture en cours."));
   radioTimer_.start();
   LastRadio = CurrentRadio.Radio;
-  if (!(ctx_.Remote && ctx_.Remote())) StoreStreamInfo();
+  if (!(ctx_.Remote && ctx_.Remote()) && !(ctx_.Directory && ctx_.Directory())) StoreStreamInfo();
+  if (ctx_.Played) ctx_.Played(CurrentRadio);
   Q_EMIT RecordButtonVisible(true);
 }
 

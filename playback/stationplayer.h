@@ -56,6 +56,12 @@ class TStationPlayer : public QObject {
     std::function<QString()> DataFolder;   // ends in "/"
     std::function<QString()> RemoteBase;   // the remote tuner's base address
     std::function<bool()> Remote;          // the remote tuner is active
+    // The open station directory is the active tuner: its station pictures are fetched in
+    // the background (FetchPicture, then PictureArrived) and its table is not written.
+    std::function<bool()> Directory;
+    std::function<void(const QString& icon)> FetchPicture;
+    // A station has started playing (not a reconnection), on the interface thread.
+    std::function<void(const TCurrentRadio& station)> Played;
     std::function<TProxyFields()> Proxy;
     std::function<bool()> Recording;       // a recording is running (the recorder's state)
   };
@@ -89,6 +95,9 @@ class TStationPlayer : public QObject {
   void StopAll();
   // The idle display.
   void InitRadioButton();
+  // A picture fetched in the background for station icon `icon` is at `path`: shown when
+  // that station is still the one shown.
+  void PictureArrived(const QString& icon, const QString& path);
   // The station timer's tick (also run by tests).
   void RadioTimerTimer();
   // The metadata entry: a metadata text, or nothing (nullopt) when the stream sent none.

@@ -132,6 +132,13 @@ void TConfigForm::BuildTunerPage() {
   remoteTunerComboBox_->setObjectName(QStringLiteral("RemoteTunerComboBox"));
   remoteTunerComboBox_->setGeometry(73, 164, 245, 20);
   connect(remoteTunerComboBox_, &QComboBox::activated, this, &TConfigForm::RemoteTunerComboBoxChange);
+  // The open station directory, in the free column beside the remote tuner's text.
+  MakeTextLabel(p, "LabelDirectory", QStringLiteral("Annuaire mondial"), {245, 105}, true);
+  directoryButton_ = MakeButton(p, "DirectoryButton", QStringLiteral("Afficher l'annuaire"), QRect(245, 122, 125, 20));
+  updateDirectoryButton_ =
+      MakeButton(p, "UpdateDirectoryButton", QStringLiteral("Mettre à jour l'annuaire"), QRect(245, 144, 125, 20));
+  connect(directoryButton_, &QPushButton::clicked, this, &TConfigForm::DirectoryButtonClick);
+  connect(updateDirectoryButton_, &QPushButton::clicked, this, &TConfigForm::UpdateDirectoryButtonClick);
 }
 
 void TConfigForm::BuildConnectionPage() {
@@ -358,6 +365,14 @@ void TConfigForm::cbEncoderChange() {
 void TConfigForm::RemoteTunerComboBoxChange(int index) {
   if (!browser_ || index < 0) return;
   browser_->RemoteTunerComboBoxChange(remoteTunerComboBox_->itemText(index));
+}
+
+void TConfigForm::DirectoryButtonClick() {
+  if (browser_) browser_->TunerComboBoxChange(2);
+}
+
+void TConfigForm::UpdateDirectoryButtonClick() {
+  if (browser_) browser_->UpdateDirectory();
 }
 
 void TConfigForm::NewButtonDbClick() {

@@ -81,6 +81,9 @@ class TConfigForm : public TSkinnedForm {
   void NewButtonDbClick();
   void ImportButtonDBClick();
   void ExportButtonDBClick();
+  // The open station directory: shown in the browser, or its list fetched again now.
+  void DirectoryButtonClick();
+  void UpdateDirectoryButtonClick();
 
   // Yes/No questions and error boxes of the tuner page; tests replace them.
   std::function<bool(const QString& text)> Confirm;
@@ -111,6 +114,8 @@ class TConfigForm : public TSkinnedForm {
   QPushButton* NewButtonDb() const { return newButtonDb_; }
   QPushButton* ImportButtonDB() const { return importButtonDb_; }
   QPushButton* ExportButtonDB() const { return exportButtonDb_; }
+  QPushButton* DirectoryButton() const { return directoryButton_; }
+  QPushButton* UpdateDirectoryButton() const { return updateDirectoryButton_; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -140,7 +145,8 @@ class TConfigForm : public TSkinnedForm {
   QLabel *label6_ = nullptr, *label19_ = nullptr;
   QListWidget* favoritesListBox_ = nullptr;
   QPushButton *btPlayFavorites_ = nullptr, *btDeleteFavorites_ = nullptr, *newButtonDb_ = nullptr,
-              *importButtonDb_ = nullptr, *exportButtonDb_ = nullptr;
+              *importButtonDb_ = nullptr, *exportButtonDb_ = nullptr, *directoryButton_ = nullptr,
+              *updateDirectoryButton_ = nullptr;
   TFormListeRadio* browser_ = nullptr;
   TAppContext& app_;
   TRecordPage& page_;

@@ -134,13 +134,13 @@ TFormListeRadio::TFormListeRadio(TAppContext& app, TCatalogue& catalogue, TBrows
   WhiteLabel(this, QStringLiteral("Label1"), QStringLiteral("Tuner :"), QPoint(10, 300));
   tunerComboBox_ = new QComboBox(this);
   tunerComboBox_->setObjectName(QStringLiteral("TunerComboBox"));
-  tunerComboBox_->addItems({QStringLiteral("Distant"), QStringLiteral("Local")});
-  tunerComboBox_->setGeometry(47, 297, 80, 19);
+  tunerComboBox_->addItems({QStringLiteral("Distant"), QStringLiteral("Local"), QStringLiteral("Annuaire mondial")});
+  tunerComboBox_->setGeometry(47, 297, 112, 19);
   tunerComboBox_->setFont(Tahoma(11));
   // Only the user's choice switches tuners; selecting from the code does not.
   connect(tunerComboBox_, &QComboBox::activated, this, &TFormListeRadio::TunerComboBoxChange);
-  lbStatusBar_ = WhiteLabel(this, QStringLiteral("lbStatusBar"), QString(), QPoint(133, 300));
-  lbStatusBar_->resize(340, 14);
+  lbStatusBar_ = WhiteLabel(this, QStringLiteral("lbStatusBar"), QString(), QPoint(165, 300));
+  lbStatusBar_->resize(308, 14);
 
   // After the grid model's own connection: the model is reset before the status line,
   // the hints and the grid's current row follow the change.
@@ -599,13 +599,24 @@ void TFormListeRadio::ApplyEditMenu() {
 
 void TFormListeRadio::SelectTunerEntry() {
   // Setting the index from the code does not emit `activated`, so no switch runs.
-  tunerComboBox_->setCurrentIndex(Loader().Tuner.Mode == QLatin1String("remote") ? 0 : 1);
+  tunerComboBox_->setCurrentIndex(Loader().TunerIndex());
 }
 
 void TFormListeRadio::TunerComboBoxChange(int index) {
   if (Loader().Loading()) return;
   SuspendFilterFollowing();
   Loader().SwitchTuner(index);
+  SelectTunerEntry();  // also when the choice came from a menu
+  TitleLabel()->setText(Loader().TunerTitle(Loader().Tuner.RemoteBase));
+  TitleLabel()->adjustSize();
+  RestoreFilterState();
+}
+
+void TFormListeRadio::UpdateDirectory() {
+  if (Loader().Loading()) return;
+  SuspendFilterFollowing();
+  Loader().UpdateDirectory();
+  SelectTunerEntry();
   TitleLabel()->setText(Loader().TunerTitle(Loader().Tuner.RemoteBase));
   TitleLabel()->adjustSize();
   RestoreFilterState();

@@ -2,7 +2,8 @@
 // its creation it prepares the network side and loads the first catalogue.
 // It shows the station table in a grid, filtered by one of six filters and ordered by a
 // column title; its Previous and Next moves, its double click and its status line follow
-// the filtered order. The tuner list switches between the local and the remote tuner.
+// the filtered order. The tuner list switches between the remote tuner, the local tuner
+// and the open station directory.
 //
 // The handlers keep their names and call TStationBrowser and the rules of browserfilter.h.
 // Thread: interface thread only.
@@ -126,8 +127,11 @@ class TFormListeRadio : public TSkinnedForm, private TStartupPrompts {
   // The delete question (caption "Demande de confirmation"); tests replace it.
   std::function<bool(const QString& text)> ConfirmDelete;
 
-  // The user's choice in the tuner list ("Distant", "Local").
+  // The user's choice in the tuner list ("Distant", "Local", "Annuaire mondial").
   void TunerComboBoxChange(int index);
+  // The directory tuner with its station list fetched again now ("Mettre à jour
+  // l'annuaire"), the tuner list and the filter following.
+  void UpdateDirectory();
   // Tuner maintenance of the configuration page, with the tuner list and the filter
   // following: a new (empty) local tuner, an import of `folder` (false when it holds no
   // station file), an export into `folder`.

@@ -130,6 +130,9 @@ class StationPlayerTest : public ::testing::Test {
     c.DataFolder = [this] { return dir.path() + "/"; };
     c.RemoteBase = [] { return QString(); };
     c.Remote = [this] { return remote; };
+    c.Directory = [this] { return directory; };
+    c.FetchPicture = [this](const QString& icon) { fetched << icon; };
+    c.Played = [this](const TCurrentRadio& station) { played << station.Radio; };
     c.Proxy = [] { return TProxyFields{}; };
     c.Recording = [] { return false; };
     player = std::make_unique<TStationPlayer>(c);
@@ -167,6 +170,8 @@ class StationPlayerTest : public ::testing::Test {
   TCatalogueTable stations{"radiosDataset"}, countries{"countryDataSet"};
   THttpClient http;
   bool remote = false;
+  bool directory = false;
+  QStringList fetched, played;  // pictures asked for, stations reported as playing
   std::unique_ptr<TStationPlayer> player;
   QStringList statuses, shown;
   QString title;
@@ -234,6 +239,41 @@ TEST_F(StationPlayerTest, RemoteTunerStoresNothing) {
   ASSERT_TRUE(WaitFor([&] { return player->RadioTimerActive() && !player->Connecting(); }));
   stations.First();
   EXPECT_EQ(stations.FieldText("StreamType").Value, "N/A");
+}
+
+// The open station directory: the icon is asked for in the background (the placeholder
+// shows meanwhile, the picture once it arrives, for the station still shown only), the
+// play is reported once it plays, and nothing is written into the read-only table.
+TEST_F(StationPlayerTest, DirectoryStationAsksItsIconAndReportsItsPlay) {
+  directory = true;
+  const QString uuid = "96062a7b-0601-11e8-ae97-52543be04c81";
+  const QString noicon = dir.path() + "/tuner/icones/noicon.png";
+  QFile(noicon).open(QIODevice::WriteOnly);
+  AddStation("Zova Jazz", QString::fromStdString(icecast.Url("/mp3")));
+  stations.First();
+  ASSERT_TRUE(stations.Edit() && stations.SetFieldText("Icon", uuid) && stations.Post());
+  QStringList icons;
+  QObject::connect(player.get(), &TStationPlayer::IconChanged, [&](const QString& path) { icons << path; });
+  Play("Zova Jazz");
+  EXPECT_EQ(fetched, QStringList{uuid});
+  EXPECT_EQ(icons, QStringList{noicon});
+  EXPECT_TRUE(played.isEmpty());  // not before it plays
+  ASSERT_TRUE(WaitFor([&] { return player->RadioTimerActive() && !player->Connecting(); }));
+  EXPECT_EQ(played, QStringList{"Zova Jazz"});
+  stations.First();
+  EXPECT_EQ(stations.FieldText("StreamType").Value, "N/A");
+
+  const QString picture = dir.path() + "/tuner/icones/" + uuid;
+  QFile(picture).open(QIODevice::WriteOnly);
+  player->PictureArrived("96062a7b-0601-11e8-ae97-52543be04c99", picture);  // another station's
+  EXPECT_EQ(icons.size(), 1);
+  player->PictureArrived(uuid, picture);
+  EXPECT_EQ(icons.last(), picture);
+  // Shown again, the stored picture is used at once: nothing more is asked.
+  player->StopAll();
+  Play("Zova Jazz");
+  EXPECT_EQ(fetched, QStringList{uuid});
+  EXPECT_EQ(icons.last(), picture);
 }
 
 TEST_F(StationPlayerTest, PlaylistCandidatesAreTriedInOrder) {

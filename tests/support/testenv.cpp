@@ -46,6 +46,9 @@ void UsePrivateHome() {
   qunsetenv("http_proxy");
   qunsetenv("HTTP_PROXY");
   qunsetenv("ZOVALIS_UPDATE_SERVER");
+  // The open station directory is never asked from a test: a test that wants one serves
+  // it on 127.0.0.1 and names it here.
+  qputenv("ZOVALIS_DIRECTORY_SERVER", kNoDirectory);
 }
 
 Home::Home() {
@@ -73,6 +76,7 @@ QProcessEnvironment Home::Environment() const {
   env.remove(QStringLiteral("http_proxy"));
   env.remove(QStringLiteral("HTTP_PROXY"));
   env.remove(QStringLiteral("ZOVALIS_UPDATE_SERVER"));
+  env.insert(QStringLiteral("ZOVALIS_DIRECTORY_SERVER"), QString::fromLatin1(kNoDirectory));
   SetHomeVariables(dir_.path(), &env);
   return env;
 }

@@ -9,6 +9,10 @@
 
 namespace TestEnv {
 
+// The open station directory's address in tests: a port nobody listens on (discard), so
+// no test ever reaches the real directory unless it names a local one.
+inline constexpr const char* kNoDirectory = "http://127.0.0.1:9/";
+
 // Points HOME and the XDG folders of this test process at a fresh temporary folder that
 // lives until the process ends, and removes the proxy and update-server variables.
 void UsePrivateHome();

@@ -26,6 +26,8 @@
 #include "catalogue/catalogueschema.h"
 #include "windows/formlisteradio.h"
 #include "catalogue/stationfixture.h"
+#include "catalogue/directoryserver.h"
+#include "support/testenv.h"
 
 namespace {
 
@@ -187,7 +189,8 @@ TEST_F(StationBrowserWindow, ControlsInPlace) {
   EXPECT_EQ(w->genreComboBox()->currentIndex(), -1);  // the loader leaves no selection
   EXPECT_EQ(w->genreComboBox()->maxVisibleItems(), 20);
   EXPECT_EQ(w->TunerComboBox()->pos(), QPoint(47, 297));
-  EXPECT_EQ(w->lbStatusBar()->pos(), QPoint(133, 300));
+  // The status line starts after the tuner list, wide enough for "Annuaire mondial".
+  EXPECT_EQ(w->lbStatusBar()->pos(), QPoint(165, 300));
   EXPECT_EQ(Status(), "Nombre total de radios : 11 radios trouvées");
   // The label beside a button chooses its filter too.
   QTest::mouseClick(w->findChild<QLabel*>("lbByStream"), Qt::LeftButton);
@@ -453,6 +456,43 @@ TEST_F(StationBrowserWindow, FilterKeptAcrossTunerSwitches) {
   remote.SetFilter(QString());
   EXPECT_EQ(Status(), "Pays : " + QString::number(remote.RecordCount()) + " radios trouvées");
   EXPECT_EQ(w->genreComboBox()->currentText(), "Rock");  // the other saved values came back
+}
+
+// The open station directory chosen in the tuner list: its stations (served on
+// 127.0.0.1 in the directory's API form) load read-only, with its countries and genres in
+// the filter lists, and the local tuner comes back as it was.
+TEST_F(StationBrowserWindow, TheDirectoryTunerLoadsReadOnlyWithItsLists) {
+  using namespace DirectoryTest;
+  DirectoryServer server;
+  ASSERT_TRUE(server.Start(StationListJson({{"Jazz Paris", "http://127.0.0.1:1/a", "Jazz", "France", "FR", "MP3"},
+                                            {"Berlin Rock", "http://127.0.0.1:1/b", "rock,Pop", "Germany", "DE", "AAC"},
+                                            {"Rock Lyon", "http://127.0.0.1:1/c", "ROCK", "France", "FR", "OGG"}})));
+  qputenv("ZOVALIS_DIRECTORY_SERVER", server.Base().toUtf8());
+  Start();
+  Pick(w->TunerComboBox(), "Annuaire mondial");
+  EXPECT_EQ(w->TunerComboBox()->currentText(), "Annuaire mondial");
+  EXPECT_EQ(w->TitleLabel()->text(), "Annuaire mondial");
+  EXPECT_EQ(w->radiosDataset.RecordCount(), 3);
+  EXPECT_TRUE(w->radiosDataset.ReadOnly());
+  for (QAction* a : w->EditMenu()->actions()) EXPECT_FALSE(a->isEnabled() && !a->isSeparator());
+  EXPECT_EQ(Status(), "Nombre total de radios : 3 radios trouvées");
+  QStringList countries;
+  for (int i = 0; i < w->countryComboBox()->count(); ++i) countries << w->countryComboBox()->itemText(i);
+  // The test's program folder holds no delivered catalogue, whose French names would be
+  // shown: the directory's own names are.
+  EXPECT_EQ(countries, (QStringList{"France", "Germany"}));
+
+  Choose(F::Country, "France");
+  EXPECT_EQ(GridNames(), (QStringList{"Jazz Paris", "Rock Lyon"}));
+  Choose(F::Genre, "rock");
+  EXPECT_EQ(GridNames(), (QStringList{"Berlin Rock", "Rock Lyon"}));
+  EXPECT_TRUE(server.Requests().size() >= 2);
+
+  Choose(F::Name, "");
+  Pick(w->TunerComboBox(), "Local");
+  EXPECT_EQ(w->radiosDataset.RecordCount(), int(Stations().size()));
+  EXPECT_FALSE(w->radiosDataset.ReadOnly());
+  qputenv("ZOVALIS_DIRECTORY_SERVER", TestEnv::kNoDirectory);
 }
 
 // The filter is saved with the settings when the main window closes and restored at the
