@@ -17,6 +17,7 @@
 #include <QThread>
 #include <QUrl>
 #include <memory>
+#include <utility>
 
 #include "catalogue/catalogue.h"
 #include "catalogue/cataloguetable.h"
@@ -96,6 +97,7 @@ void TMainForm::FormCreate() {
   if (!Favourites.Names().isEmpty()) BuildFavouritesMenu();
   ConnectPlayer();
   ConnectRecorder();
+  ConnectOpening();
 
   InitRadioButton();
   face_.RadioName->clear();
@@ -149,6 +151,7 @@ void TMainForm::BuildMenus() {
       browser_->raise();
     }
   });
+  popupRadioMenu_->addAction(QStringLiteral("Ouvrir une adresse ..."), this, &TMainForm::OpenAddressClick);
   popupRadioMenu_->addAction(QStringLiteral("&Quitter"), this, [this] { close(); });
 
   popupOpenMenu_ = menu("PopupOpenMenu");
@@ -608,10 +611,11 @@ void TMainForm::BuildKeys() {
     browser_->activateWindow();
     browser_->FocusNameFilter();
   });
+  key(QKeySequence(Qt::CTRL | Qt::Key_L), [this] { OpenAddressClick(); });
   key(Qt::Key_F1, [this] { ShowInfoPage(Windows.Info(true)->CurrentPage()); });
   setToolTip(QStringLiteral("Espace : lecture/arrêt · S : stop · M : muet · Haut/Bas : volume · "
                             "Gauche/Droite : radio précédente/suivante · R : enregistrer · Ctrl+O : liste de lecture · "
-                            "Ctrl+F : chercher une radio · F1 : informations"));
+                            "Ctrl+F : chercher une radio · Ctrl+L : ouvrir une adresse · F1 : informations"));
 }
 
 void TMainForm::StepVolume(int steps) {
@@ -704,11 +708,13 @@ void TMainForm::FormShow() {
   QCoreApplication::processEvents();
   if (FirstShow) {
     FirstShow = false;
-    AutoPlayLastStation();
+    // Items of the command line play instead of the last station.
+    AutoPlayLastStation(startItems_.isEmpty());
+    if (!startItems_.isEmpty()) OpenItems(std::exchange(startItems_, {}), startFolder_);
   }
 }
 
-void TMainForm::AutoPlayLastStation() {
+void TMainForm::AutoPlayLastStation(bool play) {
   if (!browser_) return;
   TCatalogueTable& t = catalogue_->radiosDataset;
   if (!t.Active()) return;
@@ -716,7 +722,7 @@ void TMainForm::AutoPlayLastStation() {
   t.SetFilter(QString());
   t.SortByFields(QStringLiteral("radio"));
   // An empty table opens nothing (an empty address could only fail).
-  if (t.RecordCount() > 0) {
+  if (play && t.RecordCount() > 0) {
     std::optional<TStationRecord> station;
     if (!Settings.LastRadio.isEmpty()) {
       const int row = t.FindRow(QStringLiteral("Radio"), Settings.LastRadio, Qt::CaseSensitive);
