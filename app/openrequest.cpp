@@ -78,7 +78,7 @@ QStringList AbsoluteItems(const QStringList& items, const QString& folder) {
     const QString t = item.trimmed();
     out.append(t.contains(QLatin1String("://")) || t.startsWith(QLatin1String("file:"), Qt::CaseInsensitive)
                    ? t
-                   : QDir(folder).absoluteFilePath(t));
+                   : QDir::cleanPath(QDir(folder).absoluteFilePath(t)));
   }
   return out;
 }
