@@ -64,7 +64,8 @@ TEST_F(MainFormTest, DropDownButtonsTogglesOrMenusByPressHeight) {
 }
 
 TEST_F(MainFormTest, MenusCarryTheirCaptions) {
-  EXPECT_EQ(Captions(MainForm()->PopupRadioMenu()), QStringList({"Ouvrir une &radio ...", "&Quitter"}));
+  EXPECT_EQ(Captions(MainForm()->PopupRadioMenu()),
+            QStringList({"Ouvrir une &radio ...", "Ouvrir une adresse ...", "&Quitter"}));
   EXPECT_EQ(Captions(MainForm()->PopupOpenMenu()),
             QStringList({"Ouvrir la liste de lecture ...", "Explorer le répertoire d'enregistrement ..."}));
   EXPECT_EQ(Captions(MainForm()->PopupSetupMenu()),
