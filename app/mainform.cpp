@@ -336,7 +336,9 @@ void TMainForm::MenuAjouterFavorisClick() {
                             QStringLiteral("Voulez-vous ajouter \"") + name + QStringLiteral("\" à vos favoris ?"),
                             QMessageBox::Yes | QMessageBox::No);
   if (answer != QMessageBox::Yes) return;
-  if (!Favourites.Add(name)) return;
+  // A station opened by its address keeps its address with its name.
+  const QString address = player_ && player_->AddressStation() ? player_->CurrentRadio.Url : QString();
+  if (!Favourites.Add(name, address)) return;
   CopyFavouritesToConfig();
   BuildFavouritesMenu();
 }
@@ -351,6 +353,13 @@ void TMainForm::FavouritesEdited(const QStringList& names) {
 }
 
 void TMainForm::PlayFavourite(const QString& name) {
+  // A favourite opened by its address plays from it, as it was heard.
+  if (const QString address = Favourites.AddressOf(name); !address.isEmpty()) {
+    TStationRecord station;
+    station.Radio = name;
+    station.Url = address;
+    return PlayAddress(station);
+  }
   if (!catalogue_) return;
   // Looked up by name whatever its case; the browser's filter and row stay as they are.
   if (const std::optional<TStationRecord> station = FindStationRecord(catalogue_->radiosDataset, name)) {

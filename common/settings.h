@@ -18,6 +18,7 @@
 
 #include <QSize>
 #include <QString>
+#include <QMap>
 #include <QStringList>
 
 class QSettings;
@@ -50,6 +51,9 @@ struct TSettings {
   int Left = 0;
   QString Mode = QStringLiteral("remote");
   QStringList Favorites;  // as stored at load; then the favourites list, sorted, as it changes
+  // The stream address of each favourite that is in no tuner (opened by its address),
+  // by its name in Favorites.
+  QMap<QString, QString> FavoriteAddresses;
   int Volume = 0;
 };
 
