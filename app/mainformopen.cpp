@@ -45,6 +45,9 @@ void TMainForm::ConnectOpening() {
   // A station to add to the local tuner is added once its connection has ended, with
   // what the stream announced (or only its address when nothing answered); another
   // station opened meanwhile drops the request.
+  // Stopped, or another station opened: that request is dropped.
+  connect(player_, &TStationPlayer::StationShown, this, [this] { pendingAdd_.clear(); });
+  connect(player_, &TStationPlayer::DisplayReset, this, [this] { pendingAdd_.clear(); });
   connect(player_, &TStationPlayer::ConnectionFinished, this, [this](bool) {
     if (pendingAdd_.isEmpty()) return;
     const QString url = std::exchange(pendingAdd_, QString());
