@@ -159,4 +159,49 @@ TEST_F(OpenProgram, TheCommandLinePlaysAtStartAndInTheRunningProgram) {
   EXPECT_TRUE(program->waitForFinished(20000));
 }
 
+TEST_F(OpenProgram, AddedToTheLocalTunerWithWhatTheStreamAnnounced) {
+  QProcess* copier = h.Launch(QStringLiteral(ZOVALIS_DRAGSOURCE), {"--clipboard", url});
+  ASSERT_TRUE(copier->waitForReadyRead(10000)) << "the clipboard holder did not start";
+  QProcess* program = h.Launch(QStringLiteral(ZOVALIS_EXE));
+  ASSERT_TRUE(h.WaitForFace()) << program->readAllStandardError().toStdString();
+  QThread::msleep(1500);
+
+  h.ClickFace(300, 10);
+  h.Run("xdotool", {"key", "--delay", "150", "ctrl+l"});
+  ASSERT_TRUE(h.WaitFor([&] { return h.WindowTitled("Ouvrir une adresse"); }, 10000)) << "Ctrl+L showed no dialog";
+  QThread::msleep(500);
+  // From the field, Tab reaches "Ajouter au tuner local".
+  h.Run("xdotool", {"key", "--delay", "150", "Tab", "space"});
+
+  // The station plays, and once it has said what it is, the editor shows it.
+  const QString editor = "Edition d";  // "Edition d'une radio": xdotool's pattern takes no quote
+  ASSERT_TRUE(h.WaitFor([&] { return h.WindowTitled(editor); }, 30000))
+      << "no station editor: " << program->readAllStandardError().toStdString();
+  EXPECT_TRUE(Heard()) << "the station does not play meanwhile";
+  QThread::msleep(500);
+  Shoot(h, "address-add-editor");
+  const QString id = h.Run("xdotool", {"search", "--onlyvisible", "--name", editor}).section('\n', 0, 0);
+  const auto m = QRegularExpression(R"(Position: (-?\d+),(-?\d+))").match(h.Run("xdotool", {"getwindowgeometry", id}));
+  ASSERT_TRUE(m.hasMatch());
+  h.Run("xdotool", {"mousemove", QString::number(m.captured(1).toInt() + 210 + 44),
+                    QString::number(m.captured(2).toInt() + 253 + 12), "click", "1"});  // "&Sauvegarder"
+  ASSERT_TRUE(h.WaitFor([&] { return !h.WindowTitled(editor); }, 10000)) << "the editor stayed";
+
+  ProgramHarness::Signal(program, SIGTERM);
+  ASSERT_TRUE(program->waitForFinished(15000));
+  copier->kill();
+
+  TCatalogueTable radios("radios");
+  ASSERT_TRUE(radios.LoadFromFile(h.home.DataFolder() + "tuner/local/radios.xml"));
+  const int row = radios.FindRow("Radio", "Zova Adresse", Qt::CaseSensitive);
+  ASSERT_GE(row, 0) << "the station is not in the local tuner's file";
+  const struct {
+    const char* field;
+    QString value;
+  } fields[] = {{"Url", url},          {"Genre", "Jazz"},          {"Web", "http://zova.example/"},
+                {"StreamType", "MP3"}, {"SampleRate", "44100"},    {"Channels", "Stereo"}};
+  for (const auto& f : fields) EXPECT_EQ(radios.RowText(row, f.field), f.value) << f.field;
+  EXPECT_GE(radios.FindRow("Radio", "Zova Muette", Qt::CaseSensitive), 0) << "the tuner's station was lost";
+}
+
 }  // namespace
