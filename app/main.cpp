@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFont>
+#include <QThread>
 #include <cstdio>
 
 #include "app/mainform.h"
@@ -25,7 +26,14 @@ int main(int argc, char* argv[]) {
     // audio files, with relative paths made absolute here) and to show its main window.
     QCoreApplication raiser(argc, argv);
     const QStringList items = AbsoluteItems(QCoreApplication::arguments().mid(1), QDir::currentPath());
-    if (!TInstanceChannel::AskToOpen(guard.ChannelPath(), items)) TMpris::RaiseRunningInstance();
+    bool asked = TInstanceChannel::AskToOpen(guard.ChannelPath(), items);
+    // A first start still loading its catalogue listens once its window exists: what this
+    // start names waits for it (ten seconds at most) rather than being lost.
+    for (int tries = 0; !asked && !items.isEmpty() && tries < 50; ++tries) {
+      QThread::msleep(200);
+      asked = TInstanceChannel::AskToOpen(guard.ChannelPath(), items);
+    }
+    if (!asked) TMpris::RaiseRunningInstance();
     return 0;
   }
 
