@@ -195,13 +195,14 @@ void TStationPlayer::ShowPictures() {
 }
 
 // The playlist body at `url`: a local file (a path or a file:// address, as a dropped or
-// opened playlist gives) is read from the disk, anything else is fetched over HTTP. A
-// failure is shown in red and gives nullopt.
+// opened playlist gives) is read from the disk, anything else is fetched over HTTP. Only a
+// station the user opened by its address reads the disk: a catalogue's address, which
+// anyone may have written, is always fetched. A failure is shown in red and gives nullopt.
 std::optional<QByteArray> TStationPlayer::FetchPlaylist(const QString& url) {
   QString local;
-  if (url.startsWith(QLatin1String("file://"), Qt::CaseInsensitive)) {
+  if (addressStation_ && url.startsWith(QLatin1String("file://"), Qt::CaseInsensitive)) {
     local = QUrl(url).toLocalFile();
-  } else if (url.startsWith(QLatin1Char('/'))) {
+  } else if (addressStation_ && url.startsWith(QLatin1Char('/'))) {
     local = url;
   }
   QString path = local;

@@ -419,6 +419,16 @@ TEST_F(StationPlayerTest, LocalPlaylistFilesAndHlsRouting) {
   EXPECT_TRUE(statuses.contains("Détection fichier .m3u8 ...")) << statuses.join("\n").toStdString();
   ASSERT_TRUE(WaitFor([&] { return !player->Connecting(); }, 30000));
 
+  // A catalogue's station naming a file on this disk does not get it read: a catalogue
+  // is anyone's text, only the user's own choice opens local files.
+  player->StopAll();
+  statuses.clear();
+  AddStation("Locale", xspf);
+  Play("Locale");
+  ASSERT_TRUE(WaitFor([&] { return !player->Connecting(); }));
+  EXPECT_FALSE(player->RadioTimerActive());
+  EXPECT_FALSE(statuses.contains("Connexion en cours (2/2) ...")) << statuses.join("\n").toStdString();
+
   // A playlist file that is gone: the error in red, and the connection ends there.
   statuses.clear();
   finished.clear();
