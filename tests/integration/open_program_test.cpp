@@ -70,7 +70,14 @@ TEST_F(OpenProgram, AnAddressFromTheClipboardPlaysWithItsStreamsNameAndRecords) 
   ASSERT_TRUE(h.WaitFor([&] { return h.WindowTitled("Ouvrir une adresse"); }, 10000)) << "Ctrl+L showed no dialog";
   QThread::msleep(500);
   Shoot(h, "address-dialog");
-  h.Run("xdotool", {"key", "Return"});
+  // A blank typed inside: no address, Enter does nothing and the dialog says why.
+  h.Run("xdotool", {"key", "--delay", "100", "End", "space", "x", "Return"});
+  QThread::msleep(800);
+  Shoot(h, "address-dialog-refused");
+  EXPECT_TRUE(h.WindowTitled("Ouvrir une adresse")) << "Enter on no address closed the dialog";
+  EXPECT_LT(h.SinkLevel(), 0.001);
+  // Back to the pasted address.
+  h.Run("xdotool", {"key", "--delay", "100", "BackSpace", "BackSpace", "Return"});
   EXPECT_TRUE(h.WaitFor([&] { return !h.WindowTitled("Ouvrir une adresse"); }, 10000));
 
   ASSERT_TRUE(Heard()) << "the address did not play";
