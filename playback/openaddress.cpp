@@ -39,7 +39,12 @@ QString StreamAddressOf(const QString& text) {
   return t;
 }
 
-TOpenAddress::TOpenAddress(const QString& clipboard) : text_(StreamAddressOf(clipboard)) {}
+TOpenAddress::TOpenAddress(const QString& clipboard) {
+  // Only a text written as an address: a copied file name ("notes.txt") or word with a
+  // dot would otherwise pass for a host.
+  if (clipboard.size() <= kMaxAddressLength && clipboard.contains(QLatin1String("://")))
+    text_ = StreamAddressOf(clipboard);
+}
 
 TStationRecord TOpenAddress::Station() const {
   TStationRecord r;

@@ -23,7 +23,8 @@ QString StreamAddressOf(const QString& text);
 class TOpenAddress {
  public:
   // `clipboard`: the clipboard's text when the dialog opens; the field starts with the
-  // address it holds, or empty.
+  // address it holds when it is written with its scheme ("http://", "https://", "icy://"),
+  // or empty.
   explicit TOpenAddress(const QString& clipboard = QString());
 
   // The field's text, as the user edits it.

@@ -58,6 +58,8 @@ TEST(OpenAddressDialog, ClipboardPreFillAndTheStationPlayed) {
   } cases[] = {{"https://a.example/live.pls", "https://a.example/live.pls"},
                {"  icy://a.example:8000/ \n", "http://a.example:8000/"},
                {"Un texte copié", ""},
+               {"notes.txt", ""},
+               {"radio.example.org/live", ""},
                {"", ""},
                {"file:///etc/passwd", ""}};
   for (const auto& c : cases) {
