@@ -43,9 +43,8 @@ void TMainForm::ConnectOpening() {
   };
   RunOpenAddress = [](TOpenAddressForm* dialog) { dialog->exec(); };
   // A station to add to the local tuner is added once its connection has ended, with
-  // what the stream announced (or only its address when nothing answered); another
-  // station opened meanwhile drops the request.
-  // Stopped, or another station opened: that request is dropped.
+  // what the stream announced (or only its address when nothing answered); a stop or
+  // another station opened meanwhile drops the request.
   connect(player_, &TStationPlayer::StationShown, this, [this] { pendingAdd_.clear(); });
   connect(player_, &TStationPlayer::DisplayReset, this, [this] { pendingAdd_.clear(); });
   connect(player_, &TStationPlayer::ConnectionFinished, this, [this](bool) {
