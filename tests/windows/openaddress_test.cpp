@@ -7,6 +7,7 @@
 
 #include "support/qtprint.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -257,6 +258,30 @@ TEST_F(OpeningTest, DropsPlayAddressesAndListAudioFiles) {
   auto* empty = new QMimeData;
   empty->setData("application/octet-stream", "x");
   EXPECT_FALSE(drop(empty));
+}
+
+TEST_F(OpeningTest, FromTheRemoteTunerTheStationGoesToTheLocalOne) {
+  b->Loader().Tuner.Mode = "remote";
+  TStationRecord station;
+  station.Radio = "Zova Jazz";
+  station.Url = "http://127.0.0.1:8000/jazz";
+  TRadioEditForm* e = RadioEditForm();
+  // The tuner's load runs its own events first: the editor is saved once it shows.
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    if (e->isVisible()) QTest::mouseClick(e->btSave(), Qt::LeftButton);
+  });
+  poll.start(50);
+  ASSERT_TRUE(b->AddStationRecord(station));
+  poll.stop();
+  EXPECT_EQ(b->Loader().Tuner.Mode, "local");
+  EXPECT_EQ(b->TunerComboBox()->currentIndex(), 1);
+  ASSERT_TRUE(b->radiosDataset.SetFilter(""));
+  EXPECT_GE(b->radiosDataset.FindRow("Radio", "Zova Jazz", Qt::CaseSensitive), 0);
+  // Written to the local tuner's station file at once.
+  TCatalogueTable disk("disk");
+  ASSERT_TRUE(disk.LoadFromFile(b->Loader().TunerFolder() + "radios.xml"));
+  EXPECT_GE(disk.FindRow("Radio", "Zova Jazz", Qt::CaseSensitive), 0);
 }
 
 }  // namespace
