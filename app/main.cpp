@@ -1,10 +1,13 @@
 // Program entry: one instance only, the program object with its windows, the event loop.
 #include <QApplication>
+#include <QDir>
 #include <QFont>
+#include <QThread>
 #include <cstdio>
 
 #include "app/mainform.h"
 #include "app/mpris.h"
+#include "app/openrequest.h"
 #include "app/program.h"
 #include "app/signalbridge.h"
 #include "app/singleinstance.h"
@@ -19,9 +22,18 @@ int main(int argc, char* argv[]) {
   TSingleInstance guard(QStringLiteral("ZOVAProject"));
   if (!guard.TryAcquire()) {
     // The program already runs, perhaps hidden in the tray with no tray to click on the
-    // desktop: it is asked to show its main window.
+    // desktop: it is asked to open what this command line names (addresses, playlists,
+    // audio files, with relative paths made absolute here) and to show its main window.
     QCoreApplication raiser(argc, argv);
-    if (!TInstanceChannel::AskToShow(guard.ChannelPath())) TMpris::RaiseRunningInstance();
+    const QStringList items = AbsoluteItems(QCoreApplication::arguments().mid(1), QDir::currentPath());
+    bool asked = TInstanceChannel::AskToOpen(guard.ChannelPath(), items);
+    // A first start still loading its catalogue listens once its window exists: what this
+    // start names waits for it (ten seconds at most) rather than being lost.
+    for (int tries = 0; !asked && !items.isEmpty() && tries < 50; ++tries) {
+      QThread::msleep(200);
+      asked = TInstanceChannel::AskToOpen(guard.ChannelPath(), items);
+    }
+    if (!asked) TMpris::RaiseRunningInstance();
     return 0;
   }
 
@@ -56,6 +68,13 @@ int main(int argc, char* argv[]) {
   if (!channel.Listen(guard.ChannelPath()))
     std::fprintf(stderr, "zovalis: a second start cannot reach this one (%s)\n", qUtf8Printable(guard.ChannelPath()));
   QObject::connect(&channel, &TInstanceChannel::ShowRequested, mainForm, &TMainForm::Restore);
+  QObject::connect(&channel, &TInstanceChannel::OpenRequested, mainForm,
+                   [mainForm](const QStringList& items) { mainForm->OpenItems(items, QDir::homePath()); });
+
+  // What the command line names (an address, a playlist, audio files) plays instead of
+  // the last station.
+  const QStringList items = QApplication::arguments().mid(1);
+  if (!items.isEmpty()) mainForm->OpenAtStart(items, QDir::currentPath());
 
   mainForm->show();
   return QApplication::exec();

@@ -18,6 +18,7 @@
 #include <QThread>
 #include <QUrl>
 #include <memory>
+#include <utility>
 
 #include "catalogue/catalogue.h"
 #include "catalogue/cataloguetable.h"
@@ -97,6 +98,7 @@ void TMainForm::FormCreate() {
   if (!Favourites.Names().isEmpty()) BuildFavouritesMenu();
   ConnectPlayer();
   ConnectRecorder();
+  ConnectOpening();
 
   InitRadioButton();
   face_.RadioName->clear();
@@ -150,6 +152,7 @@ void TMainForm::BuildMenus() {
       browser_->raise();
     }
   });
+  popupRadioMenu_->addAction(QStringLiteral("Ouvrir une adresse ..."), this, &TMainForm::OpenAddressClick);
   // The open station directory: shown in the browser, its list fetched again on demand.
   popupRadioMenu_->addAction(QStringLiteral("Annuaire mondial"), this, [this] {
     if (!browser_) return;
@@ -348,7 +351,9 @@ void TMainForm::MenuAjouterFavorisClick() {
                             QStringLiteral("Voulez-vous ajouter \"") + name + QStringLiteral("\" à vos favoris ?"),
                             QMessageBox::Yes | QMessageBox::No);
   if (answer != QMessageBox::Yes) return;
-  if (!Favourites.Add(name)) return;
+  // A station opened by its address keeps its address with its name.
+  const QString address = player_ && player_->AddressStation() ? player_->CurrentRadio.Url : QString();
+  if (!Favourites.Add(name, address)) return;
   CopyFavouritesToConfig();
   BuildFavouritesMenu();
 }
@@ -363,6 +368,13 @@ void TMainForm::FavouritesEdited(const QStringList& names) {
 }
 
 void TMainForm::PlayFavourite(const QString& name) {
+  // A favourite opened by its address plays from it, as it was heard.
+  if (const QString address = Favourites.AddressOf(name); !address.isEmpty()) {
+    TStationRecord station;
+    station.Radio = name;
+    station.Url = address;
+    return PlayAddress(station);
+  }
   if (!catalogue_) return;
   // Looked up by name whatever its case; the browser's filter and row stay as they are.
   if (const std::optional<TStationRecord> station = FindStationRecord(catalogue_->radiosDataset, name)) {
@@ -636,10 +648,11 @@ void TMainForm::BuildKeys() {
     browser_->activateWindow();
     browser_->FocusNameFilter();
   });
+  key(QKeySequence(Qt::CTRL | Qt::Key_L), [this] { OpenAddressClick(); });
   key(Qt::Key_F1, [this] { ShowInfoPage(Windows.Info(true)->CurrentPage()); });
   setToolTip(QStringLiteral("Espace : lecture/arrêt · S : stop · M : muet · Haut/Bas : volume · "
                             "Gauche/Droite : radio précédente/suivante · R : enregistrer · Ctrl+O : liste de lecture · "
-                            "Ctrl+F : chercher une radio · F1 : informations"));
+                            "Ctrl+F : chercher une radio · Ctrl+L : ouvrir une adresse · F1 : informations"));
 }
 
 void TMainForm::StepVolume(int steps) {
@@ -732,11 +745,13 @@ void TMainForm::FormShow() {
   QCoreApplication::processEvents();
   if (FirstShow) {
     FirstShow = false;
-    AutoPlayLastStation();
+    // Items of the command line play instead of the last station.
+    AutoPlayLastStation(startItems_.isEmpty());
+    if (!startItems_.isEmpty()) OpenItems(std::exchange(startItems_, {}), startFolder_);
   }
 }
 
-void TMainForm::AutoPlayLastStation() {
+void TMainForm::AutoPlayLastStation(bool play) {
   if (!browser_) return;
   TCatalogueTable& t = catalogue_->radiosDataset;
   if (!t.Active()) return;
@@ -744,7 +759,7 @@ void TMainForm::AutoPlayLastStation() {
   t.SetFilter(QString());
   t.SortByFields(QStringLiteral("radio"));
   // An empty table opens nothing (an empty address could only fail).
-  if (t.RecordCount() > 0) {
+  if (play && t.RecordCount() > 0) {
     std::optional<TStationRecord> station;
     if (!Settings.LastRadio.isEmpty()) {
       const int row = t.FindRow(QStringLiteral("Radio"), Settings.LastRadio, Qt::CaseSensitive);

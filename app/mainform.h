@@ -33,6 +33,7 @@ class TFormListeRadio;
 class TFormListeFile;
 class TFilePlayer;
 class TInfoForm;
+class TOpenAddressForm;
 
 // What the main window is given by the program object: the state it shows and drives.
 struct TMainFormParts {
@@ -154,6 +155,22 @@ class TMainForm : public TSkinnedForm, public TConfigHost {
   void RecordingFinished(const QString& path);
   const QStringList& RecordedFiles() const { return recordedFiles_; }
 
+  // Opening by address (app/mainformopen.cpp): the "Ouvrir une adresse ..." dialog (menu
+  // and Ctrl+L), a station played from its address, added to the local tuner with what
+  // its stream announced once it has connected, and the items of a command line or a
+  // drop (app/openrequest.h) played or handed to the playlist window. Texts that are
+  // none of these are named in red on the status line.
+  void OpenAddressClick();
+  void PlayAddress(const TStationRecord& station);
+  void AddAddressToLocalTuner(const TStationRecord& station);
+  void OpenItems(const QStringList& items, const QString& folder);
+  // Items of the command line, opened at the first showing instead of the last station.
+  void OpenAtStart(const QStringList& items, const QString& folder);
+  // The clipboard text the dialog starts from (the desktop's clipboard; tests replace it).
+  std::function<QString()> ClipboardText;
+  // Runs the dialog; tests replace it to drive the dialog themselves.
+  std::function<void(TOpenAddressForm* dialog)> RunOpenAddress;
+
   // Windows of other parts, shown on a page or toggled, each through one place.
   void ShowConfigPage(const QString& page);
   void ShowInfoPage(const QString& page);
@@ -169,6 +186,9 @@ class TMainForm : public TSkinnedForm, public TConfigHost {
   void CloseBtnClick() override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void FormCreate();
@@ -189,7 +209,8 @@ class TMainForm : public TSkinnedForm, public TConfigHost {
   // Back to the analyser's full pace at once (a station or a file starts).
   void WakeSpectrum();
   void ApplyVolume(int volume);
-  void AutoPlayLastStation();
+  void AutoPlayLastStation(bool play);
+  void ConnectOpening();
   void SaveLocalCatalogue();
   void MoveStation(bool next);
   void ImgRadioClick();
@@ -229,4 +250,8 @@ class TMainForm : public TSkinnedForm, public TConfigHost {
   std::array<float, kSpectrumBandCount> bands_{};
   int idleFrames_ = 0;
   bool closed_ = false;
+  // The address whose station goes to the local tuner once its connection ends.
+  QString pendingAdd_;
+  QStringList startItems_;
+  QString startFolder_;
 };

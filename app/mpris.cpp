@@ -3,6 +3,7 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDir>
 #include <QRegularExpression>
 #include <QUrl>
 #include <cmath>
@@ -32,6 +33,12 @@ TMpris::TMpris(TMainForm* main) : QObject(main), main_(main) {
   });
   connect(p, &TStationPlayer::StationShown, this, [this](const QString& name, const QString&, const QString&,
                                                            const QString&) {
+    station_ = name;
+    Update();
+  });
+  // A station opened by its address is named by its stream once connected.
+  connect(p, &TStationPlayer::RadioNameChanged, this, [this, p](const QString& name) {
+    if (!p->AddressStation()) return;
     station_ = name;
     Update();
   });
@@ -135,6 +142,10 @@ void TMpris::Quit() {
 
 void TMpris::Play() {
   if (status_ != QLatin1String("Playing")) main_->PlayBtnClick();
+}
+
+void TMpris::OpenUri(const QString& uri) {
+  main_->OpenItems({uri}, QDir::homePath());
 }
 
 void TMpris::Pause() {

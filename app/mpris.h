@@ -49,6 +49,8 @@ class TMpris : public QObject {
   void Stop();
   void Next();
   void Previous();
+  // An address or a file the desktop asks to play, as the command line's.
+  void OpenUri(const QString& uri);
 
   // Asks the instance already running to show its main window; false when none answers.
   static bool RaiseRunningInstance();
@@ -85,10 +87,15 @@ class TMprisRoot : public QDBusAbstractAdaptor {
   bool HasTrackList() const { return false; }
   QString Identity() const { return QStringLiteral("Zovalis"); }
   QString DesktopEntry() const { return QStringLiteral("zovalis"); }
-  QStringList SupportedUriSchemes() const { return {QStringLiteral("http"), QStringLiteral("https")}; }
+  QStringList SupportedUriSchemes() const {
+    return {QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("icy"), QStringLiteral("file")};
+  }
   QStringList SupportedMimeTypes() const {
-    return {QStringLiteral("audio/mpeg"), QStringLiteral("audio/aac"), QStringLiteral("audio/ogg"),
-            QStringLiteral("audio/x-ms-wma"), QStringLiteral("audio/x-mpegurl"), QStringLiteral("audio/x-scpls")};
+    return {QStringLiteral("audio/mpeg"),        QStringLiteral("audio/aac"),
+            QStringLiteral("audio/ogg"),         QStringLiteral("audio/x-ms-wma"),
+            QStringLiteral("audio/x-mpegurl"),   QStringLiteral("audio/mpegurl"),
+            QStringLiteral("audio/x-scpls"),     QStringLiteral("application/vnd.apple.mpegurl"),
+            QStringLiteral("application/xspf+xml")};
   }
  public Q_SLOTS:
   void Raise() { mpris_->Raise(); }
@@ -136,7 +143,7 @@ class TMprisPlayer : public QDBusAbstractAdaptor {
   void Play() { mpris_->Play(); }
   void Seek(qlonglong) {}
   void SetPosition(const QDBusObjectPath&, qlonglong) {}
-  void OpenUri(const QString&) {}
+  void OpenUri(const QString& uri) { mpris_->OpenUri(uri); }
  Q_SIGNALS:
   void Seeked(qlonglong position);
 

@@ -100,8 +100,14 @@ bool TProgram::Start(TFormCreation creation) {
   if (!PrepareState()) return false;
 
   // The settings record keeps the favourites as the list changes.
-  favourites_.Changed = [this](const QStringList& names) { app_.Settings.Favorites = names; };
+  // The addresses are read before the first notification replaces the record's.
+  const QMap<QString, QString> addresses = app_.Settings.FavoriteAddresses;
+  favourites_.Changed = [this](const QStringList& names) {
+    app_.Settings.Favorites = names;
+    app_.Settings.FavoriteAddresses = favourites_.Addresses();
+  };
   favourites_.SetNames(app_.Settings.Favorites);
+  favourites_.SetAddresses(addresses);
   player_ = std::make_unique<TStationPlayer>(TStationPlayer::TContext{});
   recorder_ = std::make_unique<TRecorder>();
 

@@ -34,6 +34,31 @@ TTableResult AppendNewStation(TCatalogueTable& t) {
   return {};
 }
 
+TTableResult AppendStationRecord(TCatalogueTable& t, const TStationRecord& station) {
+  if (TTableResult r = AppendNewStation(t); !r) return r;
+  const struct {
+    const char* field;
+    QString text;
+  } texts[] = {{"Radio", station.Radio.trimmed()},         {"Url", station.Url.trimmed()},
+               {"Genre", station.Genre.trimmed()},         {"Web", station.Web.trimmed()},
+               {"StreamType", station.StreamType.trimmed()}, {"Channels", station.Channels.trimmed()}};
+  for (const auto& f : texts) {
+    if (f.text.isEmpty()) continue;
+    if (TTableResult r = t.SetFieldText(QLatin1String(f.field), f.text); !r) return r;
+  }
+  const struct {
+    const char* field;
+    QString text;
+  } rates[] = {{"BitRate", station.BitRate.trimmed()}, {"SampleRate", station.SampleRate.trimmed()}};
+  for (const auto& f : rates) {
+    bool ok = false;
+    const int value = f.text.toInt(&ok);
+    if (!ok || value <= 0) continue;
+    if (TTableResult r = t.SetFieldInt(QLatin1String(f.field), value); !r) return r;
+  }
+  return {};
+}
+
 TTableResult SaveStation(TCatalogueTable& t, const TStationFields& f, const QString& stationFile) {
   const struct {
     const char* field;

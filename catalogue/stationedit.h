@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <optional>
 
+#include "catalogue/stationrecord.h"
 #include "catalogue/tableerror.h"
 
 class TCatalogueTable;
@@ -30,6 +31,13 @@ QString JoinGenreLines(const QStringList& lines);
 // Appends the new station row of "&Ajouter une radio": "<Sans Nom>", empty texts,
 // "N/A" stream type and channels, no rate. The row stays pending.
 TTableResult AppendNewStation(TCatalogueTable& stations);
+
+// Appends a new station row holding `station` (a stream opened by its address, with what
+// it announced): name, address, genre, web page, stream type, bit rate, sample rate and
+// channels; country, network and picture stay empty. Missing texts take the new row's
+// defaults ("<Sans Nom>", "N/A"); a rate that is not a number stays 0. The row stays
+// pending, for the station editor.
+TTableResult AppendStationRecord(TCatalogueTable& stations, const TStationRecord& station);
 
 // Stores the editor's fields into the pending row, posts it and writes the whole table
 // to `stationFile`. On failure the row's changes are cancelled and the error returned.

@@ -134,6 +134,11 @@ void ReadSettingsValues(QSettings& store, TSettings& s, const TSettings& d) {
   for (int i = 0; i < count; ++i) {
     s.Favorites << ReadText(store, QStringLiteral("Favorites_%1").arg(i), QString());
   }
+  // Name and address pairs; an address is kept only for a favourite that is listed.
+  s.FavoriteAddresses.clear();
+  const QStringList pairs = store.value(QStringLiteral("FavoriteAddresses")).toStringList();
+  for (qsizetype i = 0; i + 1 < pairs.size(); i += 2)
+    if (s.Favorites.contains(pairs[i]) && !pairs[i + 1].isEmpty()) s.FavoriteAddresses.insert(pairs[i], pairs[i + 1]);
 
   s.Volume = std::clamp(ReadInt(store, "Volume", d.Volume), 0, 100);
 }
@@ -185,6 +190,14 @@ bool SaveSettings(QSettings& store, const TSettings& s) {
   }
   // Entries above the new count are left in the store; only FavoritesCount entries are read.
   WriteInt(store, "FavoritesCount", static_cast<int>(s.Favorites.size()));
+  QStringList pairs;
+  for (auto it = s.FavoriteAddresses.cbegin(); it != s.FavoriteAddresses.cend(); ++it)
+    if (s.Favorites.contains(it.key())) pairs << it.key() << it.value();
+  if (pairs.isEmpty()) {
+    store.remove(QStringLiteral("FavoriteAddresses"));
+  } else {
+    store.setValue(QStringLiteral("FavoriteAddresses"), pairs);
+  }
   WriteInt(store, "Volume", s.Volume);
 
   store.sync();

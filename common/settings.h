@@ -18,6 +18,7 @@
 
 #include <QSize>
 #include <QString>
+#include <QMap>
 #include <QStringList>
 
 class QSettings;
@@ -52,6 +53,9 @@ struct TSettings {
   // The open station directory's base address (its server list is asked there).
   QString DirectoryServer = QStringLiteral("https://all.api.radio-browser.info/");
   QStringList Favorites;  // as stored at load; then the favourites list, sorted, as it changes
+  // The stream address of each favourite that is in no tuner (opened by its address),
+  // by its name in Favorites.
+  QMap<QString, QString> FavoriteAddresses;
   int Volume = 0;
 };
 

@@ -77,6 +77,8 @@ TTagEffects DumpTags(TTagKind kind, const QStringList& texts) {
       if (kind == TTagKind::Icy) {
         if (auto v = ValueAfter(t, "icy-genre:"); v && NotBlank(*v)) e.Genre = *v;
       }
+      if (auto v = ValueAfter(t, "icy-genre:"); v && NotBlank(*v)) e.AnnouncedGenre = *v;
+      if (auto v = ValueAfter(t, "icy-url:"); v && NotBlank(*v)) e.Web = *v;
     } else if (kind == TTagKind::Wma) {
       if (auto v = ValueAfter(t, "title :"); v && NotBlank(*v)) e.ShownTitle = *v;
       if (auto v = ValueAfter(t, "currentbitrate :")) {

@@ -18,6 +18,11 @@ struct TTagEffects {
   std::optional<QString> RadioName;  // icy-name
   std::optional<QString> BitRate;    // icy-br, or a WMA currentbitrate in kbit/s
   std::optional<QString> Genre;      // icy-genre
+  // What the stream announces of itself, from an ICY or an HTTP block alike (a station
+  // opened from an address takes them): icy-genre (the face shows only an ICY block's
+  // genre, above) and icy-url, the station's web page.
+  std::optional<QString> AnnouncedGenre;
+  std::optional<QString> Web;
   std::optional<QString> ShownTitle; // WMA "title :" (shown only; the title is not changed)
 };
 

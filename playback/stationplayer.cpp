@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QUrl>
 
 #include <chrono>
 
@@ -14,6 +15,18 @@
 #include "playback/playlistcandidates.h"
 
 namespace {
+
+// The ending the status line names while a playlist is read.
+QString PlaylistEnding(TPlaylistKind kind) {
+  switch (kind) {
+    case TPlaylistKind::Pls: return QStringLiteral(".pls");
+    case TPlaylistKind::M3u: return QStringLiteral(".m3u");
+    case TPlaylistKind::M3u8: return QStringLiteral(".m3u8");
+    case TPlaylistKind::Xspf: return QStringLiteral(".xspf");
+    case TPlaylistKind::None: break;
+  }
+  return QString();
+}
 
 QString TypeName(uint32_t ctype) {
   switch (ctype) {
@@ -114,7 +127,27 @@ void TStationPlayer::SetFaces(TPlayFace play, TStopFace stop) {
   Q_EMIT FacesChanged(play, stop);
 }
 
+void TStationPlayer::OpenAddress(const TStationRecord& station) {
+  LoadCurrentStation(station);
+  addressStation_ = true;
+  OpenStation();
+}
+
+TStationRecord TStationPlayer::AnnouncedStation() const {
+  TStationRecord r;
+  r.Radio = CurrentRadio.Radio;
+  r.Url = CurrentRadio.Url;
+  r.Genre = CurrentRadio.Genre;
+  r.Web = CurrentRadio.Web;
+  r.StreamType = CurrentRadio.StreamType;
+  r.BitRate = CurrentRadio.BitRate.trimmed();
+  r.SampleRate = CurrentRadio.SampleRate;
+  r.Channels = CurrentRadio.Channels;
+  return r;
+}
+
 void TStationPlayer::LoadCurrentStation(const TStationRecord& station) {
+  addressStation_ = false;
   CurrentRadio.Radio = station.Radio;
   CurrentRadio.Url = station.Url;
   CurrentRadio.Genre = station.Genre;
@@ -171,6 +204,39 @@ void TStationPlayer::ShowPictures() {
   Q_EMIT FlagChanged(flag, hint);
 }
 
+// The playlist body at `url`: a local file (a path or a file:// address, as a dropped or
+// opened playlist gives) is read from the disk, anything else is fetched over HTTP. Only a
+// station the user opened by its address reads the disk: a catalogue's address, which
+// anyone may have written, is always fetched. A failure is shown in red and gives nullopt.
+std::optional<QByteArray> TStationPlayer::FetchPlaylist(const QString& url) {
+  QString local;
+  if (addressStation_ && url.startsWith(QLatin1String("file://"), Qt::CaseInsensitive)) {
+    local = QUrl(url).toLocalFile();
+  } else if (addressStation_ && url.startsWith(QLatin1Char('/'))) {
+    local = url;
+  }
+  QString path = local;
+  if (local.isEmpty()) {
+    path = ctx_.DataFolder() + QStringLiteral("temp.dat");
+    THttpResult got;
+    if (ctx_.Http) {
+      ctx_.Http->SetUserAgent(QString::fromLatin1(THttpClient::kPlaylistUserAgent));
+      got = ctx_.Http->GetToFile(url, path);
+    }
+    if (!got.Ok) {
+      Status(QStringLiteral("Erreur: ") + got.Error, true);
+      return std::nullopt;
+    }
+  }
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) {
+    Status(QStringLiteral("Erreur: ") + f.errorString(), true);
+    return std::nullopt;
+  }
+  // A playlist is small: only its first megabyte is read, whatever the file holds.
+  return f.read(kMaxPlaylistBody);
+}
+
 void TStationPlayer::OpenStation() {
   Q_EMIT BusyChanged(true);
   // A connection still running is abandoned: its result will be dropped.
@@ -184,25 +250,17 @@ void TStationPlayer::OpenStation() {
   if (kind == TPlaylistKind::None) {
     UrlListBox = QStringList{CurrentRadio.Url};
   } else {
-    Status(kind == TPlaylistKind::Pls ? QStringLiteral("Détection fichier .pls ...")
-                                      : QStringLiteral("Détection fichier .m3u ..."));
-    const QString temp = ctx_.DataFolder() + QStringLiteral("temp.dat");
-    THttpResult got;
-    if (ctx_.Http) {
-      ctx_.Http->SetUserAgent(QString::fromLatin1(THttpClient::kPlaylistUserAgent));
-      got = ctx_.Http->GetToFile(CurrentRadio.Url, temp);
-    }
-    if (!got.Ok) {
-      Status(QStringLiteral("Erreur: ") + got.Error, true);
+    Status(QStringLiteral("Détection fichier %1 ...").arg(PlaylistEnding(kind)));
+    const std::optional<QByteArray> body = FetchPlaylist(CurrentRadio.Url);
+    if (!body) {
       haveList = false;
     } else {
-      QFile f(temp);
-      QByteArray body;
-      if (f.open(QIODevice::ReadOnly)) body = f.read(1 << 20);  // a playlist is small
-      UrlListBox = PlaylistCandidates(kind, body);
+      UrlListBox = StationCandidates(CurrentRadio.Url, kind, *body);
     }
   }
   if (haveList) StartWorker(UrlListBox, false);
+  // Nothing to connect to: the connection ends here.
+  if (!haveList) Q_EMIT ConnectionFinished(false);
   PlayMode = QStringLiteral("Radio");
   if (!connecting_) Q_EMIT BusyChanged(false);
 }
@@ -344,13 +402,22 @@ void TStationPlayer::RunJob(std::shared_ptr<TJob> job) {
     if (job->Reconnect && !played) {
       ScheduleReconnect();
     }
-    FinishJob(job);
+    FinishJob(job, played);
   });
 }
 
 void TStationPlayer::ApplyTags(int kind, const std::string& block) {
   const TTagEffects e = DumpTags(TTagKind(kind), SplitTagBlock(block));
   if (e.RadioName) Q_EMIT RadioNameChanged(*e.RadioName);
+  if (addressStation_) {
+    // A station known only by its address takes the names its stream gives itself.
+    if (e.RadioName) CurrentRadio.Radio = e.RadioName->trimmed();
+    if (e.AnnouncedGenre) {
+      CurrentRadio.Genre = e.AnnouncedGenre->trimmed();
+      if (!e.Genre) Q_EMIT GenreChanged(CurrentRadio.Genre);
+    }
+    if (e.Web) CurrentRadio.Web = e.Web->trimmed();
+  }
   if (e.BitRate) CurrentRadio.BitRate = *e.BitRate;
   if (e.Genre) Q_EMIT GenreChanged(*e.Genre);
   if (e.ShownTitle) Q_EMIT TitleShown(*e.ShownTitle);
@@ -394,13 +461,17 @@ void TStationPlayer::ApplyConnected(const std::shared_ptr<TJob>& job, const TCon
   HandleMetadata(c.Meta ? std::optional<QString>(StreamText(*c.Meta)) : std::nullopt);
   Status(QStringLiteral("Lecture en cours."));
   radioTimer_.start();
-  LastRadio = CurrentRadio.Radio;
-  if (!(ctx_.Remote && ctx_.Remote()) && !(ctx_.Directory && ctx_.Directory())) StoreStreamInfo();
+  // A station opened from an address is in no tuner: a tuner station of the same name
+  // keeps its fields, and the next start plays the last tuner station.
+  if (!addressStation_) {
+    LastRadio = CurrentRadio.Radio;
+    if (!(ctx_.Remote && ctx_.Remote()) && !(ctx_.Directory && ctx_.Directory())) StoreStreamInfo();
+  }
   if (ctx_.Played) ctx_.Played(CurrentRadio);
   Q_EMIT RecordButtonVisible(true);
 }
 
-void TStationPlayer::FinishJob(const std::shared_ptr<TJob>& job) {
+void TStationPlayer::FinishJob(const std::shared_ptr<TJob>& job, bool played) {
   if (!job->Reconnect) {
     Q_EMIT StreamInfoShown(ShownField(CurrentRadio.StreamType), ShownField(CurrentRadio.BitRate, " Kbps"),
                            ShownField(CurrentRadio.SampleRate, " Hz"), ShownField(CurrentRadio.Channels));
@@ -408,6 +479,7 @@ void TStationPlayer::FinishJob(const std::shared_ptr<TJob>& job) {
   connecting_ = false;
   if (job_ == job) job_.reset();
   Q_EMIT BusyChanged(false);
+  if (!job->Reconnect) Q_EMIT ConnectionFinished(played);
 }
 
 void TStationPlayer::StoreStreamInfo() {

@@ -88,6 +88,18 @@ class TStationPlayer : public QObject {
 
   // Copies a chosen station's record into CurrentRadio (the title is kept).
   void LoadCurrentStation(const TStationRecord& station);
+  // Opens a station that is in no tuner: an address the user gave (typed, dropped, on the
+  // command line), `station` holding it as both name and address. Once it connects, the
+  // name, genre and web page the stream announces (icy-name, icy-genre, icy-url) become
+  // CurrentRadio's; nothing is stored in a catalogue and the last station kept for the
+  // next start stays the last catalogue station.
+  void OpenAddress(const TStationRecord& station);
+  // Whether the now-playing station came from an address rather than a tuner.
+  bool AddressStation() const { return addressStation_; }
+  // The now-playing station as a catalogue record: its address and what the stream
+  // announced once connected (name, genre, web page, type, bit rate, sample rate,
+  // channels); country, network and picture are left empty.
+  TStationRecord AnnouncedStation() const;
   // Shows CurrentRadio, resolves its address and starts the connection. A connection
   // still running is abandoned first.
   void OpenStation();
@@ -141,6 +153,9 @@ class TStationPlayer : public QObject {
   // Reconnection: the new channel replaced the old one; or every attempt failed.
   void Reconnected(zengine::Handle oldChannel, zengine::Handle newChannel);
   void Lost();
+  // A station's connection came to its end (not a reconnection): `played` when a
+  // candidate plays, false when every one failed or the playlist could not be read.
+  void ConnectionFinished(bool played);
   void ErrorBox(const QString& text);
   void Beep();
 
@@ -151,7 +166,8 @@ class TStationPlayer : public QObject {
   void RunJob(std::shared_ptr<TJob> job);  // worker thread
   void Post(const std::shared_ptr<TJob>& job, std::function<void()> action);
   void ApplyConnected(const std::shared_ptr<TJob>& job, const TConnected& c);
-  void FinishJob(const std::shared_ptr<TJob>& job);
+  void FinishJob(const std::shared_ptr<TJob>& job, bool played);
+  std::optional<QByteArray> FetchPlaylist(const QString& url);
   void Abandon();
   void SetFaces(TPlayFace play, TStopFace stop);
   void Status(const QString& text, bool error = false);
@@ -180,4 +196,5 @@ class TStationPlayer : public QObject {
   int reconnectLaterMs_ = 3000;
   int stallTimeoutMs_ = 5000;
   uint32_t metaSync_ = 0;
+  bool addressStation_ = false;
 };

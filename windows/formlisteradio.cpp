@@ -430,6 +430,23 @@ void TFormListeRadio::mnAddRadioClick() {
   if (!host_.EditStation() && radiosDataset.State() == TCatalogueTable::TState::Insert) radiosDataset.Cancel();
 }
 
+bool TFormListeRadio::AddStationRecord(const TStationRecord& station) {
+  if (Loader().Loading()) return false;
+  if (Loader().Tuner.Mode != QLatin1String("local")) {
+    tunerComboBox_->setCurrentIndex(1);
+    TunerComboBoxChange(1);
+  }
+  if (Loader().Tuner.Mode != QLatin1String("local") || !radiosDataset.Active()) return false;
+  if (!AppendStationRecord(radiosDataset, station)) {
+    if (radiosDataset.State() == TCatalogueTable::TState::Insert) radiosDataset.Cancel();
+    return false;
+  }
+  show();
+  raise();
+  if (!host_.EditStation() && radiosDataset.State() == TCatalogueTable::TState::Insert) radiosDataset.Cancel();
+  return true;
+}
+
 void TFormListeRadio::mnUdpateRadioClick() {
   if (radiosDataset.RecordCount() == 0 || !radiosDataset.Edit()) return;
   if (!host_.EditStation() && radiosDataset.State() == TCatalogueTable::TState::Edit) radiosDataset.Cancel();

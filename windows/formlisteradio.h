@@ -124,6 +124,11 @@ class TFormListeRadio : public TSkinnedForm, private TStartupPrompts {
   void mnUdpateRadioClick();
   void mnDeleteRadioClick();
   void mnSuggestRadioClick();
+  // "Ajouter au tuner local" of the address dialog: switches to the local tuner when the
+  // remote one is shown, appends a row holding `station` (what the stream announced) and
+  // runs the station editor on it; a cancelled editor drops the row. False when no row
+  // could be added (a load is running, or the table refused it).
+  bool AddStationRecord(const TStationRecord& station);
   // The delete question (caption "Demande de confirmation"); tests replace it.
   std::function<bool(const QString& text)> ConfirmDelete;
 

@@ -221,6 +221,43 @@ TEST_F(SettingsTest, RemovedFavouritesLowerTheCountAndLeaveOldValues) {
   EXPECT_EQ(Load().Favorites, QStringList({"Deux"}));
 }
 
+// A favourite opened by its address keeps its address beside its name; a damaged or
+// stale list of pairs loses nothing else.
+TEST_F(SettingsTest, FavouriteAddressesFollowTheirNames) {
+  TSettings s = Load();
+  s.Favorites = {"Zova, la radio", "Alpha"};
+  s.FavoriteAddresses = {{"Zova, la radio", "http://127.0.0.1:8000/live?a=1,2"}, {"Partie", "http://x/"}};
+  {
+    QSettings store(IniPath(), QSettings::IniFormat);
+    ASSERT_TRUE(SaveSettings(store, s));
+  }
+  TSettings back = Load();
+  EXPECT_EQ(back.FavoriteAddresses, (QMap<QString, QString>{{"Zova, la radio", "http://127.0.0.1:8000/live?a=1,2"}}));
+
+  const struct {
+    const char* ini;
+    QMap<QString, QString> expected;
+  } cases[] = {
+      {"FavoritesCount=1\nFavorites_0=Un\nFavoriteAddresses=Un, http://a/, Deux\n", {{"Un", "http://a/"}}},
+      {"FavoritesCount=1\nFavorites_0=Un\nFavoriteAddresses=Autre, http://a/\n", {}},
+      {"FavoritesCount=1\nFavorites_0=Un\nFavoriteAddresses=7\n", {}},
+      {"FavoritesCount=1\nFavorites_0=Un\n", {}},
+  };
+  for (const auto& c : cases) {
+    WriteIni(c.ini);
+    back = Load();
+    EXPECT_EQ(back.FavoriteAddresses, c.expected) << c.ini;
+    EXPECT_EQ(back.Favorites, QStringList({"Un"})) << c.ini;
+  }
+  // No address left: the key goes.
+  back.FavoriteAddresses.clear();
+  {
+    QSettings store(IniPath(), QSettings::IniFormat);
+    ASSERT_TRUE(SaveSettings(store, back));
+  }
+  EXPECT_FALSE(RawFile().contains("FavoriteAddresses"));
+}
+
 // The recording page writes the user's choices into the record, which alone is saved.
 TEST_F(SettingsTest, TheRecordingPageWritesIntoTheRecordThatIsSaved) {
   WriteIni("RecordOcc=15\nCutByTitle=0\nRecordEncoder=FLAC\n");

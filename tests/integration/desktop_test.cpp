@@ -152,6 +152,13 @@ TEST_F(DesktopTest, MediaControlsNotificationsAndTheHiddenWindow) {
       << Ctl({"metadata", "xesam:album"}).toStdString();
   EXPECT_TRUE(listener.changed.contains("PlaybackStatus"));
 
+  // An address the desktop asks to open plays, named by its stream.
+  ASSERT_TRUE(icecast.AddSource({"/trois", ztest::Icecast::Codec::Mp3, 550, 128, "Zova Trois", "Pop"}, &error)) << error;
+  Ctl({"open", QString::fromStdString(icecast.Url("/trois"))});
+  EXPECT_TRUE(h.WaitFor([&] { return Ctl({"metadata", "xesam:album"}) == "Zova Trois"; }, 30000))
+      << Ctl({"metadata", "xesam:album"}).toStdString();
+  EXPECT_TRUE(h.WaitFor([&] { return Ctl({"status"}) == "Playing"; }, 30000));
+
   // Minimised with no tray to click: the window is not hidden (it goes to the taskbar), and
   // starting the program again shows it.
   h.ClickFace(405 + 13, 9);

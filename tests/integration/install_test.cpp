@@ -38,6 +38,21 @@ TEST(Install, InstalledProgramIsValidStartsPlaysAndUninstalls) {
   ASSERT_TRUE(check.waitForFinished(30000));
   EXPECT_EQ(check.exitCode(), 0) << check.readAllStandardOutput().toStdString();
   EXPECT_EQ(check.readAllStandardOutput(), "");
+  // The desktop hands playlists and stream links to the program: a link opened in a web
+  // browser or a playlist opened in a file manager comes as the program's argument.
+  {
+    QFile file(prefix + "/share/applications/zovalis.desktop");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QString exec, types;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+      if (line.startsWith("Exec=")) exec = QString::fromUtf8(line.mid(5));
+      if (line.startsWith("MimeType=")) types = QString::fromUtf8(line.mid(9));
+    }
+    EXPECT_EQ(exec, "zovalis %U");
+    for (const char* type : {"audio/x-scpls", "audio/x-mpegurl", "audio/mpegurl", "application/vnd.apple.mpegurl",
+                             "application/xspf+xml"})
+      EXPECT_TRUE(types.split(';').contains(type)) << type << " in " << types.toStdString();
+  }
   check.start("appstreamcli", {"validate", "--no-net", prefix + "/share/metainfo/org.example.zovalis.metainfo.xml"});
   ASSERT_TRUE(check.waitForFinished(30000));
   EXPECT_EQ(check.exitCode(), 0) << check.readAllStandardOutput().toStdString();

@@ -378,4 +378,106 @@ TEST_F(StationPlayerTest, ADroppedStreamReconnects) {
   EXPECT_TRUE(statuses.last().startsWith("E:Erreur! "));
 }
 
+TStationRecord AddressStation(const QString& address) {
+  TStationRecord r;
+  r.Radio = address;
+  r.Url = address;
+  return r;
+}
+
+// A station opened from its address is in no tuner: it takes the name, genre and web
+// page its stream announces, and a tuner station of that name is left as it was.
+TEST_F(StationPlayerTest, AnAddressTakesWhatItsStreamAnnounces) {
+  std::string error;
+  ASSERT_TRUE(icecast.AddSource({"/named", ztest::Icecast::Codec::Mp3, 660, 96, "Zova Adresse", "Jazz,Blues"}, &error,
+                                "http://zova.example/"))
+      << error;
+  AddStation("Zova Adresse", "http://127.0.0.1:9/other");
+  player->LastRadio = "Avant";
+  QList<bool> finished;
+  QObject::connect(player.get(), &TStationPlayer::ConnectionFinished, [&](bool played) { finished << played; });
+  QString shownName;
+  QObject::connect(player.get(), &TStationPlayer::RadioNameChanged, [&](const QString& n) { shownName = n; });
+
+  const QString url = QString::fromStdString(icecast.Url("/named"));
+  player->OpenAddress(AddressStation(url));
+  EXPECT_TRUE(player->AddressStation());
+  ASSERT_TRUE(WaitFor([&] { return player->RadioTimerActive() && !player->Connecting(); })) << statuses.join("\n").toStdString();
+  EXPECT_EQ(finished, QList<bool>({true}));
+  EXPECT_EQ(shownName, "Zova Adresse");
+  const TStationRecord a = player->AnnouncedStation();
+  EXPECT_EQ(a.Radio, "Zova Adresse");
+  EXPECT_EQ(a.Url, url);
+  EXPECT_EQ(a.Genre, "Jazz,Blues");
+  EXPECT_EQ(a.Web, "http://zova.example/");
+  EXPECT_EQ(a.StreamType, "MP3");
+  EXPECT_EQ(a.BitRate, "") << "this server announces no icy-br";
+  EXPECT_EQ(a.SampleRate, "44100");
+  EXPECT_EQ(a.Channels, "Stereo");
+  EXPECT_EQ(a.Country, "");
+  // The tuner's station of the same name keeps its fields; the next start's station stays.
+  stations.First();
+  EXPECT_EQ(stations.FieldText("StreamType").Value, "N/A");
+  EXPECT_EQ(stations.FieldText("Url").Value, "http://127.0.0.1:9/other");
+  EXPECT_EQ(player->LastRadio, "Avant");
+
+  // A tuner station chosen next is a tuner station again.
+  Play("Zova Adresse");
+  EXPECT_FALSE(player->AddressStation());
+  ASSERT_TRUE(WaitFor([&] { return !player->Connecting(); }));
+  EXPECT_EQ(finished, QList<bool>({true, false}));
+}
+
+// Playlists given as local files (dropped, on the command line) are read from the disk;
+// an HLS playlist is handed to the engine as the stream itself.
+TEST_F(StationPlayerTest, LocalPlaylistFilesAndHlsRouting) {
+  QList<bool> finished;
+  QObject::connect(player.get(), &TStationPlayer::ConnectionFinished, [&](bool played) { finished << played; });
+  const QString xspf = dir.path() + "/radio.xspf";
+  QFile f(xspf);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write("<?xml version=\"1.0\"?><playlist version=\"1\" xmlns=\"http://xspf.org/ns/0/\"><trackList>"
+          "<track><location>http://127.0.0.1:" + QByteArray::number(CatalogueTest::FreePort()) + "/dead</location></track>"
+          "<track><location>" + QByteArray::fromStdString(icecast.Url("/mp3")) + "</location></track>"
+          "</trackList></playlist>");
+  f.close();
+  player->OpenAddress(AddressStation(xspf));
+  ASSERT_TRUE(WaitFor([&] { return player->RadioTimerActive() && !player->Connecting(); })) << statuses.join("\n").toStdString();
+  EXPECT_EQ(statuses.value(0), "Détection fichier .xspf ...");
+  EXPECT_EQ(statuses.value(1), "Connexion en cours (1/2) ...");
+  EXPECT_TRUE(statuses.contains("Connexion en cours (2/2) ..."));
+  EXPECT_EQ(player->AnnouncedStation().Radio, "Zova MP3");
+
+  const QString hls = dir.path() + "/live.m3u8";
+  QFile h(hls);
+  ASSERT_TRUE(h.open(QIODevice::WriteOnly));
+  h.write("#EXTM3U\n#EXT-X-TARGETDURATION:6\n#EXT-X-MEDIA-SEQUENCE:1\n#EXTINF:6.0,\nseg1.ts\n");
+  h.close();
+  statuses.clear();
+  player->OpenAddress(AddressStation(hls));
+  EXPECT_EQ(player->UrlListBox, QStringList({hls}));
+  EXPECT_TRUE(statuses.contains("Détection fichier .m3u8 ...")) << statuses.join("\n").toStdString();
+  ASSERT_TRUE(WaitFor([&] { return !player->Connecting(); }, 30000));
+
+  // A catalogue's station naming a file on this disk does not get it read: a catalogue
+  // is anyone's text, only the user's own choice opens local files.
+  player->StopAll();
+  statuses.clear();
+  AddStation("Locale", xspf);
+  Play("Locale");
+  ASSERT_TRUE(WaitFor([&] { return !player->Connecting(); }));
+  EXPECT_FALSE(player->RadioTimerActive());
+  EXPECT_FALSE(statuses.contains("Connexion en cours (2/2) ...")) << statuses.join("\n").toStdString();
+
+  // A playlist file that is gone: the error in red, and the connection ends there.
+  statuses.clear();
+  finished.clear();
+  const QString gone = dir.path() + "/gone.pls";
+  player->OpenAddress(AddressStation(gone));
+  ASSERT_FALSE(statuses.isEmpty());
+  EXPECT_TRUE(statuses.last().startsWith("E:Erreur: ")) << statuses.last().toStdString();
+  EXPECT_EQ(finished, QList<bool>({false}));
+  EXPECT_FALSE(player->Connecting());
+}
+
 }  // namespace

@@ -207,7 +207,7 @@ bool Icecast::MountListed(const std::string& mount) {
   return body.find("\"listenurl\":\"" + Url(mount) + "\"") != std::string::npos;
 }
 
-bool Icecast::AddSource(const Source& source, std::string* error) {
+bool Icecast::AddSource(const Source& source, std::string* error, const std::string& web) {
   if (server_ <= 0) {
     if (error) *error = "server not started";
     return false;
@@ -230,6 +230,7 @@ bool Icecast::AddSource(const Source& source, std::string* error) {
                                "application/ogg", "-f", "ogg"});
       break;
   }
+  if (!web.empty()) argv.insert(argv.end(), {"-ice_url", web});
   argv.insert(argv.end(), {"-ice_name", source.name, "-ice_genre", source.genre,
                            "icecast://source:" + sourcePassword_ + "@127.0.0.1:" +
                                std::to_string(port_) + source.mount});

@@ -39,8 +39,9 @@ class Icecast {
   // (may be null) holding the reason and the server's log; nothing is left behind.
   bool Start(std::string* error);
 
-  // Starts a source and waits (at most 15 s) until its mount is listed.
-  bool AddSource(const Source& source, std::string* error);
+  // Starts a source and waits (at most 15 s) until its mount is listed. `web`, when
+  // given, is the web page the mount announces (icy-url).
+  bool AddSource(const Source& source, std::string* error, const std::string& web = std::string());
 
   // Sets the mount's title ("song") through the admin API. With `charset` (e.g.
   // "UTF-8") the server converts the title to ISO-8859-1 for MP3/AAC listeners.

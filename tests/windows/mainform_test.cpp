@@ -65,7 +65,7 @@ TEST_F(MainFormTest, DropDownButtonsTogglesOrMenusByPressHeight) {
 
 TEST_F(MainFormTest, MenusCarryTheirCaptions) {
   EXPECT_EQ(Captions(MainForm()->PopupRadioMenu()),
-            QStringList({"Ouvrir une &radio ...", "Annuaire mondial", "Mettre à jour l'annuaire", "-", "&Quitter"}));
+            QStringList({"Ouvrir une &radio ...", "Ouvrir une adresse ...", "Annuaire mondial", "Mettre à jour l'annuaire", "-", "&Quitter"}));
   EXPECT_EQ(Captions(MainForm()->PopupOpenMenu()),
             QStringList({"Ouvrir la liste de lecture ...", "Explorer le répertoire d'enregistrement ..."}));
   EXPECT_EQ(Captions(MainForm()->PopupSetupMenu()),
@@ -111,6 +111,42 @@ TEST(Favourites, SortedCaseInsensitiveDuplicatesCaseSensitive) {
   EXPECT_TRUE(f.RemoveAt(0));
   EXPECT_FALSE(f.RemoveAt(9));
   EXPECT_EQ(told, f.Names());
+}
+
+TEST(Favourites, AnAddressGoesWithItsName) {
+  TFavourites f;
+  QMap<QString, QString> told;
+  f.Changed = [&](const QStringList&) { told = f.Addresses(); };
+  EXPECT_TRUE(f.Add("Zova Adresse", "http://127.0.0.1:8000/live"));
+  EXPECT_TRUE(f.Add("Alpha"));
+  EXPECT_FALSE(f.Add("Zova Adresse", "http://autre/")) << "a name is listed once";
+  EXPECT_EQ(f.AddressOf("Zova Adresse"), "http://127.0.0.1:8000/live");
+  EXPECT_EQ(f.AddressOf("Alpha"), "");
+  EXPECT_EQ(told.size(), 1);
+  // Removed from the menu's list or the configuration page's: the address goes too.
+  EXPECT_TRUE(f.RemoveAt(1));
+  EXPECT_EQ(f.AddressOf("Zova Adresse"), "");
+  f.Add("Zova Adresse", "http://127.0.0.1:8000/live");
+  f.SetNames({"Alpha"});
+  EXPECT_TRUE(told.isEmpty());
+  // Addresses of names that are not listed are not taken.
+  f.SetAddresses({{"Alpha", "http://a/"}, {"Absente", "http://b/"}});
+  EXPECT_EQ(f.Addresses(), (QMap<QString, QString>{{"Alpha", "http://a/"}}));
+}
+
+TEST_F(MainFormTest, AFavouriteOpenedByAddressPlaysFromIt) {
+  TCatalogueTable& t = FormListeRadio()->radiosDataset;
+  ASSERT_TRUE(CreateCatalogueTable(t, TCatalogueKind::Stations));
+  MainForm()->Favourites.Add("Zova Adresse", "http://127.0.0.1:9/live");
+  MainForm()->BuildFavouritesMenu();
+  MainForm()->PopupFavorisMenu()->actions()[2]->trigger();
+  TStationPlayer* p = MainForm()->Player();
+  EXPECT_TRUE(p->AddressStation());
+  EXPECT_EQ(p->CurrentRadio.Radio, "Zova Adresse");
+  EXPECT_EQ(p->CurrentRadio.Url, "http://127.0.0.1:9/live");
+  p->StopAll();
+  // The settings record follows.
+  EXPECT_EQ(MainForm()->Settings.FavoriteAddresses.value("Zova Adresse"), "http://127.0.0.1:9/live");
 }
 
 TEST_F(MainFormTest, FavouritesMenuAndPlayingOne) {
