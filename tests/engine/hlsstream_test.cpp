@@ -2,6 +2,8 @@
 // segments cut from a tone that ffmpeg encodes): MPEG-TS with timed ID3 and packed AAC
 // with an ID3 tag per segment, a master playlist, a playlist that stops moving and
 // segments that are missing.
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -162,5 +164,84 @@ INSTANTIATE_TEST_SUITE_P(
                       FormCase{"TsWithTxxxStreamTitle", HlsStream::Form::Ts, HlsStream::Tagging::TxxxStreamTitle,
                                kTypeAac}),
     [](const ::testing::TestParamInfo<FormCase>& i) { return std::string(i.param.name); });
+
+}  // namespace
+
+namespace {
+
+std::vector<HlsStream::Title> ToneTitles(int segments) {
+  return {{"Zova", "Long", 440, segments}};
+}
+
+int Count(const std::vector<std::string>& requests, const std::string& path) {
+  return static_cast<int>(std::count(requests.begin(), requests.end(), path));
+}
+
+// A master playlist with a low, a fitting and a video variant: the fitting audio one
+// plays (the others do not exist on the server), with its bit rate.
+TEST_F(HlsTest, MasterPlaylistPlaysTheVariantThatFits) {
+  HlsStream stream;
+  std::string error;
+  ASSERT_TRUE(stream.Start({HlsStream::Form::Ts, HlsStream::Tagging::Id3Frames, ToneTitles(12), {}}, &error))
+      << error;
+  const Handle h = StreamCreateURL(stream.Url("master.m3u8"));
+  ASSERT_NE(h, 0u) << ErrorGetCode();
+  Capture capture;
+  capture.Attach(h);
+  ASSERT_TRUE(ChannelPlay(h, false));
+  EXPECT_TRUE(Eventually([&] { return ChannelBytes2Seconds(h, ChannelGetPosition(h)) > 2.5; }, 20s));
+  EXPECT_GT(capture.ToneStart(440, 0), -1);
+  StreamFree(h);
+  const auto requests = stream.Requests();
+  EXPECT_GE(Count(requests, "/live.m3u8"), 1);
+  EXPECT_EQ(Count(requests, "/low.m3u8"), 0);
+  EXPECT_EQ(Count(requests, "/video.m3u8"), 0);
+}
+
+// The ways a live stream goes wrong: the stream ends (the download reported ended, the
+// end sync raised) after the sound it had, or goes on when the server recovers.
+struct FailureCase {
+  const char* name;
+  std::vector<std::string> serverArgs;
+  bool ends;
+  const char* retried;  // a request that must have been made more than once, or null
+};
+void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
+
+class HlsFailureTest : public HlsTest, public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(HlsFailureTest, EndsOrGoesOnAsTheServerDoes) {
+  const FailureCase& c = GetParam();
+  HlsStream stream;
+  std::string error;
+  ASSERT_TRUE(stream.Start({HlsStream::Form::Ts, HlsStream::Tagging::Id3Frames, ToneTitles(20), c.serverArgs},
+                           &error))
+      << error;
+  const Handle h = StreamCreateURL(stream.Url());
+  ASSERT_NE(h, 0u) << ErrorGetCode();
+  std::atomic<bool> ended{false};
+  ChannelSetSync(h, kSyncEnd, [&](Handle, const std::string&) { ended = true; });
+  ASSERT_TRUE(ChannelPlay(h, false));
+  if (c.ends) {
+    EXPECT_TRUE(Eventually([&] { return StreamGetFilePosition(h, 2) == -1; }, 40s)) << "never reported ended";
+    EXPECT_TRUE(Eventually([&] { return ended.load(); }, 10s)) << "no end sync";
+    // What came before the failure was heard.
+    EXPECT_GT(ChannelBytes2Seconds(h, ChannelGetPosition(h)), 5.0);
+  } else {
+    EXPECT_TRUE(Eventually([&] { return ChannelBytes2Seconds(h, ChannelGetPosition(h)) > 16.0; }, 40s))
+        << ChannelBytes2Seconds(h, ChannelGetPosition(h));
+    EXPECT_NE(StreamGetFilePosition(h, 2), -1);
+    EXPECT_FALSE(ended.load());
+  }
+  StreamFree(h);
+  if (c.retried) EXPECT_GE(Count(stream.Requests(), c.retried), 2) << c.retried;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, HlsFailureTest,
+    ::testing::Values(FailureCase{"PlaylistStopsMoving", {"--stall-after", "4"}, true, nullptr},
+                      FailureCase{"SegmentMissingForGood", {"--missing", "5"}, true, "/seg/s5.ts"},
+                      FailureCase{"SegmentMissingOnce", {"--missing", "5:1"}, false, "/seg/s5.ts"}),
+    [](const ::testing::TestParamInfo<FailureCase>& i) { return std::string(i.param.name); });
 
 }  // namespace
