@@ -170,7 +170,9 @@ bool HlsStream::Start(const Options& o, std::string* error) {
   std::vector<std::string> argv = {"ffmpeg", "-nostdin", "-v", "error", "-y"};
   std::string filter;
   for (size_t i = 0; i < o.titles.size(); ++i) {
-    const double seconds = o.titles[i].segments * kFramesPerSegment * 1024.0 / kRate;
+    // The encoder puts 1024 samples of its own first: the first tone is shorter by as
+    // much, so each later tone begins exactly where its first segment does.
+    const double seconds = (o.titles[i].segments * kFramesPerSegment * 1024.0 - (i == 0 ? 1024 : 0)) / kRate;
     argv.insert(argv.end(), {"-f", "lavfi", "-i",
                              "sine=frequency=" + std::to_string(o.titles[i].hz) + ":sample_rate=48000:duration=" +
                                  std::to_string(seconds)});
