@@ -229,7 +229,16 @@ bool Icecast::AddSource(const Source& source, std::string* error) {
       argv.insert(argv.end(), {"-c:a", "libvorbis", "-b:a", rate, "-content_type",
                                "application/ogg", "-f", "ogg"});
       break;
+    case Codec::OggOpus:
+      argv.insert(argv.end(), {"-ar", "48000", "-c:a", "libopus", "-b:a", rate, "-content_type",
+                               "audio/ogg", "-f", "ogg"});
+      break;
+    case Codec::OggFlac:
+      argv.insert(argv.end(), {"-c:a", "flac", "-content_type", "audio/ogg", "-f", "ogg"});
+      break;
   }
+  if (!source.artist.empty()) argv.insert(argv.end(), {"-metadata", "artist=" + source.artist});
+  if (!source.title.empty()) argv.insert(argv.end(), {"-metadata", "title=" + source.title});
   argv.insert(argv.end(), {"-ice_name", source.name, "-ice_genre", source.genre,
                            "icecast://source:" + sourcePassword_ + "@127.0.0.1:" +
                                std::to_string(port_) + source.mount});

@@ -3,7 +3,7 @@
 // Everything lives in a fresh temporary folder: the configuration (loopback only, a
 // free port, random source and admin passwords) and the logs. As root the server runs
 // as nobody:nogroup (icecast2 refuses root). Sources are ffmpeg programs sending a
-// sine tone in MP3, AAC (ADTS) or Ogg Vorbis in real time. Titles change through the
+// sine tone in MP3, AAC (ADTS), Ogg Vorbis, Ogg Opus (48 kHz) or Ogg FLAC in real time. Titles change through the
 // admin API (the curl program).
 //
 // Stop() (also run by the destructor) ends the sources, then the server, by PID, and
@@ -20,7 +20,7 @@ namespace ztest {
 
 class Icecast {
  public:
-  enum class Codec { Mp3, Aac, Ogg };
+  enum class Codec { Mp3, Aac, Ogg, OggOpus, OggFlac };
   struct Source {
     std::string mount = "/mp3";  // with its leading '/'
     Codec codec = Codec::Mp3;
@@ -28,6 +28,8 @@ class Icecast {
     int bitrateKbps = 128;
     std::string name = "Zovalis Test";  // icy-name
     std::string genre = "Test";         // icy-genre
+    std::string artist;  // Ogg comments the source starts with (ARTIST, TITLE), if any
+    std::string title;
   };
 
   Icecast() = default;

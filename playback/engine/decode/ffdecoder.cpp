@@ -26,9 +26,6 @@ namespace {
 
 // Type codes for codecs the engine's table leaves out (channel info only).
 constexpr uint32_t kTypeMp1 = 0x10003;
-constexpr uint32_t kTypeFlac = 0x10900;
-constexpr uint32_t kTypeOggFlac = 0x10901;
-constexpr uint32_t kTypeOpus = 0x11200;
 constexpr uint32_t kTypeOther = 0x10000;
 // Module music: MOD, MTM, S3M, XM, IT.
 constexpr uint32_t kTypeMusicMod = 0x20000;
