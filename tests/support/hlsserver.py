@@ -5,7 +5,7 @@ Usage: hlsserver.py FOLDER PORTFILE [--stall-after SECONDS] [--missing INDEX[:TI
 
 FOLDER holds the segments and segments.txt (one "NAME DURATION" line per segment, in
 order). The server writes its port to PORTFILE and publishes the segments as a live
-stream: three segments at start, one more each segment duration, the playlist showing
+stream: three segments at the first playlist request, one more each segment duration, the playlist showing
 the last five (no end tag: after the last segment the playlist stops moving).
 
   /live.m3u8     the media playlist
@@ -14,7 +14,7 @@ the last five (no end tag: after the last segment the playlist stops moving).
                  exists, so a player that picks another fails
   /seg/NAME      a segment
 
---stall-after S: the playlist stops moving S seconds after the start.
+--stall-after S: the playlist stops moving S seconds after the first request.
 --missing I[:T]: segment I answers 404 (T times, then normally; always without T).
 Every request is appended to FOLDER/requests.log.
 """
@@ -43,12 +43,16 @@ with open(os.path.join(FOLDER, 'segments.txt')) as f:
         name, duration = line.split()
         SEGMENTS.append((name, float(duration)))
 TARGET = max(1, round(max(d for _, d in SEGMENTS)))
-START = time.monotonic()
+START = None  # the stream's clock starts with the first playlist request
 LOCK = threading.Lock()
 WINDOW = 5
 
 
 def published():
+    global START
+    with LOCK:
+        if START is None:
+            START = time.monotonic()
     elapsed = time.monotonic() - START
     if STALL_AFTER is not None:
         elapsed = min(elapsed, STALL_AFTER)
