@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <mutex>
 #include <ostream>
 #include <string>
@@ -243,5 +244,42 @@ INSTANTIATE_TEST_SUITE_P(
                       FailureCase{"SegmentMissingForGood", {"--missing", "5"}, true, "/seg/s5.ts"},
                       FailureCase{"SegmentMissingOnce", {"--missing", "5:1"}, false, "/seg/s5.ts"}),
     [](const ::testing::TestParamInfo<FailureCase>& i) { return std::string(i.param.name); });
+
+}  // namespace
+
+namespace {
+
+// HTTPS: the playlist and every segment over TLS, certificates verified as for other
+// streams (CURL_CA_BUNDLE names the authority to trust).
+TEST_F(HlsTest, HttpsPlaysWithAVerifiedCertificate) {
+  char pattern[] = "/tmp/zovalis-tls-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const std::string folder = pattern;
+  const std::string cert = folder + "/cert.pem";
+  const std::string key = folder + "/key.pem";
+  const std::string command = "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1 "
+                              "-addext subjectAltName=IP:127.0.0.1 -keyout " + key + " -out " + cert +
+                              " >/dev/null 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  HlsStream stream;
+  std::string error;
+  ASSERT_TRUE(stream.Start({HlsStream::Form::PackedAac, HlsStream::Tagging::Id3Frames,
+                            {{"Zova", "Sûr", 440, 4}, {"Zova", "Chiffré", 1000, 8}},
+                            {"--tls", cert, key}},
+                           &error))
+      << error;
+  unsetenv("CURL_CA_BUNDLE");
+  EXPECT_EQ(StreamCreateURL(stream.Url()), 0u) << "a self-signed certificate is refused";
+  setenv("CURL_CA_BUNDLE", cert.c_str(), 1);
+  const Handle h = StreamCreateURL(stream.Url());
+  ASSERT_NE(h, 0u) << ErrorGetCode();
+  Capture capture;
+  capture.Attach(h);
+  ASSERT_TRUE(ChannelPlay(h, false));
+  EXPECT_TRUE(Eventually([&] { return capture.Has("StreamTitle='Zova - Chiffré';"); }, 30s));
+  StreamFree(h);
+  unsetenv("CURL_CA_BUNDLE");
+  std::filesystem::remove_all(folder);
+}
 
 }  // namespace

@@ -2,6 +2,7 @@
 """A live HLS server for tests, on 127.0.0.1.
 
 Usage: hlsserver.py FOLDER PORTFILE [--stall-after SECONDS] [--missing INDEX[:TIMES]]...
+                   [--tls CERTFILE KEYFILE]
 
 FOLDER holds the segments and segments.txt (one "NAME DURATION" line per segment, in
 order). The server writes its port to PORTFILE and publishes the segments as a live
@@ -16,6 +17,7 @@ the last five (no end tag: after the last segment the playlist stops moving).
 
 --stall-after S: the playlist stops moving S seconds after the first request.
 --missing I[:T]: segment I answers 404 (T times, then normally; always without T).
+--tls CERT KEY: HTTPS instead of HTTP.
 Every request is appended to FOLDER/requests.log.
 """
 import http.server
@@ -28,9 +30,13 @@ import time
 FOLDER, PORTFILE = sys.argv[1], sys.argv[2]
 STALL_AFTER = None
 MISSING = {}
+TLS = None
 args = sys.argv[3:]
 while args:
-    if args[0] == '--stall-after':
+    if args[0] == '--tls':
+        TLS = (args[1], args[2])
+        args = args[1:]
+    elif args[0] == '--stall-after':
         STALL_AFTER = float(args[1])
     elif args[0] == '--missing':
         index, _, times = args[1].partition(':')
@@ -130,6 +136,11 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
 server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), Handler)
 server.daemon_threads = True
+if TLS:
+    import ssl
+    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    context.load_cert_chain(TLS[0], TLS[1])
+    server.socket = context.wrap_socket(server.socket, server_side=True)
 tmp = PORTFILE + '.tmp'
 with open(tmp, 'w') as f:
     f.write(str(server.server_address[1]))

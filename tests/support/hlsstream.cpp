@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -217,6 +218,7 @@ bool HlsStream::Start(const Options& o, std::string* error) {
   const std::string portFile = folder_ + "/port";
   std::vector<std::string> server = {"python3", ZOVALIS_HLS_SERVER, folder_, portFile};
   server.insert(server.end(), o.serverArgs.begin(), o.serverArgs.end());
+  tls_ = std::find(o.serverArgs.begin(), o.serverArgs.end(), "--tls") != o.serverArgs.end();
   std::vector<char*> args;
   for (const auto& a : server) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
@@ -261,7 +263,7 @@ void HlsStream::Stop() {
 }
 
 std::string HlsStream::Url(const std::string& path) const {
-  return "http://127.0.0.1:" + std::to_string(port_) + "/" + path;
+  return (tls_ ? "https" : "http") + std::string("://127.0.0.1:") + std::to_string(port_) + "/" + path;
 }
 
 std::vector<std::string> HlsStream::Requests() const {

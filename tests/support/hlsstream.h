@@ -44,7 +44,8 @@ class HlsStream {
   bool Start(const Options& options, std::string* error);
   void Stop();
 
-  std::string Url(const std::string& path = "live.m3u8") const;  // http://127.0.0.1:PORT/path
+  // http://127.0.0.1:PORT/path (https:// when the server was started with "--tls").
+  std::string Url(const std::string& path = "live.m3u8") const;
   std::string Folder() const { return folder_; }
   std::vector<std::string> Requests() const;  // paths asked so far, in order
 
@@ -57,6 +58,7 @@ class HlsStream {
  private:
   std::string folder_;
   pid_t server_ = -1;
+  bool tls_ = false;
   int port_ = 0;
 };
 

@@ -1,6 +1,8 @@
 #include "playback/engine/net/hlssource.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <condition_variable>
 #include <thread>
 
@@ -27,6 +29,40 @@ constexpr char kUserAgent[] = "Zovalis/2.1";
 // stopped: the demuxer reloads every half target duration, so about three target
 // durations.
 constexpr int kHoldReloads = 6;
+
+// Segments that sources of a playlist had heard (or found missing for good) when they
+// ended, for the next source of the same playlist: a reconnection goes on after them
+// instead of playing them again, so a playlist that stopped moving gives no sound at
+// all and its reconnection fails, as it does for an Icecast mount that is gone.
+struct Heard {
+  std::string playlist;
+  std::vector<std::string> segments;
+  std::chrono::steady_clock::time_point when;
+};
+constexpr size_t kHeardPlaylists = 8;
+constexpr size_t kHeardSegments = 64;
+constexpr auto kHeardFor = std::chrono::minutes(2);
+std::mutex g_heardMutex;
+std::vector<Heard> g_heard;
+
+std::vector<std::string> HeardSegments(const std::string& playlist) {
+  std::lock_guard<std::mutex> lock(g_heardMutex);
+  for (const Heard& h : g_heard)
+    if (h.playlist == playlist && std::chrono::steady_clock::now() - h.when < kHeardFor) return h.segments;
+  return {};
+}
+
+void RememberHeard(const std::string& playlist, std::vector<std::string> segments) {
+  std::lock_guard<std::mutex> lock(g_heardMutex);
+  g_heard.erase(std::remove_if(g_heard.begin(), g_heard.end(),
+                               [&](const Heard& h) {
+                                 return h.playlist == playlist ||
+                                        std::chrono::steady_clock::now() - h.when >= kHeardFor;
+                               }),
+                g_heard.end());
+  if (g_heard.size() >= kHeardPlaylists) g_heard.erase(g_heard.begin());
+  g_heard.push_back({playlist, std::move(segments), std::chrono::steady_clock::now()});
+}
 
 std::string ProxyUrl(const ProxySetting& p) {
   if (p.host.empty()) return {};
@@ -62,6 +98,14 @@ bool HlsSource::WaitBeforeRetry() {
 int HlsSource::IoOpen(AVFormatContext* s, AVIOContext** pb, const char* url, int flags,
                       AVDictionary** options) {
   auto* self = static_cast<HlsSource*>(s->opaque);
+  const bool segment = url && self->settings_.url != url;
+  if (segment) {
+    const std::string u(url);
+    // Heard by the source this one replaces: the demuxer goes on to the next segment.
+    if (std::find(self->skip_.begin(), self->skip_.end(), u) != self->skip_.end()) return AVERROR(ENOENT);
+    if (self->segments_.size() >= kHeardSegments) self->segments_.erase(self->segments_.begin());
+    self->segments_.push_back(u);
+  }
   AVIOContext* inner = nullptr;
   int rc = AVERROR(EIO);
   for (int attempt = 0; attempt < kHlsOpenTries; ++attempt) {
@@ -73,6 +117,10 @@ int HlsSource::IoOpen(AVFormatContext* s, AVIOContext** pb, const char* url, int
     av_dict_set_int(&opts, "rw_timeout", static_cast<int64_t>(self->settings_.timeoutMs) * 1000, 0);
     // A new connection for every address: the wrapped connections cannot be reused.
     av_dict_set(&opts, "multiple_requests", "0", 0);
+    // HTTPS as the engine's own downloads do it: certificates verified, against
+    // CURL_CA_BUNDLE when it names the authorities to trust.
+    av_dict_set(&opts, "tls_verify", "1", 0);
+    if (const char* ca = std::getenv("CURL_CA_BUNDLE"); ca && *ca) av_dict_set(&opts, "ca_file", ca, 0);
     rc = self->defaultOpen_(s, &inner, url, flags, &opts);
     av_dict_free(&opts);
     if (rc >= 0) break;
@@ -192,6 +240,7 @@ std::unique_ptr<HlsSource> HlsSource::Open(const Settings& settings,
                                            const std::function<bool()>& cancelled, int* error) {
   std::unique_ptr<HlsSource> s(new HlsSource());
   s->settings_ = settings;
+  s->skip_ = HeardSegments(settings.url);
   s->proxyUrl_ = ProxyUrl(settings.proxy);
   HlsSource* raw = s.get();
   // The caller's cancel, watched while the demuxer blocks in its connections.
@@ -241,6 +290,14 @@ std::unique_ptr<HlsSource> HlsSource::Open(const Settings& settings,
 HlsSource::~HlsSource() {
   Abort();
   decoder_.reset();  // closes every connection through IoClose while this still lives
+  // A stream that dropped: its successor starts after what was heard. What this source
+  // skipped stays skipped: it was heard before.
+  if (ended_ && !segments_.empty()) {
+    std::vector<std::string> heard = skip_;
+    heard.insert(heard.end(), segments_.begin(), segments_.end());
+    if (heard.size() > kHeardSegments) heard.erase(heard.begin(), heard.end() - kHeardSegments);
+    RememberHeard(settings_.url, std::move(heard));
+  }
 }
 
 // Decoding thread.

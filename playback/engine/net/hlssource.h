@@ -14,7 +14,10 @@
 // The end: a connection that fails again after kHlsOpenTries tries, or a playlist that
 // stops moving (no new segment for about three target durations), ends the sound; the
 // source then reports its download as ended (FilePosition(2) = -1), which is how the
-// program learns that a station dropped.
+// program learns that a station dropped. The next source of the same playlist (the
+// reconnection) passes over the segments already heard (or lost): it goes on where the
+// sound stopped, and a playlist that has not moved since gives it nothing to play, so
+// the reconnection fails.
 #pragma once
 
 #include <atomic>
@@ -92,6 +95,10 @@ class HlsSource : public PcmSource {
     std::string text;
   };
   std::vector<SegmentTitle> segmentTitles_;  // decoding thread
+  // Segment addresses opened (the last kHeardSegments), and those to pass over because
+  // the source this one replaces heard them (see RememberHeard). Demuxer thread.
+  std::vector<std::string> segments_;
+  std::vector<std::string> skip_;
 };
 
 }  // namespace zengine
