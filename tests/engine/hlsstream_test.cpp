@@ -249,6 +249,27 @@ INSTANTIATE_TEST_SUITE_P(
 
 namespace {
 
+// Fragmented MP4 segments (an initialisation section, then fragments): the sound plays.
+TEST_F(HlsTest, FragmentedMp4SegmentsPlay) {
+  HlsStream stream;
+  std::string error;
+  ASSERT_TRUE(stream.Start({HlsStream::Form::Fmp4, HlsStream::Tagging::Id3Frames, ToneTitles(10), {}}, &error))
+      << error;
+  const Handle h = StreamCreateURL(stream.Url());
+  ASSERT_NE(h, 0u) << ErrorGetCode();
+  ChannelInfo info;
+  ASSERT_TRUE(ChannelGetInfo(h, &info));
+  EXPECT_EQ(info.freq, 48000);
+  EXPECT_EQ(info.chans, 2);
+  Capture capture;
+  capture.Attach(h);
+  ASSERT_TRUE(ChannelPlay(h, false));
+  EXPECT_TRUE(Eventually([&] { return ChannelBytes2Seconds(h, ChannelGetPosition(h)) > 5.0; }, 20s));
+  StreamFree(h);
+  EXPECT_GT(capture.ToneStart(440, 0), -1) << "the tone was not decoded";
+  EXPECT_GE(Count(stream.Requests(), "/seg/init.mp4"), 1);
+}
+
 // HTTPS: the playlist and every segment over TLS, certificates verified as for other
 // streams (CURL_CA_BUNDLE names the authority to trust).
 TEST_F(HlsTest, HttpsPlaysWithAVerifiedCertificate) {

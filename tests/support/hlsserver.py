@@ -2,7 +2,7 @@
 """A live HLS server for tests, on 127.0.0.1.
 
 Usage: hlsserver.py FOLDER PORTFILE [--stall-after SECONDS] [--missing INDEX[:TIMES]]...
-                   [--tls CERTFILE KEYFILE]
+                   [--tls CERTFILE KEYFILE] [--map NAME]
 
 FOLDER holds the segments and segments.txt (one "NAME DURATION" line per segment, in
 order). The server writes its port to PORTFILE and publishes the segments as a live
@@ -18,6 +18,7 @@ the last five (no end tag: after the last segment the playlist stops moving).
 --stall-after S: the playlist stops moving S seconds after the first request.
 --missing I[:T]: segment I answers 404 (T times, then normally; always without T).
 --tls CERT KEY: HTTPS instead of HTTP.
+--map NAME: the segments are fragmented MP4 whose initialisation section is NAME.
 Every request is appended to FOLDER/requests.log.
 """
 import http.server
@@ -31,9 +32,12 @@ FOLDER, PORTFILE = sys.argv[1], sys.argv[2]
 STALL_AFTER = None
 MISSING = {}
 TLS = None
+MAP = None
 args = sys.argv[3:]
 while args:
-    if args[0] == '--tls':
+    if args[0] == '--map':
+        MAP = args[1]
+    elif args[0] == '--tls':
         TLS = (args[1], args[2])
         args = args[1:]
     elif args[0] == '--stall-after':
@@ -73,8 +77,10 @@ def published():
 def media_playlist():
     end = published()
     first = max(0, end - WINDOW)
-    lines = ['#EXTM3U', '#EXT-X-VERSION:3', '#EXT-X-TARGETDURATION:%d' % TARGET,
+    lines = ['#EXTM3U', '#EXT-X-VERSION:%d' % (6 if MAP else 3), '#EXT-X-TARGETDURATION:%d' % TARGET,
              '#EXT-X-MEDIA-SEQUENCE:%d' % first]
+    if MAP:
+        lines.append('#EXT-X-MAP:URI="seg/%s"' % MAP)
     for name, duration in SEGMENTS[first:end]:
         lines.append('#EXTINF:%.5f,' % duration)
         lines.append('seg/' + name)
@@ -117,6 +123,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if path.startswith('/seg/'):
             name = path[5:]
             index = next((i for i, (n, _) in enumerate(SEGMENTS) if n == name), None)
+            if name == MAP:
+                with open(os.path.join(FOLDER, name), 'rb') as f:
+                    return self.answer(200, f.read(), 'video/mp4')
             if index is None or index >= published():
                 return self.answer(404)
             with LOCK:
@@ -126,7 +135,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
                     return self.answer(404)
             with open(os.path.join(FOLDER, name), 'rb') as f:
                 body = f.read()
-            ctype = 'video/mp2t' if name.endswith('.ts') else 'audio/aac' if name.endswith('.aac') else \
+            ctype = 'video/mp2t' if name.endswith('.ts') else 'video/iso.segment' if name.endswith('.m4s') else 'audio/aac' if name.endswith('.aac') else \
                 'audio/mpeg' if name.endswith('.mp3') else 'application/octet-stream'
             return self.answer(200, body, ctype)
         return self.answer(404)

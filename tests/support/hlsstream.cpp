@@ -188,8 +188,27 @@ bool HlsStream::Start(const Options& o, std::string* error) {
     *error = "ffmpeg: " + log;
     return false;
   }
-  const std::vector<std::string> frames = AdtsFrames(ReadAll(aac));
-  std::ofstream list(folder_ + "/segments.txt");
+  std::vector<std::string> serverArgs = o.serverArgs;
+  if (o.form == Form::Fmp4) {
+    if (RunQuiet({"ffmpeg", "-nostdin", "-v", "error", "-i", aac, "-c", "copy", "-bsf:a", "aac_adtstoasc", "-f", "hls", "-hls_segment_type",
+                  "fmp4", "-hls_time", "2", "-hls_list_size", "0", "-hls_fmp4_init_filename", "init.mp4",
+                  "-hls_segment_filename", folder_ + "/f%d.m4s", folder_ + "/fmp4.m3u8"},
+                 &log) != 0) {
+      *error = "ffmpeg: " + log;
+      return false;
+    }
+    // The segments and their lengths from ffmpeg's own playlist.
+    std::ofstream list(folder_ + "/segments.txt");
+    std::istringstream in(ReadAll(folder_ + "/fmp4.m3u8"));
+    std::string duration;
+    for (std::string line; std::getline(in, line);) {
+      if (line.rfind("#EXTINF:", 0) == 0) duration = line.substr(8, line.find(',') - 8);
+      else if (!line.empty() && line[0] != '#') list << line << " " << duration << "\n";
+    }
+    serverArgs.insert(serverArgs.end(), {"--map", "init.mp4"});
+  }
+  const std::vector<std::string> frames = o.form == Form::Fmp4 ? std::vector<std::string>() : AdtsFrames(ReadAll(aac));
+  std::ofstream list(folder_ + "/segments.txt", std::ios::app);
   size_t frame = 0;
   int index = 0;
   for (const Title& t : o.titles) {
@@ -217,7 +236,7 @@ bool HlsStream::Start(const Options& o, std::string* error) {
 
   const std::string portFile = folder_ + "/port";
   std::vector<std::string> server = {"python3", ZOVALIS_HLS_SERVER, folder_, portFile};
-  server.insert(server.end(), o.serverArgs.begin(), o.serverArgs.end());
+  server.insert(server.end(), serverArgs.begin(), serverArgs.end());
   tls_ = std::find(o.serverArgs.begin(), o.serverArgs.end(), "--tls") != o.serverArgs.end();
   std::vector<char*> args;
   for (const auto& a : server) args.push_back(const_cast<char*>(a.c_str()));

@@ -19,7 +19,9 @@ namespace ztest {
 
 class HlsStream {
  public:
-  enum class Form { Ts, PackedAac };
+  // Fmp4: fragmented MP4 segments written by ffmpeg's own HLS muxer, sound only (the
+  // titles, which it cannot carry, are left out).
+  enum class Form { Ts, PackedAac, Fmp4 };
   // How the title is written: TPE1 and TIT2, or one TXXX "StreamTitle" text.
   enum class Tagging { Id3Frames, TxxxStreamTitle };
   struct Title {
