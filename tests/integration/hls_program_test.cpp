@@ -42,8 +42,14 @@ TEST(HlsProgram, PlaysAnHlsStationWithItsTitlesAndRecordsOneFilePerTitle) {
     settings.setValue("CutByTitle", 1);
   }
   QProcess* program = h.Launch(QStringLiteral(ZOVALIS_EXE));
-  ASSERT_TRUE(ProgramHarness::WaitFor([&] { return h.WindowTitled("Artiste Un - Premier"); }, 40000))
-      << program->readAllStandardError().toStdString();
+  const bool titled = ProgramHarness::WaitFor([&] { return h.WindowTitled("Artiste Un - Premier"); }, 40000);
+  if (!titled) Shoot(h, "hls-no-title");
+  ASSERT_TRUE(titled) << program->readAllStandardError().toStdString() << "\nrequests:\n"
+                      << [&] {
+                           std::string all;
+                           for (const std::string& r : stream.Requests()) all += r + "\n";
+                           return all;
+                         }();
   EXPECT_GT(h.SteadyLevel(2), 0.01) << "the station is heard";
   Shoot(h, "hls-playing");
   h.ClickFace(112, 207);  // record

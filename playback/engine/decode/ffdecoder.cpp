@@ -250,6 +250,11 @@ void FfDecoder::ReadAhead(double seconds) {
       av_packet_free(&pkt);
       break;
     }
+    if (pkt->stream_index == id3Stream_ && id3Stream_ >= 0) {
+      OnTimedId3(pkt);  // placed by its time: read now, it is not read again
+      av_packet_free(&pkt);
+      continue;
+    }
     if (pkt->stream_index == stream_) {
       bytes += pkt->size;
       covered += pkt->duration > 0 ? static_cast<double>(pkt->duration) * av_q2d(st->time_base) : 1024.0 / rate_;
@@ -516,6 +521,10 @@ long FfDecoder::Read(float* dst, size_t frames) {
 
 void FfDecoder::AddByteMark(int64_t pos, std::string text) {
   byteMarks_.push_back({pos, std::move(text)});
+}
+
+std::string FfDecoder::FirstTimeMark() const {
+  return timeMarks_.empty() ? std::string() : timeMarks_.front().text;
 }
 
 void FfDecoder::AddTimeMark(double seconds, std::string text) {

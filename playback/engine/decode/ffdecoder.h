@@ -76,6 +76,9 @@ class FfDecoder : public PcmSource {
   // time places it before the next frame decoded. A mark whose time has passed goes
   // before the next frame too.
   void AddTimeMark(double seconds, std::string text);
+  // The text of the first title waiting for its time (opening thread, before any Read:
+  // what the first second of an address opened with OpenUrl named); empty when none.
+  std::string FirstTimeMark() const;
 
   // Bit rate of the stream in bit/s as its headers tell it, 0 when unknown. An
   // address opened with OpenUrl measures it on its first second of sound.

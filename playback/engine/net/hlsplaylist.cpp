@@ -125,7 +125,8 @@ std::string ChooseHlsVariant(std::string_view body, const std::string& base, int
       const auto a = Attributes(line.substr(18));
       current = Variant();
       master = true;
-      if (auto it = a.find("BANDWIDTH"); it != a.end()) current.bandwidth = std::atoll(it->second.c_str());
+      if (auto it = a.find("BANDWIDTH"); it != a.end())
+        current.bandwidth = std::max<long long>(0, std::strtoll(it->second.c_str(), nullptr, 10));
       const auto codecs = a.find("CODECS");
       current.audioOnly = a.find("RESOLUTION") == a.end() &&
                           (codecs == a.end() ? a.find("VIDEO") == a.end() : AudioCodecs(codecs->second));

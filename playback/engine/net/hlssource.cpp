@@ -283,6 +283,13 @@ std::unique_ptr<HlsSource> HlsSource::Open(const Settings& settings,
   }
   for (SegmentTitle& t : s->segmentTitles_) s->decoder_->AddTimeMark(t.seconds, std::move(t.text));
   s->segmentTitles_.clear();
+  // The title the first second of sound carries is the connection's title, as for ICY
+  // (known before the channel plays); the same title placed at its time is then no
+  // change.
+  if (s->meta_.empty()) {
+    s->meta_ = s->decoder_->FirstTimeMark();
+    s->lastTitle_ = s->meta_;
+  }
   *error = kOk;
   return s;
 }
