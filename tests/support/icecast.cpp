@@ -207,7 +207,8 @@ bool Icecast::MountListed(const std::string& mount) {
   return body.find("\"listenurl\":\"" + Url(mount) + "\"") != std::string::npos;
 }
 
-bool Icecast::AddSource(const Source& source, std::string* error) {
+bool Icecast::AddSource(const Source& source, std::string* error, const std::string& artist,
+                        const std::string& title) {
   if (server_ <= 0) {
     if (error) *error = "server not started";
     return false;
@@ -237,8 +238,8 @@ bool Icecast::AddSource(const Source& source, std::string* error) {
       argv.insert(argv.end(), {"-c:a", "flac", "-content_type", "audio/ogg", "-f", "ogg"});
       break;
   }
-  if (!source.artist.empty()) argv.insert(argv.end(), {"-metadata", "artist=" + source.artist});
-  if (!source.title.empty()) argv.insert(argv.end(), {"-metadata", "title=" + source.title});
+  if (!artist.empty()) argv.insert(argv.end(), {"-metadata", "artist=" + artist});
+  if (!title.empty()) argv.insert(argv.end(), {"-metadata", "title=" + title});
   argv.insert(argv.end(), {"-ice_name", source.name, "-ice_genre", source.genre,
                            "icecast://source:" + sourcePassword_ + "@127.0.0.1:" +
                                std::to_string(port_) + source.mount});

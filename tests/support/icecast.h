@@ -28,8 +28,6 @@ class Icecast {
     int bitrateKbps = 128;
     std::string name = "Zovalis Test";  // icy-name
     std::string genre = "Test";         // icy-genre
-    std::string artist;  // Ogg comments the source starts with (ARTIST, TITLE), if any
-    std::string title;
   };
 
   Icecast() = default;
@@ -41,8 +39,10 @@ class Icecast {
   // (may be null) holding the reason and the server's log; nothing is left behind.
   bool Start(std::string* error);
 
-  // Starts a source and waits (at most 15 s) until its mount is listed.
-  bool AddSource(const Source& source, std::string* error);
+  // Starts a source and waits (at most 15 s) until its mount is listed. `artist` and
+  // `title`, when given, are the comments (tags) the source's stream starts with.
+  bool AddSource(const Source& source, std::string* error, const std::string& artist = std::string(),
+                 const std::string& title = std::string());
 
   // Sets the mount's title ("song") through the admin API. With `charset` (e.g.
   // "UTF-8") the server converts the title to ISO-8859-1 for MP3/AAC listeners.
