@@ -38,6 +38,9 @@ QString TypeName(uint32_t ctype) {
     case zengine::kTypeAac: return QStringLiteral("AAC");
     case zengine::kTypeMp4: return QStringLiteral("MP4");
     case zengine::kTypeAc3: return QStringLiteral("AC3");
+    case zengine::kTypeOpus: return QStringLiteral("OPUS");
+    case zengine::kTypeFlac:
+    case zengine::kTypeOggFlac: return QStringLiteral("FLAC");
     default: return QStringLiteral("N/A");
   }
 }

@@ -39,6 +39,9 @@ QString StreamTypeText(uint32_t type) {
     case zengine::kTypeAac: return QStringLiteral("AAC");
     case zengine::kTypeMp4: return QStringLiteral("MP4");
     case zengine::kTypeAc3: return QStringLiteral("AC3");
+    case zengine::kTypeOpus: return QStringLiteral("OPUS");
+    case zengine::kTypeFlac:
+    case zengine::kTypeOggFlac: return QStringLiteral("FLAC");
     case zengine::kTypeWav: return QStringLiteral("WAV");
     case zengine::kTypeWavPcm: return QStringLiteral("PCM");
     case zengine::kTypeWavFloat: return QStringLiteral("W32");

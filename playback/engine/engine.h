@@ -159,6 +159,9 @@ enum StreamType : uint32_t {
   kTypeAac = 0x10B00,
   kTypeMp4 = 0x10B01,   // AAC in MP4/M4A
   kTypeAc3 = 0x11000,
+  kTypeFlac = 0x10900,
+  kTypeOggFlac = 0x10901,  // FLAC in Ogg
+  kTypeOpus = 0x11200,     // Opus (in Ogg)
   kTypeCda = 0x10200,   // CD track
   kTypeWav = 0x40000,   // WAV file, sample format not told apart
   kTypeWavPcm = 0x50001,  // WAV file, integer PCM

@@ -22,6 +22,7 @@ Listens on 127.0.0.1 (a free port written to PORTFILE) and serves, by path:
   /404           not found
   /pls           a PLS playlist pointing at /ok
   /m3u           an M3U playlist (text/plain) pointing at /ok
+  /plain         "HTTP/1.0 200 OK" and AUDIOFILE once, as it is (audio/ogg for .ogg)
 AUDIOFILE is an MP3 file served in a loop at about real time.
 """
 import socket
@@ -95,6 +96,10 @@ def handle(conn):
             from urllib.parse import unquote
             path, title = path.split('?title=', 1)
             title = unquote(title)
+        if path == '/plain':
+            ctype = b'audio/ogg' if sys.argv[2].endswith('.ogg') else b'audio/mpeg'
+            conn.sendall(b'HTTP/1.0 200 OK\r\nContent-Type: ' + ctype + b'\r\n\r\n' + DATA)
+            return
         if path == '/ok':
             serve_stream(conn, block("StreamTitle='%s';StreamUrl='';" % title))
         elif path == '/titles':

@@ -350,3 +350,71 @@ TEST_F(IcyServerTest, HttpsVerifiesTheCertificate) {
 }
 
 }  // namespace
+
+namespace {
+
+// Chained Ogg streams of codecs whose new comments FFmpeg does not report (Opus, FLAC):
+// the second chain's title is raised when its sound is heard, 3 s in.
+struct ChainCase {
+  const char* name;
+  const char* codec;
+  uint32_t type;
+};
+void PrintTo(const ChainCase& c, std::ostream* os) { *os << c.name; }
+class ChainedOggTest : public ::testing::TestWithParam<ChainCase> {};
+
+TEST_P(ChainedOggTest, EachChainsTitleComesWhenItsSoundIsHeard) {
+  const ChainCase& c = GetParam();
+  ztest::TempFolder dir;
+  std::string chained;
+  for (const char* title : {"One", "Two"}) {
+    const std::string part = dir.File(std::string(title) + ".ogg");
+    ASSERT_EQ(ztest::Run({"ffmpeg", "-nostdin", "-v", "error", "-f", "lavfi", "-i",
+                          "sine=frequency=440:sample_rate=48000:duration=3", "-ac", "2", "-metadata", "artist=Zova",
+                          "-metadata", std::string("title=") + title, "-c:a", c.codec, "-f", "ogg", part}),
+              0);
+    chained += ReadAll(part);
+  }
+  const std::string file = dir.File("chained.ogg");
+  std::ofstream(file, std::ios::binary) << chained;
+  Child server;
+  const std::string portFile = dir.File("port");
+  ASSERT_TRUE(server.Start({"/usr/bin/python3", ZOVALIS_ICY_SERVER, portFile, file}, dir.File("log")));
+  int port = 0;
+  ASSERT_TRUE(Eventually([&] {
+    port = std::atoi(ReadAll(portFile).c_str());
+    return port > 0;
+  }, 10s));
+  ASSERT_TRUE(Init(-1, 44100, OutputKind::Null));
+  const Handle h = StreamCreateURL("http://127.0.0.1:" + std::to_string(port) + "/plain");
+  ASSERT_NE(h, 0u) << ErrorGetCode();
+  ChannelInfo info;
+  ASSERT_TRUE(ChannelGetInfo(h, &info));
+  EXPECT_EQ(info.ctype, c.type);
+  EXPECT_TRUE(HasText(ChannelGetTags(h, kTagMeta), "StreamTitle='Zova - One';")) << ChannelGetTags(h, kTagMeta);
+  std::mutex mutex;
+  std::vector<std::pair<std::string, double>> titles;
+  ChannelSetSync(h, kSyncMeta, [&](Handle ch, const std::string& text) {
+    const double heard = ChannelBytes2Seconds(ch, ChannelGetPosition(ch));
+    std::lock_guard<std::mutex> lock(mutex);
+    titles.emplace_back(text, heard);
+  });
+  ASSERT_TRUE(ChannelPlay(h, false));
+  EXPECT_TRUE(Eventually([&] {
+    std::lock_guard<std::mutex> lock(mutex);
+    return !titles.empty();
+  }, 20s));
+  StreamFree(h);
+  Free();
+  std::lock_guard<std::mutex> lock(mutex);
+  ASSERT_EQ(titles.size(), 1u);
+  EXPECT_EQ(titles[0].first, "StreamTitle='Zova - Two';");
+  EXPECT_NEAR(titles[0].second, 3.0, 0.15);
+}
+
+INSTANTIATE_TEST_SUITE_P(Codecs, ChainedOggTest,
+                         ::testing::Values(ChainCase{"Opus", "libopus", kTypeOpus},
+                                           ChainCase{"Flac", "flac", kTypeOggFlac}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace

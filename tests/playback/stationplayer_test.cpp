@@ -22,6 +22,7 @@
 #include "playback/metadata.h"
 #include "playback/playlistcandidates.h"
 #include "playback/stationplayer.h"
+#include "support/hlsstream.h"
 #include "support/icecast.h"
 
 namespace {
@@ -389,8 +390,9 @@ TStationRecord AddressStation(const QString& address) {
 // page its stream announces, and a tuner station of that name is left as it was.
 TEST_F(StationPlayerTest, AnAddressTakesWhatItsStreamAnnounces) {
   std::string error;
-  ASSERT_TRUE(icecast.AddSource({"/named", ztest::Icecast::Codec::Mp3, 660, 96, "Zova Adresse", "Jazz,Blues"}, &error,
-                                "http://zova.example/"))
+  ASSERT_TRUE(icecast.AddSource({"/named", ztest::Icecast::Codec::Mp3, 660, 96, "Zova Adresse", "Jazz,Blues",
+                                 "http://zova.example/"},
+                                &error))
       << error;
   AddStation("Zova Adresse", "http://127.0.0.1:9/other");
   player->LastRadio = "Avant";
@@ -478,6 +480,29 @@ TEST_F(StationPlayerTest, LocalPlaylistFilesAndHlsRouting) {
   EXPECT_TRUE(statuses.last().startsWith("E:Erreur: ")) << statuses.last().toStdString();
   EXPECT_EQ(finished, QList<bool>({false}));
   EXPECT_FALSE(player->Connecting());
+}
+
+TEST_F(StationPlayerTest, AnHlsPlaylistThatStopsMovingIsRetriedThenGivesTheError) {
+  ztest::HlsStream stream;
+  std::string error;
+  ASSERT_TRUE(stream.Start({ztest::HlsStream::Form::Ts, ztest::HlsStream::Tagging::Id3Frames,
+                            {{"Zova", "Figé", 440, 20}}, {"--stall-after", "2"}},
+                           &error))
+      << error;
+  AddStation("Zova HLS", QString::fromStdString(stream.Url()));
+  bool lost = false;
+  QObject::connect(player.get(), &TStationPlayer::Lost, [&] { lost = true; });
+  Play("Zova HLS");
+  ASSERT_TRUE(WaitFor([&] { return player->RadioTimerActive() && !player->Connecting(); }, 20000))
+      << statuses.join("\n").toStdString();
+  // The segments it had play, then the playlist that no longer moves counts as a drop;
+  // the reconnections find nothing new to play, and the error ends it.
+  ASSERT_TRUE(WaitFor([&] { return statuses.contains("Reconnexion (1/3) ..."); }, 40000))
+      << statuses.join("\n").toStdString();
+  ASSERT_TRUE(WaitFor([&] { return lost; }, 90000)) << statuses.join("\n").toStdString();
+  EXPECT_EQ(player->CurrentChannel, 0u);
+  EXPECT_TRUE(statuses.contains("Reconnexion (3/3) ..."));
+  EXPECT_TRUE(statuses.last().startsWith("E:Erreur! "));
 }
 
 }  // namespace

@@ -26,6 +26,7 @@
 
 #include "mediaprobe.h"
 #include "playback/engine/engine.h"
+#include "support/hlsstream.h"
 #include "support/pulsedaemon.h"
 
 extern char** environ;
@@ -116,10 +117,11 @@ constexpr int kRate = 44100;
 constexpr size_t kWindow = 441;  // 10 ms
 
 // The windows of `s` (10 ms each) where `hz` is clearly present.
-std::vector<size_t> WindowsWith(const std::vector<float>& s, double hz) {
+std::vector<size_t> WindowsWith(const std::vector<float>& s, double hz, int rate = kRate) {
+  const size_t window = static_cast<size_t>(rate / 100);
   std::vector<size_t> hits;
-  for (size_t w = 0; w + kWindow <= s.size(); w += kWindow)
-    if (ToneLevel(s, w, kWindow, hz, kRate) > 0.02) hits.push_back(w);
+  for (size_t w = 0; w + window <= s.size(); w += window)
+    if (ToneLevel(s, w, window, hz, rate) > 0.02) hits.push_back(w);
   return hits;
 }
 
@@ -294,5 +296,111 @@ TEST(RecordingAlignment, AFileNobodyCutsGoesOnWithoutAGap) {
   EXPECT_NEAR(written, decoded, 0.1) << "decoded " << decoded << " s, written " << written << " s";
   EXPECT_GT(written, 10.0);
 }
+
+}  // namespace
+
+namespace {
+
+// The same through an HLS live stream, in MPEG-TS (timed ID3 beside the sound) and in
+// packed AAC (an ID3 tag before each segment): a 440 Hz title "A", then a 1000 Hz
+// title "B" from a segment's first sample. The cut files hold one tone each up to the
+// joint, and the sync for "B" fires within 150 ms of the first 1000 Hz the sink's
+// monitor captured.
+class HlsAlignment : public ::testing::TestWithParam<ztest::HlsStream::Form> {};
+
+TEST_P(HlsAlignment, CutsOnTheExactSampleAndTitlesWhenHeard) {
+  ztest::TempDir dir;
+  ztest::HlsStream stream;
+  std::string error;
+  const std::vector<ztest::HlsStream::Title> titles = {{"Zova", "A", 440, 4}, {"Zova", "B", 1000, 12}};
+  ASSERT_TRUE(stream.Start({GetParam(), ztest::HlsStream::Tagging::Id3Frames, titles, {}}, &error)) << error;
+  ztest::PulseDaemon pulse;
+  ASSERT_TRUE(pulse.Start(&error)) << error;
+  for (const std::string& e : pulse.ClientEnv()) putenv(strdup(e.c_str()));
+  ASSERT_TRUE(Init(-1, 44100, OutputKind::Pulse)) << ErrorGetCode();
+  const std::string capture = dir.File("cap.raw");
+  Child parec;
+  ASSERT_TRUE(parec.Start({"parec", "-d", "rec.monitor", "--rate=44100", "--channels=2", "--format=s16le",
+                           "--latency-msec=10", "--raw"},
+                          pulse.ClientEnvironment(), capture));
+  const Clock::time_point t0 = Clock::now();
+  double captureStart = 1e9;
+  auto pollCapture = [&] {
+    struct stat st {};
+    if (stat(capture.c_str(), &st) != 0 || st.st_size == 0) return;
+    const double now = std::chrono::duration<double>(Clock::now() - t0).count();
+    captureStart = std::min(captureStart, now - static_cast<double>(st.st_size) / (kRate * 4));
+  };
+
+  const Handle h = StreamCreateURL(stream.Url());
+  ASSERT_NE(h, 0u) << ErrorGetCode();
+  std::mutex mutex;
+  std::vector<std::pair<std::string, double>> syncs;
+  ASSERT_NE(ChannelSetSync(h, kSyncMeta,
+                           [&](Handle, const std::string& text) {
+                             std::lock_guard<std::mutex> lock(mutex);
+                             syncs.emplace_back(text, std::chrono::duration<double>(Clock::now() - t0).count());
+                           }),
+            0u);
+  ASSERT_TRUE(ChannelPlay(h, false));
+  Handle encoder = EncodeStart(h, dir.File("A.wav"), kEncodePcm | kEncodeCutAtTitle);
+  ASSERT_NE(encoder, 0u);
+  size_t seen = 0;
+  double syncB = -1;
+  const Clock::time_point deadline = Clock::now() + std::chrono::seconds(40);
+  while (Clock::now() < deadline) {
+    pollCapture();
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    std::vector<std::pair<std::string, double>> fresh;
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      fresh.assign(syncs.begin() + seen, syncs.end());
+      seen = syncs.size();
+    }
+    for (const auto& [text, when] : fresh) {
+      if (text != ztest::HlsStream::StreamTitle(titles[1]) || syncB >= 0) continue;
+      syncB = when;
+      // The recorder's cut: stop, then start the next file, some time after the sync.
+      std::this_thread::sleep_for(std::chrono::milliseconds(120));
+      EXPECT_TRUE(EncodeStop(encoder));
+      encoder = EncodeStart(h, dir.File("B.wav"), kEncodePcm | kEncodeCutAtTitle);
+      ASSERT_NE(encoder, 0u);
+    }
+    if (syncB >= 0 && std::chrono::duration<double>(Clock::now() - t0).count() > syncB + 4) break;
+  }
+  EXPECT_TRUE(EncodeStop(encoder));
+  pollCapture();
+  parec.Stop();
+  ChannelStop(h);
+  StreamFree(h);
+  Free();
+  ASSERT_GE(syncB, 0) << "no title B";
+
+  constexpr int kSource = ztest::HlsStream::kRate;  // the files keep the stream's rate
+  const std::vector<float> a = ReadWavLeft(dir.File("A.wav"));
+  const std::vector<float> b = ReadWavLeft(dir.File("B.wav"));
+  ASSERT_GT(a.size(), static_cast<size_t>(kSource));
+  ASSERT_GT(b.size(), static_cast<size_t>(kSource));
+  const size_t joint = 30 * kSource / 1000;
+  const size_t window = kSource / 100;
+  for (size_t w : WindowsWith(a, 1000, kSource)) EXPECT_GT(w + window, a.size() - joint) << "1000 Hz in A at " << w;
+  for (size_t w : WindowsWith(b, 440, kSource)) EXPECT_LT(w, joint) << "440 Hz in B at " << w;
+  EXPECT_GT(ToneLevel(a, a.size() - joint - window, window, 440, kSource), 0.05);
+  EXPECT_GT(ToneLevel(b, joint, window, 1000, kSource), 0.05);
+
+  const std::vector<float> cap = RawLeft(ztest::ReadFile(capture));
+  const std::vector<size_t> heard = WindowsWith(cap, 1000);
+  ASSERT_FALSE(heard.empty()) << "no 1000 Hz captured";
+  const double heardAt = captureStart + static_cast<double>(heard.front()) / kRate;
+  std::printf("A: %.3f s, B: %.3f s, sync B at %.3f s, 1000 Hz heard at %.3f s\n", a.size() / double(kSource),
+              b.size() / double(kSource), syncB, heardAt);
+  EXPECT_NEAR(syncB, heardAt, 0.15) << "sync " << syncB << " s, heard " << heardAt << " s";
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, HlsAlignment,
+                         ::testing::Values(ztest::HlsStream::Form::Ts, ztest::HlsStream::Form::PackedAac),
+                         [](const ::testing::TestParamInfo<ztest::HlsStream::Form>& i) {
+                           return std::string(i.param == ztest::HlsStream::Form::Ts ? "Ts" : "PackedAac");
+                         });
 
 }  // namespace

@@ -207,7 +207,8 @@ bool Icecast::MountListed(const std::string& mount) {
   return body.find("\"listenurl\":\"" + Url(mount) + "\"") != std::string::npos;
 }
 
-bool Icecast::AddSource(const Source& source, std::string* error, const std::string& web) {
+bool Icecast::AddSource(const Source& source, std::string* error, const std::string& artist,
+                        const std::string& title) {
   if (server_ <= 0) {
     if (error) *error = "server not started";
     return false;
@@ -229,8 +230,17 @@ bool Icecast::AddSource(const Source& source, std::string* error, const std::str
       argv.insert(argv.end(), {"-c:a", "libvorbis", "-b:a", rate, "-content_type",
                                "application/ogg", "-f", "ogg"});
       break;
+    case Codec::OggOpus:
+      argv.insert(argv.end(), {"-ar", "48000", "-c:a", "libopus", "-b:a", rate, "-content_type",
+                               "audio/ogg", "-f", "ogg"});
+      break;
+    case Codec::OggFlac:
+      argv.insert(argv.end(), {"-c:a", "flac", "-content_type", "audio/ogg", "-f", "ogg"});
+      break;
   }
-  if (!web.empty()) argv.insert(argv.end(), {"-ice_url", web});
+  if (!artist.empty()) argv.insert(argv.end(), {"-metadata", "artist=" + artist});
+  if (!title.empty()) argv.insert(argv.end(), {"-metadata", "title=" + title});
+  if (!source.web.empty()) argv.insert(argv.end(), {"-ice_url", source.web});
   argv.insert(argv.end(), {"-ice_name", source.name, "-ice_genre", source.genre,
                            "icecast://source:" + sourcePassword_ + "@127.0.0.1:" +
                                std::to_string(port_) + source.mount});

@@ -3,7 +3,7 @@
 // Everything lives in a fresh temporary folder: the configuration (loopback only, a
 // free port, random source and admin passwords) and the logs. As root the server runs
 // as nobody:nogroup (icecast2 refuses root). Sources are ffmpeg programs sending a
-// sine tone in MP3, AAC (ADTS) or Ogg Vorbis in real time. Titles change through the
+// sine tone in MP3, AAC (ADTS), Ogg Vorbis, Ogg Opus (48 kHz) or Ogg FLAC in real time. Titles change through the
 // admin API (the curl program).
 //
 // Stop() (also run by the destructor) ends the sources, then the server, by PID, and
@@ -20,7 +20,7 @@ namespace ztest {
 
 class Icecast {
  public:
-  enum class Codec { Mp3, Aac, Ogg };
+  enum class Codec { Mp3, Aac, Ogg, OggOpus, OggFlac };
   struct Source {
     std::string mount = "/mp3";  // with its leading '/'
     Codec codec = Codec::Mp3;
@@ -28,6 +28,7 @@ class Icecast {
     int bitrateKbps = 128;
     std::string name = "Zovalis Test";  // icy-name
     std::string genre = "Test";         // icy-genre
+    std::string web;                    // icy-url, when given
   };
 
   Icecast() = default;
@@ -39,9 +40,10 @@ class Icecast {
   // (may be null) holding the reason and the server's log; nothing is left behind.
   bool Start(std::string* error);
 
-  // Starts a source and waits (at most 15 s) until its mount is listed. `web`, when
-  // given, is the web page the mount announces (icy-url).
-  bool AddSource(const Source& source, std::string* error, const std::string& web = std::string());
+  // Starts a source and waits (at most 15 s) until its mount is listed. `artist` and
+  // `title`, when given, are the comments (tags) the source's stream starts with.
+  bool AddSource(const Source& source, std::string* error, const std::string& artist = std::string(),
+                 const std::string& title = std::string());
 
   // Sets the mount's title ("song") through the admin API. With `charset` (e.g.
   // "UTF-8") the server converts the title to ISO-8859-1 for MP3/AAC listeners.

@@ -31,6 +31,9 @@ const char* TypeName(uint32_t type) {
     case kTypeAac: return "AAC";
     case kTypeMp4: return "MP4";
     case kTypeAc3: return "AC3";
+    case kTypeOpus: return "OPUS";
+    case kTypeFlac: return "FLAC";
+    case kTypeOggFlac: return "OGG/FLAC";
     case kTypeCda: return "CDA";
     case kTypeWav: return "WAV";
     case kTypeWavPcm: return "WAV/PCM";

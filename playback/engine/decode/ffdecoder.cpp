@@ -15,6 +15,7 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
+#include "playback/engine/decode/id3frames.h"
 #include "playback/engine/decode/tagtexts.h"
 #include "playback/engine/lasterror.h"
 #include "playback/engine/textutil.h"
@@ -25,9 +26,6 @@ namespace {
 
 // Type codes for codecs the engine's table leaves out (channel info only).
 constexpr uint32_t kTypeMp1 = 0x10003;
-constexpr uint32_t kTypeFlac = 0x10900;
-constexpr uint32_t kTypeOggFlac = 0x10901;
-constexpr uint32_t kTypeOpus = 0x11200;
 constexpr uint32_t kTypeOther = 0x10000;
 // Module music: MOD, MTM, S3M, XM, IT.
 constexpr uint32_t kTypeMusicMod = 0x20000;
@@ -207,7 +205,66 @@ std::unique_ptr<FfDecoder> FfDecoder::OpenStream(AVIOContext* io, const std::ato
   return d;
 }
 
-int FfDecoder::Setup(const std::string& path) {
+std::unique_ptr<FfDecoder> FfDecoder::OpenUrl(const std::string& url, const char* format,
+                                              AVDictionary** options,
+                                              const std::function<void(AVFormatContext*)>& prepare,
+                                              const std::atomic<bool>* abort, int* error) {
+  QuietFfmpeg();
+  std::unique_ptr<FfDecoder> d(new FfDecoder());
+  d->externalAbort_ = abort;
+  d->fmt_ = avformat_alloc_context();
+  if (!d->fmt_) {
+    av_dict_free(options);
+    *error = kErrMem;
+    return nullptr;
+  }
+  d->fmt_->interrupt_callback = {&FfDecoder::InterruptCb, d.get()};
+  if (prepare) prepare(d->fmt_);
+  const AVInputFormat* forced = format ? av_find_input_format(format) : nullptr;
+  const int rc = avformat_open_input(&d->fmt_, url.c_str(), forced, options);
+  av_dict_free(options);
+  if (rc < 0) {
+    d->fmt_ = nullptr;
+    if (abort && abort->load()) *error = kErrTimeout;
+    else if (rc == AVERROR_INVALIDDATA) *error = kErrFileForm;
+    else *error = kErrFileOpen;
+    return nullptr;
+  }
+  *error = d->Setup(std::string(), true);
+  if (*error != kOk) return nullptr;
+  d->ReadContainerTags();
+  d->ReadAhead(1.0);
+  return d;
+}
+
+// Opening thread: reads the first `seconds` of sound's packets (kept for DecodeFrame)
+// and measures the bit rate on them: a live stream's headers seldom tell it.
+void FfDecoder::ReadAhead(double seconds) {
+  const AVStream* st = fmt_->streams[stream_];
+  int64_t bytes = 0;
+  double covered = 0;
+  while (covered < seconds && ahead_.size() < 1000) {
+    AVPacket* pkt = av_packet_alloc();
+    if (!pkt) return;
+    if (av_read_frame(fmt_, pkt) < 0) {
+      av_packet_free(&pkt);
+      break;
+    }
+    if (pkt->stream_index == id3Stream_ && id3Stream_ >= 0) {
+      OnTimedId3(pkt);  // placed by its time: read now, it is not read again
+      av_packet_free(&pkt);
+      continue;
+    }
+    if (pkt->stream_index == stream_) {
+      bytes += pkt->size;
+      covered += pkt->duration > 0 ? static_cast<double>(pkt->duration) * av_q2d(st->time_base) : 1024.0 / rate_;
+    }
+    ahead_.push_back(pkt);
+  }
+  if (covered > 0.2) measuredBitRate_ = static_cast<int64_t>(static_cast<double>(bytes) * 8 / covered);
+}
+
+int FfDecoder::Setup(const std::string& path, bool live) {
   // A network stream must not wait for seconds of data before the format is known.
   if (path.empty()) fmt_->max_analyze_duration = AV_TIME_BASE / 2;
   if (avformat_find_stream_info(fmt_, nullptr) < 0) return kErrFileForm;
@@ -216,8 +273,15 @@ int FfDecoder::Setup(const std::string& path) {
   if (stream_ == AVERROR_DECODER_NOT_FOUND) return kErrCodec;
   if (stream_ < 0 || !codec) return kErrFileForm;
   AVStream* st = fmt_->streams[stream_];
-  for (unsigned i = 0; i < fmt_->nb_streams; ++i)
-    if (static_cast<int>(i) != stream_) fmt_->streams[i]->discard = AVDISCARD_ALL;
+  for (unsigned i = 0; i < fmt_->nb_streams; ++i) {
+    if (static_cast<int>(i) == stream_) continue;
+    // A live stream's timed ID3 (its titles) is read beside the sound.
+    if (live && id3Stream_ < 0 && fmt_->streams[i]->codecpar->codec_id == AV_CODEC_ID_TIMED_ID3) {
+      id3Stream_ = static_cast<int>(i);
+      continue;
+    }
+    fmt_->streams[i]->discard = AVDISCARD_ALL;
+  }
   dec_ = avcodec_alloc_context3(codec);
   if (!dec_) return kErrMem;
   if (avcodec_parameters_to_context(dec_, st->codecpar) < 0) return kErrFileForm;
@@ -259,6 +323,7 @@ void FfDecoder::ReadFileTags(const std::string& path) {
 }
 
 FfDecoder::~FfDecoder() {
+  for (AVPacket*& p : ahead_) av_packet_free(&p);
   swr_free(&swr_);
   av_frame_free(&frame_);
   av_packet_free(&pkt_);
@@ -267,6 +332,7 @@ FfDecoder::~FfDecoder() {
 }
 
 int64_t FfDecoder::BitRate() const {
+  if (measuredBitRate_ > 0) return measuredBitRate_;
   const AVCodecParameters* par = fmt_->streams[stream_]->codecpar;
   if (par->bit_rate > 0) return par->bit_rate;
   return fmt_->bit_rate > 0 ? fmt_->bit_rate : 0;
@@ -373,6 +439,10 @@ bool FfDecoder::DecodeFrame() {
     int rc = avcodec_receive_frame(dec_, frame_);
     if (rc == 0) {
       pendingPacketPos_ = frame_->pkt_pos >= 0 ? frame_->pkt_pos : filePos_.load();
+      pendingTime_ = -1;
+      if (frame_->best_effort_timestamp != AV_NOPTS_VALUE)
+        pendingTime_ = static_cast<double>(frame_->best_effort_timestamp) *
+                       av_q2d(fmt_->streams[stream_]->time_base);
       const bool ok = ConvertFrame();
       av_frame_unref(frame_);
       if (!ok) return false;
@@ -382,7 +452,14 @@ bool FfDecoder::DecodeFrame() {
     if (rc == AVERROR_EOF) return false;
     if (rc != AVERROR(EAGAIN)) return false;
     if (draining_) return false;
-    rc = av_read_frame(fmt_, pkt_);
+    if (!ahead_.empty()) {
+      av_packet_move_ref(pkt_, ahead_.front());
+      av_packet_free(&ahead_.front());
+      ahead_.pop_front();
+      rc = 0;
+    } else {
+      rc = av_read_frame(fmt_, pkt_);
+    }
     if (rc < 0) {
       draining_ = true;
       avcodec_send_packet(dec_, nullptr);
@@ -392,6 +469,7 @@ bool FfDecoder::DecodeFrame() {
       filePos_ = pkt_->pos + pkt_->size;  // the demuxer may have read further ahead
     else if (fmt_->pb)
       filePos_ = avio_tell(fmt_->pb);
+    if (pkt_->stream_index == id3Stream_ && id3Stream_ >= 0) OnTimedId3(pkt_);
     if (pkt_->stream_index != stream_) {
       av_packet_unref(pkt_);
       continue;
@@ -423,6 +501,13 @@ long FfDecoder::Read(float* dst, size_t frames) {
         placed_.push_back({done, std::move(byteMarks_.front().text)});
         byteMarks_.pop_front();
       }
+      // Half a millisecond of slack: timestamps in 90 kHz ticks round.
+      while (!timeMarks_.empty() &&
+             (timeMarks_.front().seconds < 0 || pendingTime_ < 0 ||
+              pendingTime_ + 0.0005 >= timeMarks_.front().seconds)) {
+        placed_.push_back({done, std::move(timeMarks_.front().text)});
+        timeMarks_.pop_front();
+      }
       continue;
     }
     const size_t avail = (pending_.size() - pendingPos_) / channels_;
@@ -436,6 +521,58 @@ long FfDecoder::Read(float* dst, size_t frames) {
 
 void FfDecoder::AddByteMark(int64_t pos, std::string text) {
   byteMarks_.push_back({pos, std::move(text)});
+}
+
+std::string FfDecoder::FirstTimeMark() const {
+  return timeMarks_.empty() ? std::string() : timeMarks_.front().text;
+}
+
+void FfDecoder::AddTimeMark(double seconds, std::string text) {
+  // Kept in time order; marks without a time go before the next frame, first.
+  if (seconds < 0) {
+    timeMarks_.push_front({seconds, std::move(text)});
+    return;
+  }
+  auto at = std::find_if(timeMarks_.begin(), timeMarks_.end(),
+                         [seconds](const TimeMark& m) { return m.seconds > seconds; });
+  timeMarks_.insert(at, {seconds, std::move(text)});
+}
+
+namespace {
+// The title of a timed ID3 packet. FFmpeg's MPEG-TS demuxer takes the first five bytes
+// of such a packet for a metadata access-unit header, which streams that follow the
+// usual timed-metadata form do not send: the tag then arrives without "ID3", its major
+// and its minor version. Such a packet is read as version 2.4, then 2.3.
+std::string TimedId3Title(std::string_view bytes) {
+  Id3Info info;
+  if (Id3TagSize(bytes) > 0) {
+    ParseId3(bytes.substr(0, std::min(bytes.size(), Id3TagSize(bytes))), &info);
+    return Id3StreamTitle(info);
+  }
+  for (const char major : {'\x04', '\x03'}) {
+    std::string tag = std::string("ID3") + major + '\0';
+    tag.append(bytes);
+    const size_t size = Id3TagSize(tag);
+    if (size == 0 || size > tag.size() + 10) continue;
+    info = Id3Info();
+    ParseId3(std::string_view(tag).substr(0, std::min(tag.size(), size)), &info);
+    const std::string text = Id3StreamTitle(info);
+    if (!text.empty()) return text;
+  }
+  return {};
+}
+}  // namespace
+
+// Decoding thread: a timed ID3 tag beside the sound; its title lies at its timestamp.
+void FfDecoder::OnTimedId3(const AVPacket* pkt) {
+  if (!pkt->data || pkt->size <= 0) return;
+  const std::string_view bytes(reinterpret_cast<const char*>(pkt->data), static_cast<size_t>(pkt->size));
+  const std::string text = TimedId3Title(bytes);
+  if (text.empty()) return;
+  const int64_t ts = pkt->pts != AV_NOPTS_VALUE ? pkt->pts : pkt->dts;
+  const double seconds =
+      ts == AV_NOPTS_VALUE ? -1.0 : static_cast<double>(ts) * av_q2d(fmt_->streams[pkt->stream_index]->time_base);
+  AddTimeMark(seconds, text);
 }
 
 bool FfDecoder::TakeTitleMark(TitleMark* mark) {

@@ -10,8 +10,9 @@
 #pragma once
 
 #include <atomic>
-#include <deque>
 #include <cstdint>
+#include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -41,6 +42,15 @@ class FfDecoder : public PcmSource {
   // the demuxer when the server's content type tells it (null: probe the bytes).
   static std::unique_ptr<FfDecoder> OpenStream(AVIOContext* io, const std::atomic<bool>* abort,
                                                const char* format, int* error);
+  // Opens an address through FFmpeg's own protocols with demuxer `format` (an HLS
+  // playlist: "hls") and its `options` (consumed). `prepare` is called with the format
+  // context before it opens, to set its I/O callbacks. `abort` makes blocking FFmpeg
+  // calls give up. The sound is live: no length, no seeking. Timed ID3 carried beside
+  // the sound places its titles (see AddTimeMark).
+  static std::unique_ptr<FfDecoder> OpenUrl(const std::string& url, const char* format,
+                                            AVDictionary** options,
+                                            const std::function<void(AVFormatContext*)>& prepare,
+                                            const std::atomic<bool>* abort, int* error);
   ~FfDecoder() override;
 
   int Rate() const override { return rate_; }
@@ -61,8 +71,17 @@ class FfDecoder : public PcmSource {
   // begins, and no longer goes to the MetaSink.
   void AddByteMark(int64_t pos, std::string text);
   void PlaceTitles(bool on) { placeTitles_ = on; }
+  // Titles placed by time (decoding thread): `text` lies before the first decoded frame
+  // starting at or after `seconds` on the stream's clock (its timestamps); a negative
+  // time places it before the next frame decoded. A mark whose time has passed goes
+  // before the next frame too.
+  void AddTimeMark(double seconds, std::string text);
+  // The text of the first title waiting for its time (opening thread, before any Read:
+  // what the first second of an address opened with OpenUrl named); empty when none.
+  std::string FirstTimeMark() const;
 
-  // Bit rate of the stream in bit/s as its headers tell it, 0 when unknown.
+  // Bit rate of the stream in bit/s as its headers tell it, 0 when unknown. An
+  // address opened with OpenUrl measures it on its first second of sound.
   int64_t BitRate() const;
 
   // Name of the demuxer ("mp3", "ogg", "asf"...).
@@ -70,7 +89,8 @@ class FfDecoder : public PcmSource {
 
  private:
   FfDecoder() = default;
-  int Setup(const std::string& path);  // after avformat_open_input; returns an error code
+  int Setup(const std::string& path, bool live = false);  // after avformat_open_input
+  void OnTimedId3(const AVPacket* pkt);  // decoding thread
   bool DecodeFrame();                  // decoding thread: one more frame into pending_
   bool ConvertFrame();                 // decoding thread
   void OnMetadataUpdate(AVDictionary* dict);  // decoding thread: a chained stream's tags
@@ -109,6 +129,16 @@ class FfDecoder : public PcmSource {
   };
   std::deque<ByteMark> byteMarks_;     // waiting for the frame that starts their place
   std::deque<TitleMark> placed_;       // reached during the last Read, by offset
+  struct TimeMark {
+    double seconds;
+    std::string text;
+  };
+  std::deque<TimeMark> timeMarks_;     // waiting for the frame at their time
+  double pendingTime_ = -1;            // start of the frame pending_ came from, s; -1 unknown
+  int id3Stream_ = -1;                 // the timed ID3 stream beside the sound, if any
+  std::deque<AVPacket*> ahead_;        // packets read ahead to measure the bit rate
+  int64_t measuredBitRate_ = 0;
+  void ReadAhead(double seconds);      // opening thread
   int64_t pendingPacketPos_ = -1;      // stream byte of the packet pending_ came from
   size_t readDone_ = 0;                // frames the Read in progress has given so far
   bool placeTitles_ = false;

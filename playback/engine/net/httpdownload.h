@@ -63,6 +63,7 @@ class HttpDownload {
   std::string LastMeta() const;
 
   void Abort();  // any thread; the transfer ends soon after
+  bool Aborted() const { return aborted_.load(); }
 
  private:
   void Run();  // download thread

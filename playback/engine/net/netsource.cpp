@@ -32,8 +32,15 @@ const char* DemuxerFor(const std::string& type) {
 // Decoding thread (or the opening thread while probing).
 int NetSource::ReadPacket(void* opaque, uint8_t* buf, int size) {
   auto* self = static_cast<NetSource*>(opaque);
+  const int64_t pos = self->download_->Buffer().ReadPos();
   const size_t n = self->download_->Buffer().Read(reinterpret_cast<char*>(buf),
                                                   static_cast<size_t>(size));
+  if (self->chainTitles_ && n > 0) {
+    self->chainTitles_->Feed(pos, std::string_view(reinterpret_cast<const char*>(buf), n));
+    int64_t at = 0;
+    std::string text;
+    while (self->chainTitles_->Take(&at, &text)) self->decoder_->AddByteMark(at, std::move(text));
+  }
   return n == 0 ? AVERROR_EOF : static_cast<int>(n);
 }
 
@@ -74,6 +81,9 @@ std::unique_ptr<NetSource> NetSource::Open(std::unique_ptr<HttpDownload>* downlo
   s->download_->SetMetaHandler([raw](const std::string& text) { raw->OnMeta(text); });
   // A chained Ogg stream's title is placed in the sound by the decoder.
   s->decoder_->PlaceTitles(true);
+  const uint32_t type = s->decoder_->TypeCode();
+  if (type == kTypeOpus || type == kTypeOggFlac)
+    s->chainTitles_ = std::make_unique<OggChainTitles>(type == kTypeOggFlac);
   *error = kOk;
   return s;
 }

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "playback/engine/decode/ffdecoder.h"
+#include "playback/engine/formats/oggchaintitles.h"
 #include "playback/engine/net/httpdownload.h"
 #include "playback/engine/pcmsource.h"
 
@@ -68,6 +69,9 @@ class NetSource : public PcmSource {
   };
   std::vector<PendingTitle> pendingTitles_;
   bool reading_ = false;
+  // Chained Opus and FLAC titles, read from the bytes as the decoder takes them
+  // (decoding thread; FFmpeg reports new comments for Vorbis only).
+  std::unique_ptr<OggChainTitles> chainTitles_;
 };
 
 }  // namespace zengine

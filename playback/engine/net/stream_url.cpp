@@ -15,6 +15,8 @@
 #include "playback/engine/engine.h"
 #include "playback/engine/enginemix.h"
 #include "playback/engine/lasterror.h"
+#include "playback/engine/net/hlsplaylist.h"
+#include "playback/engine/net/hlssource.h"
 #include "playback/engine/net/httpdownload.h"
 #include "playback/engine/net/netsource.h"
 #include "playback/engine/net/playlistparse.h"
@@ -90,9 +92,14 @@ class Watchdog {
   std::thread thread_;
 };
 
+bool IsHlsType(const std::string& type) {
+  return type == "application/vnd.apple.mpegurl" || type == "application/x-mpegurl" ||
+         type == "audio/x-mpegurl" || type == "audio/mpegurl";
+}
+
 bool IsPlaylistType(const std::string& type) {
   return type == "audio/x-scpls" || type == "audio/scpls" || type == "application/pls+xml" ||
-         type == "audio/x-mpegurl" || type == "audio/mpegurl" || type == "application/x-mpegurl";
+         IsHlsType(type);
 }
 
 // Types that are audio as such: no need to look for a playlist in them.
@@ -131,6 +138,32 @@ Handle StreamCreateURL(const std::string& url) {
     if (error != kOk) return FailHandle(error);
     const std::string type = download->ContentType();
     if (type == "text/html" || type == "application/xhtml+xml") return FailHandle(kErrFileForm);
+    if (!IsAudioType(type) || IsHlsType(type)) {
+      // An HLS playlist: FFmpeg's HLS demuxer plays the variant chosen here.
+      const std::string head = download->Buffer().Peek(512);
+      if (IsHlsType(type) || LooksLikePlaylist(head)) {
+        const std::string body = download->Buffer().Peek(kMaxPlaylistBytes);
+        if (IsHlsPlaylist(body)) {
+          HlsSource::Settings settings;
+          settings.url = ChooseHlsVariant(body, current, &settings.bandwidth);
+          if (settings.url.empty()) return FailHandle(kErrFileForm);
+          settings.proxy = options.proxy;
+          settings.timeoutMs = options.timeoutMs;
+          settings.headerLines = download->HeaderLines();
+          HttpDownload* d = download.get();
+          int openError = kOk;
+          auto source = HlsSource::Open(
+              settings,
+              [&] { return d->Aborted() || watchdog.Fired() || g_abortGeneration.load() != generation; },
+              &openError);
+          connecting.Release();
+          if (g_abortGeneration.load() != generation) return FailHandle(kErrInit);
+          if (!source && watchdog.Fired()) return FailHandle(kErrTimeout);
+          if (!source) return FailHandle(openError);
+          return CreateSourceChannel(std::move(source), false);
+        }
+      }
+    }
     if (!IsAudioType(type) && GetConfig(Option::NetPlaylist) == 1) {
       const std::string head = download->Buffer().Peek(512);
       if (IsPlaylistType(type) || LooksLikePlaylist(head)) {
