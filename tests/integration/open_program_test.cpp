@@ -28,9 +28,8 @@ class OpenProgram : public ::testing::Test {
     std::string error;
     ASSERT_TRUE(h.Start(&error)) << error;
     ASSERT_TRUE(icecast.Start(&error)) << error;
-    ASSERT_TRUE(icecast.AddSource({"/live", ztest::Icecast::Codec::Mp3, 440, 128, "Zova Adresse", "Jazz",
-                                   "http://zova.example/"},
-                                  &error))
+    ASSERT_TRUE(icecast.AddSource({"/live", ztest::Icecast::Codec::Mp3, 440, 128, "Zova Adresse", "Jazz"}, &error,
+                                  "", "", "http://zova.example/"))
         << error;
     ASSERT_TRUE(icecast.SetTitle("/live", "Artiste - Par adresse", &error)) << error;
     url = QString::fromStdString(icecast.Url("/live"));

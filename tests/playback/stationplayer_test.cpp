@@ -390,9 +390,8 @@ TStationRecord AddressStation(const QString& address) {
 // page its stream announces, and a tuner station of that name is left as it was.
 TEST_F(StationPlayerTest, AnAddressTakesWhatItsStreamAnnounces) {
   std::string error;
-  ASSERT_TRUE(icecast.AddSource({"/named", ztest::Icecast::Codec::Mp3, 660, 96, "Zova Adresse", "Jazz,Blues",
-                                 "http://zova.example/"},
-                                &error))
+  ASSERT_TRUE(icecast.AddSource({"/named", ztest::Icecast::Codec::Mp3, 660, 96, "Zova Adresse", "Jazz,Blues"}, &error,
+                                "", "", "http://zova.example/"))
       << error;
   AddStation("Zova Adresse", "http://127.0.0.1:9/other");
   player->LastRadio = "Avant";

@@ -208,7 +208,7 @@ bool Icecast::MountListed(const std::string& mount) {
 }
 
 bool Icecast::AddSource(const Source& source, std::string* error, const std::string& artist,
-                        const std::string& title) {
+                        const std::string& title, const std::string& web) {
   if (server_ <= 0) {
     if (error) *error = "server not started";
     return false;
@@ -240,7 +240,7 @@ bool Icecast::AddSource(const Source& source, std::string* error, const std::str
   }
   if (!artist.empty()) argv.insert(argv.end(), {"-metadata", "artist=" + artist});
   if (!title.empty()) argv.insert(argv.end(), {"-metadata", "title=" + title});
-  if (!source.web.empty()) argv.insert(argv.end(), {"-ice_url", source.web});
+  if (!web.empty()) argv.insert(argv.end(), {"-ice_url", web});
   argv.insert(argv.end(), {"-ice_name", source.name, "-ice_genre", source.genre,
                            "icecast://source:" + sourcePassword_ + "@127.0.0.1:" +
                                std::to_string(port_) + source.mount});

@@ -28,7 +28,6 @@ class Icecast {
     int bitrateKbps = 128;
     std::string name = "Zovalis Test";  // icy-name
     std::string genre = "Test";         // icy-genre
-    std::string web;                    // icy-url, when given
   };
 
   Icecast() = default;
@@ -42,8 +41,9 @@ class Icecast {
 
   // Starts a source and waits (at most 15 s) until its mount is listed. `artist` and
   // `title`, when given, are the comments (tags) the source's stream starts with.
+  // `web`, when given, is the web page the mount announces (icy-url).
   bool AddSource(const Source& source, std::string* error, const std::string& artist = std::string(),
-                 const std::string& title = std::string());
+                 const std::string& title = std::string(), const std::string& web = std::string());
 
   // Sets the mount's title ("song") through the admin API. With `charset` (e.g.
   // "UTF-8") the server converts the title to ISO-8859-1 for MP3/AAC listeners.
