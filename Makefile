@@ -1,10 +1,12 @@
 # The two commands of the README. Both install what is missing first (Debian 12).
 # check-sanitize: the whole suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
+# check-thread: the threaded parts and the real program built with ThreadSanitizer.
 BUILD ?= build
 SANITIZE_BUILD ?= build-sanitize
+THREAD_BUILD ?= build-thread
 JOBS ?= $(shell nproc)
 
-.PHONY: run test build deps configure clean check-sanitize install uninstall
+.PHONY: run test build deps configure clean check-sanitize check-thread install uninstall
 
 deps:
 	@scripts/install-deps
@@ -44,5 +46,15 @@ check-sanitize: deps
 	@cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 	@cd $(SANITIZE_BUILD) && $(SANITIZE_ENV) ctest --output-on-failure -j 2 --timeout 900
 
+# check-thread: the threaded parts (engine, station player, recorder) and the real
+# program built with ThreadSanitizer; a race report fails the test that caused it.
+THREAD_ENV = TSAN_OPTIONS=suppressions=$(CURDIR)/tests/tsan-suppressions.txt:halt_on_error=1:second_deadlock_stack=1
+THREAD_LABELS = engine|playback|recording|integration
+
+check-thread: deps
+	@cmake -S . -B $(THREAD_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZOVALIS_THREAD=ON $(LAUNCHER) --log-level=WARNING
+	@cmake --build $(THREAD_BUILD) -j $(JOBS)
+	@cd $(THREAD_BUILD) && $(THREAD_ENV) ctest --output-on-failure -j 2 --timeout 900 -L '$(THREAD_LABELS)'
+
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(THREAD_BUILD)

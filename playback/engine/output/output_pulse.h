@@ -6,6 +6,7 @@
 // while at least one source plays, so an idle program sends nothing and costs no CPU.
 #pragma once
 
+#include <atomic>
 #include <pulse/context.h>
 #include <pulse/stream.h>
 #include <pulse/thread-mainloop.h>
@@ -49,7 +50,9 @@ class PulseOutput : public Output {
   pa_context* context_ = nullptr;
   pa_stream* stream_ = nullptr;
   pa_time_event* deadline_ = nullptr;  // bounds the waits of Open
-  bool timed_out_ = false;             // set on the mainloop thread, read under its lock
+  // Set on the mainloop thread, read by the opening thread: atomic, since the mainloop
+  // lock that orders the two is inside libpulse.
+  std::atomic<bool> timed_out_{false};
 };
 
 }  // namespace zengine
