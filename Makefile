@@ -48,7 +48,7 @@ check-sanitize: deps
 
 # check-thread: the threaded parts (engine, station player, recorder) and the real
 # program built with ThreadSanitizer; a race report fails the test that caused it.
-THREAD_ENV = TSAN_OPTIONS=suppressions=$(CURDIR)/tests/tsan-suppressions.txt:halt_on_error=1:second_deadlock_stack=1
+THREAD_ENV = TSAN_OPTIONS=suppressions=$(CURDIR)/tests/tsan-suppressions.txt:halt_on_error=1:second_deadlock_stack=1:die_after_fork=0
 THREAD_LABELS = engine|playback|recording|integration
 
 check-thread: deps
