@@ -88,19 +88,6 @@ void TStationBrowser::NextStation() {
   if (r && !r.Found) table_.FindFirst();
 }
 
-int TStationBrowser::FindNamePrefix(const QString& prefix, int from) const {
-  const int column = table_.FieldIndex(kRadio);
-  const int count = table_.RecordCount();
-  if (column < 0 || count == 0 || prefix.isEmpty()) return -1;
-  from = std::clamp(from, 0, count - 1);
-  for (int i = 0; i < count; ++i) {
-    const int pos = (from + i) % count;
-    const TRow* row = table_.ViewRow(pos);
-    if (row && (*row)[size_t(column)].Text.startsWith(prefix, Qt::CaseInsensitive)) return pos;
-  }
-  return -1;
-}
-
 QStringList SortedListItems(QStringList items) {
   // The table's order (CollateText), so that a list reads as the grid and the list
   // editors sort; texts equal for it are equal texts.

@@ -49,10 +49,6 @@ class TStationBrowser {
   void PreviousStation();
   void NextStation();
 
-  // Type-ahead: the position of the first row from `from` on, wrapping round, whose name
-  // starts with `prefix` ignoring case; -1 when none.
-  int FindNamePrefix(const QString& prefix, int from) const;
-
  private:
   void MarkOnly(int column, TSortMarker marker);
 

@@ -1,6 +1,5 @@
 #include "catalogue/stationgrid.h"
 
-#include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 
@@ -30,28 +29,15 @@ void TStationGrid::keyPressEvent(QKeyEvent* event) {
     event->accept();
     return;
   }
-  QTableView::keyPressEvent(event);
-}
-
-void TStationGrid::keyboardSearch(const QString& search) {
-  if (search.isEmpty() || !FindNamePrefix || !model()) return;
-  if (!sinceTyped_.isValid() || sinceTyped_.elapsed() > QApplication::keyboardInputInterval()) typed_.clear();
-  sinceTyped_.restart();
-  typed_ += search;
-  const int current = currentIndex().isValid() ? currentIndex().row() : -1;
-  // The same letter again steps to the next name starting with it; a longer prefix is
-  // searched from the current row, which may already match.
-  QString prefix = typed_;
-  int from = current;
-  if (typed_.count(typed_.front()) == typed_.size()) {
-    prefix = typed_.left(1);
-    from = current + 1;
+  const Qt::KeyboardModifiers commands = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+  const bool typing = !(event->modifiers() & commands) &&
+                      ((!event->text().isEmpty() && event->text().front().isPrint()) ||
+                       event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Escape);
+  if (typing && FilterKey && FilterKey(event)) {
+    event->accept();
+    return;
   }
-  const int row = FindNamePrefix(prefix, std::max(from, 0) % std::max(model()->rowCount(), 1));
-  if (row < 0) return;
-  const QModelIndex target = model()->index(row, std::max(currentIndex().column(), 0));
-  setCurrentIndex(target);
-  scrollTo(target);
+  QTableView::keyPressEvent(event);
 }
 
 QModelIndex TStationGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) {

@@ -3,9 +3,11 @@
 #include <QAction>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QHeaderView>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QFileInfo>
 #include <QMenu>
@@ -222,7 +224,7 @@ void TFormListeRadio::CreateGrid() {
   for (int c = 0; c < TStationBrowser::kColumnCount; ++c) {
     if (TStationGridModel::kColumns[c].Width > 0) listeRadio_->setColumnWidth(c, TStationGridModel::kColumns[c].Width);
   }
-  listeRadio_->FindNamePrefix = [this](const QString& prefix, int from) { return browser_.FindNamePrefix(prefix, from); };
+  listeRadio_->FilterKey = [this](QKeyEvent* event) { return GridKeyToNameFilter(event); };
   connect(listeRadio_->horizontalHeader(), &QHeaderView::sectionClicked, this, &TFormListeRadio::ListeRadioTitleClick);
   connect(listeRadio_, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
     if (index.isValid()) GridCurrentRowChanged(index.row());
@@ -558,6 +560,27 @@ void TFormListeRadio::FocusNameFilter() {
   if (!FilterButton(F::Name)->isChecked()) rbByNameClick();
   nameEditBox_->setFocus();
   nameEditBox_->selectAll();
+}
+
+bool TFormListeRadio::GridKeyToNameFilter(QKeyEvent* event) {
+  // Typing over the grid searches by name: the name filter takes the key (switching to it
+  // if another filter was checked) and keeps the focus, so the next keys go on the text.
+  if (event->key() == Qt::Key_Escape) {
+    if (!FilterButton(F::Name)->isChecked() || nameEditBox_->text().isEmpty()) return false;
+    nameEditBox_->clear();
+    nameEditBoxChange();
+    return true;
+  }
+  if (event->key() == Qt::Key_Backspace && (!FilterButton(F::Name)->isChecked() || nameEditBox_->text().isEmpty()))
+    return false;
+  if (!FilterButton(F::Name)->isChecked()) rbByNameClick();
+  nameEditBox_->setFocus();
+  nameEditBox_->deselect();
+  nameEditBox_->end(false);
+  QKeyEvent copy(event->type(), event->key(), event->modifiers(), event->text(), event->isAutoRepeat(),
+                 ushort(event->count()));
+  QCoreApplication::sendEvent(nameEditBox_, &copy);
+  return true;
 }
 
 void TFormListeRadio::SetPlayingStation(const QString& name) { model_->SetPlaying(name); }

@@ -29,6 +29,7 @@ class QAction;
 class QButtonGroup;
 class QComboBox;
 class QLabel;
+class QKeyEvent;
 class QLineEdit;
 class QMenu;
 class QRadioButton;
@@ -176,6 +177,8 @@ class TFormListeRadio : public TSkinnedForm, private TStartupPrompts {
  protected:
   void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // A key typed over the grid, sent on to the name filter; false when the grid keeps it.
+  bool GridKeyToNameFilter(QKeyEvent* event);
 
  private:
   void FormCreate();

@@ -225,16 +225,6 @@ TEST_F(StationBrowser, PreviousAndNextWrapAtBothEnds) {
   EXPECT_EQ(Current(), QString());
 }
 
-TEST_F(StationBrowser, TypeAheadFindsNamesFromTheCurrentRowAndWraps) {
-  browser.ApplyFilter(F::Name, "");
-  EXPECT_EQ(browser.FindNamePrefix("o", 0), 5);      // Ogg Classique
-  EXPECT_EQ(browser.FindNamePrefix("O", 6), 6);      // Ogg Low
-  EXPECT_EQ(browser.FindNamePrefix("ogg c", 7), 5);  // wraps round
-  EXPECT_EQ(browser.FindNamePrefix("ROCK'", 0), 7);
-  EXPECT_EQ(browser.FindNamePrefix("q", 0), -1);
-  EXPECT_EQ(browser.FindNamePrefix("", 0), -1);
-}
-
 TEST(StationBrowserNoCatalogue, FiltersWaitForTheFirstCreation) {
   // A start without connection in the remote tuner: the table was never created.
   TCatalogueTable table("radiosDataset");
@@ -247,7 +237,6 @@ TEST(StationBrowserNoCatalogue, FiltersWaitForTheFirstCreation) {
   browser.PreviousStation();
   browser.TitleClick(2);
   EXPECT_EQ(table.RecordCount(), 0);
-  EXPECT_EQ(browser.FindNamePrefix("a", 0), -1);
 }
 
 TEST(SortedListItems, AlphabeticalAsAFrenchReaderSorts) {

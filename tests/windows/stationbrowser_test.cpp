@@ -362,20 +362,39 @@ TEST_F(StationBrowserWindow, KeyboardAndMouseInTheGrid) {
   }
   EXPECT_GT(w->radiosDataset.RecNo(), 0);
 
-  // Type-ahead on the names: letters typed together make a prefix; the same letter
-  // again steps to the next name starting with it.
-  QTest::keyClicks(grid, "rock");
-  EXPECT_EQ(Current(), "rock'n'roll FM");
-  QTest::qWait(QApplication::keyboardInputInterval() + 100);
-  QTest::keyClick(grid, Qt::Key_O);
-  EXPECT_EQ(Current(), "Ogg Classique");
-  QTest::keyClick(grid, Qt::Key_O);
+  // Typing over the grid searches by name: the keys go on in the name filter, Backspace
+  // takes one back, Escape empties it. Any other filter gives way to the name filter.
+  Choose(F::Genre, "Jazz");
+  grid->setFocus();
+  QTest::keyClicks(grid, "og");
+  EXPECT_TRUE(w->FilterButton(F::Name)->isChecked());
+  EXPECT_EQ(w->nameEditBox()->text(), "og");
+  EXPECT_EQ(w->focusWidget(), w->nameEditBox());  // the next keys go on the text
+  QTest::keyClicks(w->nameEditBox(), "g l");
+  EXPECT_EQ(Current(), "Ogg Low");
+  EXPECT_EQ(w->radiosDataset.RecordCount(), 1);
+  grid->setFocus();
+  QTest::keyClick(grid, Qt::Key_Backspace);
+  EXPECT_EQ(w->nameEditBox()->text(), "ogg ");
+  EXPECT_EQ(w->radiosDataset.RecordCount(), 2);
+  grid->setFocus();
+  QTest::keyClick(grid, Qt::Key_Escape);
+  EXPECT_EQ(w->nameEditBox()->text(), "");
+  EXPECT_EQ(w->radiosDataset.RecordCount(), 11);
+  // Keys with Ctrl are no typing: the grid keeps them.
+  grid->setFocus();
+  QTest::keyClick(grid, Qt::Key_A, Qt::ControlModifier);
+  EXPECT_EQ(w->nameEditBox()->text(), "");
+  Choose(F::Name, "ogg");
+  grid->setFocus();
+  QTest::keyClick(grid, Qt::Key_End);
   EXPECT_EQ(Current(), "Ogg Low");
   ExpectGridOnCurrentRow();
 
   // Enter plays the current row; a double click plays the row clicked.
   QTest::keyClick(grid, Qt::Key_Return);
   EXPECT_EQ(chosen, QStringList{"Ogg Low"});
+  Choose(F::Name, "");
   const QRect row2 = grid->visualRect(grid->model()->index(2, 0));
   // As the window system delivers it: a click, then the double click.
   QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, row2.center());
