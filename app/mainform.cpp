@@ -25,6 +25,7 @@
 #include "catalogue/stationrecord.h"
 #include "common/appfolders.h"
 #include "common/placement.h"
+#include "windows/formcontrols.h"
 #include "common/versiontext.h"
 #include "localfiles/fileplayer.h"
 #include "playback/engineerror.h"
@@ -85,12 +86,10 @@ void TMainForm::FormCreate() {
   NomAppli()->adjustSize();
   MenuAProposCaption = QStringLiteral("&A Propos de Zovalis") + versionText;
 
-  // The saved place, brought wholly onto the screen it is on (or the main screen): a
+  // The saved place, brought wholly onto the screen it is most on (or the nearest): a
   // screen may be gone, smaller or scaled since the last run.
   const QPoint saved(Settings.Left, Settings.Top);
-  const QScreen* screen = QGuiApplication::screenAt(saved + QPoint(width() / 2, height() / 2));
-  if (!screen) screen = QGuiApplication::primaryScreen();
-  move(screen ? KeptInside(saved, size(), screen->availableGeometry()) : saved);
+  move(KeptInside(saved, size(), AvailableAreaFor(QRect(saved, size()))));
 
   BuildTray();
   BuildMenus();
@@ -315,7 +314,7 @@ void TMainForm::MinBtnClick() {
 }
 
 void TMainForm::Restore() {
-  if (const QScreen* screen = this->screen()) move(KeptInside(pos(), frameGeometry().size(), screen->availableGeometry()));
+  move(KeptInside(pos(), frameGeometry().size(), AvailableAreaFor(frameGeometry())));
   if (isMinimized()) {
     showNormal();
   } else {

@@ -47,3 +47,32 @@ QPoint SecondaryPlacement(const QRect& main, QSize size, const QRect& area) {
   return *std::min_element(corners.begin(), corners.end(),
                            [&](const QPoint& a, const QPoint& b) { return cost(a) < cost(b); });
 }
+
+int ScreenIndexFor(const QRect& window, const std::vector<QRect>& screens) {
+  int best = -1;
+  qint64 bestOverlap = 0, bestArea = 0;
+  for (size_t i = 0; i < screens.size(); ++i) {
+    const qint64 overlap = Overlap(window, screens[i]);
+    const qint64 area = qint64(screens[i].width()) * screens[i].height();
+    if (overlap > bestOverlap || (overlap > 0 && overlap == bestOverlap && area < bestArea)) {
+      best = int(i);
+      bestOverlap = overlap;
+      bestArea = area;
+    }
+  }
+  if (best >= 0 || screens.empty()) return best;
+  // Off every screen: the one whose area is nearest to the window's centre.
+  const QPoint c = window.center();
+  qint64 nearest = -1;
+  for (size_t i = 0; i < screens.size(); ++i) {
+    const QRect& s = screens[i];
+    const qint64 dx = c.x() < s.left() ? s.left() - c.x() : c.x() > s.right() ? c.x() - s.right() : 0;
+    const qint64 dy = c.y() < s.top() ? s.top() - c.y() : c.y() > s.bottom() ? c.y() - s.bottom() : 0;
+    const qint64 d = dx * dx + dy * dy;
+    if (nearest < 0 || d < nearest) {
+      nearest = d;
+      best = int(i);
+    }
+  }
+  return best;
+}

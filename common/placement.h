@@ -7,6 +7,8 @@
 #include <QRect>
 #include <QSize>
 
+#include <vector>
+
 // A window of `size` at `topLeft`, moved the least so that it lies wholly inside `area`
 // (its top left corner inside when it is larger than the area, so its title stays
 // reachable).
@@ -18,3 +20,8 @@ QPoint KeptInside(QPoint topLeft, QSize size, const QRect& area);
 // corner of the area that covers the least of the main window, sparing its title and
 // status line first.
 QPoint SecondaryPlacement(const QRect& main, QSize size, const QRect& area);
+
+// The screen a window at `window` belongs to, among `screens` (their whole areas): the one
+// it covers most (of two covered as much, the smaller: a monitor inside a larger desktop),
+// else, when it is on none of them, the nearest. -1 when there is no screen.
+int ScreenIndexFor(const QRect& window, const std::vector<QRect>& screens);

@@ -92,9 +92,18 @@ void RunUntilFinished(QWidget* window, QEventLoop*& loop) {
 
 void PlaceNextToMain(const QWidget* main, QWidget* window) {
   if (!main || !window) return;
-  const QScreen* screen = main->screen() ? main->screen() : QGuiApplication::primaryScreen();
-  const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1 << 20, 1 << 20);
-  window->move(SecondaryPlacement(main->frameGeometry(), window->frameGeometry().size(), area));
+  window->move(SecondaryPlacement(main->frameGeometry(), window->frameGeometry().size(),
+                                  AvailableAreaFor(main->frameGeometry())));
+}
+
+QRect AvailableAreaFor(const QRect& window) {
+  const QList<QScreen*> screens = QGuiApplication::screens();
+  std::vector<QRect> areas;
+  for (const QScreen* s : screens) areas.push_back(s->geometry());
+  const int i = ScreenIndexFor(window, areas);
+  if (i >= 0) return screens[i]->availableGeometry();
+  const QScreen* primary = QGuiApplication::primaryScreen();
+  return primary ? primary->availableGeometry() : QRect(0, 0, 1 << 20, 1 << 20);
 }
 
 void InstallFontSubstitutes() {

@@ -46,3 +46,7 @@ void InstallFontSubstitutes();
 void RunUntilFinished(QWidget* window, QEventLoop*& loop);
 
 void PlaceNextToMain(const QWidget* main, QWidget* window);
+
+// The available area (the desktop less its panels) of the screen a window at `window`
+// belongs to: the screen it covers most, else the nearest; the main screen's without one.
+QRect AvailableAreaFor(const QRect& window);

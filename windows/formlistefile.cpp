@@ -14,6 +14,7 @@
 
 #include "common/appcontext.h"
 #include "common/placement.h"
+#include "windows/formcontrols.h"
 #include "localfiles/cdfolders.h"
 #include "localfiles/fileplayer.h"
 #include "localfiles/m3ufile.h"
@@ -332,7 +333,5 @@ void TFormListeFile::showEvent(QShowEvent* event) {
 
 void TFormListeFile::FormShow() {
   if (!main_) return;
-  const QScreen* screen = main_->screen() ? main_->screen() : QGuiApplication::primaryScreen();
-  const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1 << 20, 1 << 20);
-  move(SecondaryPlacement(main_->frameGeometry(), frameGeometry().size(), area));
+  move(SecondaryPlacement(main_->frameGeometry(), frameGeometry().size(), AvailableAreaFor(main_->frameGeometry())));
 }

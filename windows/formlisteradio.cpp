@@ -27,6 +27,7 @@
 #include "catalogue/updatedescriptor.h"
 #include "common/appfolders.h"
 #include "common/placement.h"
+#include "windows/formcontrols.h"
 #include "common/versiontext.h"
 #include "windows/infoform.h"
 
@@ -313,9 +314,7 @@ void TFormListeRadio::showEvent(QShowEvent* event) {
 void TFormListeRadio::FormShow() {
   const QWidget* main = host_.MainWindow();
   if (!main) return;
-  const QScreen* screen = main->screen();
-  const QRect area = screen ? screen->availableGeometry() : QRect(QPoint(0, 0), QSize(1024, 768));
-  move(SecondaryPlacement(main->frameGeometry(), frameSize(), area));
+  move(SecondaryPlacement(main->frameGeometry(), frameSize(), AvailableAreaFor(main->frameGeometry())));
 }
 
 bool TFormListeRadio::eventFilter(QObject* watched, QEvent* event) {

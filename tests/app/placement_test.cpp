@@ -45,4 +45,29 @@ TEST(Placement, ASmallOrScaledScreenStillHoldsTheWholeWindow) {
   EXPECT_EQ(KeptInside({100, 100}, {700, 500}, area), QPoint(0, 0));
 }
 
+TEST(Placement, AWindowBelongsToTheScreenItCoversMostElseTheNearest) {
+  // Two 1280 x 800 monitors side by side, and the whole desktop as one more screen (as
+  // RandR lists an X screen beside its monitors).
+  const std::vector<QRect> screens{QRect(0, 0, 1280, 800), QRect(1280, 0, 1280, 800), QRect(0, 0, 2560, 800)};
+  const struct {
+    QRect Window;
+    int Screen;
+  } cases[] = {
+      {QRect(2400, 700, 480, 241), 1},   // half off the right monitor: still the right one
+      {QRect(1100, 100, 480, 241), 1},   // across the two, more on the right
+      {QRect(1000, 100, 480, 241), 0},   // across the two, more on the left
+      {QRect(3000, 3000, 480, 241), 1},  // on none: the nearest
+      {QRect(-900, 300, 480, 241), 0},
+      {QRect(100, 100, 480, 241), 0},    // inside a monitor and the desktop: the monitor
+  };
+  for (const auto& c : cases) {
+    // Across the two monitors the whole desktop holds the window best: judged among the
+    // monitors alone.
+    const bool across = c.Window.intersects(screens[0]) && c.Window.intersects(screens[1]);
+    const std::vector<QRect> among = across ? std::vector<QRect>{screens[0], screens[1]} : screens;
+    EXPECT_EQ(ScreenIndexFor(c.Window, among), c.Screen) << c.Window.x() << "," << c.Window.y();
+  }
+  EXPECT_EQ(ScreenIndexFor(QRect(0, 0, 10, 10), {}), -1);
+}
+
 }  // namespace

@@ -102,13 +102,14 @@ bool Xvfb::StartOnce(QString* error) {
     return false;
   }
   const QByteArray display = ":" + QByteArray::number(number);
+  const QByteArray size = screen;
   const pid_t pid = ::fork();
   if (pid == 0) {
     // -noreset: by default the server resets itself each time its last client leaves
     // (the probe below, a program between two starts, an xdotool call), and a client
     // that connects during that reset is dropped before its set-up is answered: the
     // program then reports it "could not connect to display".
-    ::execlp("Xvfb", "Xvfb", display.constData(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset",
+    ::execlp("Xvfb", "Xvfb", display.constData(), "-screen", "0", size.constData(), "-nolisten", "tcp", "-noreset",
              static_cast<char*>(nullptr));
     ::_exit(127);
   }

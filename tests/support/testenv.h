@@ -41,6 +41,8 @@ class Xvfb {
   QString Display() const { return display_; }
   // The lines of `xwininfo -root -tree` (every window the server has).
   QStringList WindowTree() const;
+  // The screen's size and depth, set before Start.
+  QByteArray screen = "1024x768x24";
 
  private:
   bool StartOnce(QString* error);
