@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <mutex>
 #include <ostream>
 #include <string>
@@ -18,7 +19,10 @@
 #include "eventually.h"
 #include "playback/engine/engine.h"
 #include "support/hlsstream.h"
+#include "support/icecast.h"
+#include "support/proxychild.h"
 #include "tagblock.h"
+#include "tempfolder.h"
 
 namespace {
 
@@ -268,6 +272,54 @@ TEST_F(HlsTest, FragmentedMp4SegmentsPlay) {
   StreamFree(h);
   EXPECT_GT(capture.ToneStart(440, 0), -1) << "the tone was not decoded";
   EXPECT_GE(Count(stream.Requests(), "/seg/init.mp4"), 1);
+}
+
+// Through a proxy asking for a password: the playlists and every segment go through it
+// (its log names each one); a wrong password is refused at the first request.
+TEST_F(HlsTest, PlaysThroughAProxyWithBasicAuthentication) {
+  HlsStream stream;
+  std::string error;
+  ASSERT_TRUE(stream.Start({HlsStream::Form::Ts, HlsStream::Tagging::Id3Frames,
+                            {{"Zova", "Par le proxy", 440, 3}, {"Zova", "Toujours", 1000, 8}}, {}},
+                           &error))
+      << error;
+  ztest::TempFolder dir;
+  ztest::ChildProcess proxy;
+  const int proxyPort = ztest::Icecast::FreePort();
+  ASSERT_TRUE(ztest::StartTinyproxy(proxy, dir.Path(), proxyPort, "Info"));
+  const std::string hostPort = "127.0.0.1:" + std::to_string(proxyPort);
+  ASSERT_TRUE(Eventually([&] {
+    return ztest::Icecast::RunProgram({"curl", "-s", "-o", "/dev/null", "http://" + hostPort + "/"}, nullptr,
+                                      2000) == 0;
+  }, 10s));
+  const auto proxied = [&](const std::string& path) {
+    std::ifstream in(dir.File("tinyproxy.log"));
+    std::string line;
+    int n = 0;
+    while (std::getline(in, line))
+      if (line.find("GET ") != std::string::npos && line.find(path) != std::string::npos) ++n;
+    return n;
+  };
+
+  SetProxy("zova:wrong@" + hostPort);
+  EXPECT_EQ(StreamCreateURL(stream.Url()), 0u) << "a refused proxy lets nothing through";
+
+  SetProxy("zova:s3cret@" + hostPort);
+  const Handle h = StreamCreateURL(stream.Url());
+  ASSERT_NE(h, 0u) << ErrorGetCode();
+  Capture capture;
+  capture.Attach(h);
+  ASSERT_TRUE(ChannelPlay(h, false));
+  EXPECT_TRUE(Eventually([&] { return capture.Has("StreamTitle='Zova - Toujours';"); }, 40s));
+  StreamFree(h);
+  SetProxy("");
+  EXPECT_GT(capture.ToneStart(1000, 0), -1) << "the second title's sound was not decoded";
+  // Every playlist and segment the server served was asked through the proxy.
+  for (const std::string& path : stream.Requests()) {
+    if (path.find(".m3u8") == std::string::npos && path.find("/seg") == std::string::npos) continue;
+    EXPECT_GE(proxied(path), 1) << path << " did not go through the proxy";
+  }
+  EXPECT_GE(proxied("/seg"), 3);
 }
 
 // HTTPS: the playlist and every segment over TLS, certificates verified as for other

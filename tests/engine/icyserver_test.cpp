@@ -25,6 +25,7 @@
 #include "eventually.h"
 #include "playback/engine/engine.h"
 #include "support/icecast.h"
+#include "support/proxychild.h"
 #include "tagblock.h"
 #include "tempfolder.h"
 
@@ -36,36 +37,7 @@ using ztest::Eventually;
 using ztest::HasText;
 using ztest::Texts;
 
-// A child program, ended by PID when the object goes.
-class Child {
- public:
-  bool Start(const std::vector<std::string>& argv, const std::string& log) {
-    std::vector<char*> args;
-    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    pid_ = fork();
-    if (pid_ == 0) {
-      prctl(PR_SET_PDEATHSIG, SIGTERM);
-      const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      dup2(out, 1);
-      dup2(out, 2);
-      execvp(args[0], args.data());
-      _exit(127);
-    }
-    return pid_ > 0;
-  }
-  ~Child() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    for (int i = 0; i < 100 && waitpid(pid_, nullptr, WNOHANG) != pid_; ++i)
-      std::this_thread::sleep_for(20ms);
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-  }
-
- private:
-  pid_t pid_ = -1;
-};
+using Child = ztest::ChildProcess;
 
 std::string ReadAll(const std::string& path) {
   std::ifstream in(path);
@@ -284,15 +256,8 @@ TEST_F(IcyServerTest, EngineEndAbortsAConnectionInProgress) {
 // tinyproxy with basic authentication between the engine and the server.
 TEST_F(IcyServerTest, ProxyWithBasicAuthentication) {
   const int proxyPort = ztest::Icecast::FreePort();
-  const std::string cfg = dir_.File("tinyproxy.conf");
-  {
-    std::ofstream out(cfg);
-    out << "Port " << proxyPort << "\nListen 127.0.0.1\nAllow 127.0.0.1\nTimeout 30\n"
-        << "BasicAuth zova s3cret\nPidFile \"" << dir_.File("tinyproxy.pid") << "\"\n"
-        << "LogLevel Error\nMaxClients 20\n";
-  }
   Child proxy;
-  ASSERT_TRUE(proxy.Start({"tinyproxy", "-d", "-c", cfg}, dir_.File("tinyproxy.log")));
+  ASSERT_TRUE(ztest::StartTinyproxy(proxy, dir_.Path(), proxyPort));
   const std::string hostPort = "127.0.0.1:" + std::to_string(proxyPort);
   ASSERT_TRUE(Eventually([&] {
     return ztest::Icecast::RunProgram({"curl", "-s", "-o", "/dev/null", "http://" + hostPort + "/"},
