@@ -123,7 +123,7 @@ TEST_P(HlsFormTest, PlaysAndRaisesEachTitleWhenItsSoundIsHeard) {
   EXPECT_EQ(info.freq, 48000);
   EXPECT_EQ(info.chans, 2);
   EXPECT_EQ(ChannelGetLength(h), -1);
-  // The bit rate measured on the first second: 128 kbit/s of AAC with its headers.
+  // The bit rate measured on the first second: 128 kbit/s with the frames' headers.
   const std::string http = ChannelGetTags(h, kTagHttp);
   const size_t br = http.find("icy-br:");
   ASSERT_NE(br, std::string::npos) << http;
@@ -166,6 +166,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(FormCase{"TsWithTimedId3", HlsStream::Form::Ts, HlsStream::Tagging::Id3Frames, kTypeAac},
                       FormCase{"PackedAacWithId3", HlsStream::Form::PackedAac, HlsStream::Tagging::Id3Frames,
                                kTypeAac},
+                      FormCase{"PackedMp3WithId3", HlsStream::Form::PackedMp3, HlsStream::Tagging::Id3Frames,
+                               kTypeMp3},
                       FormCase{"TsWithTxxxStreamTitle", HlsStream::Form::Ts, HlsStream::Tagging::TxxxStreamTitle,
                                kTypeAac}),
     [](const ::testing::TestParamInfo<FormCase>& i) { return std::string(i.param.name); });

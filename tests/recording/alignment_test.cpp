@@ -398,9 +398,12 @@ TEST_P(HlsAlignment, CutsOnTheExactSampleAndTitlesWhenHeard) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Forms, HlsAlignment,
-                         ::testing::Values(ztest::HlsStream::Form::Ts, ztest::HlsStream::Form::PackedAac),
+                         ::testing::Values(ztest::HlsStream::Form::Ts, ztest::HlsStream::Form::PackedAac,
+                                           ztest::HlsStream::Form::PackedMp3),
                          [](const ::testing::TestParamInfo<ztest::HlsStream::Form>& i) {
-                           return std::string(i.param == ztest::HlsStream::Form::Ts ? "Ts" : "PackedAac");
+                           return std::string(i.param == ztest::HlsStream::Form::Ts          ? "Ts"
+                                              : i.param == ztest::HlsStream::Form::PackedAac ? "PackedAac"
+                                                                                            : "PackedMp3");
                          });
 
 }  // namespace

@@ -111,6 +111,27 @@ std::vector<std::string> AdtsFrames(const std::string& bytes) {
   return frames;
 }
 
+// The MPEG-1 layer III frames of a file (no tag in it), each with its header.
+std::vector<std::string> Mp3Frames(const std::string& bytes) {
+  static const int kBitRates[16] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0};
+  static const int kRates[4] = {44100, 48000, 32000, 0};
+  std::vector<std::string> frames;
+  size_t at = 0;
+  while (at + 4 <= bytes.size()) {
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes.data() + at);
+    // Sync, MPEG-1, layer III.
+    if (b[0] != 0xff || (b[1] & 0xfe) != 0xfa) break;
+    const int kbps = kBitRates[b[2] >> 4];
+    const int rate = kRates[(b[2] >> 2) & 3];
+    if (kbps == 0 || rate == 0) break;
+    const size_t len = static_cast<size_t>(144 * kbps * 1000 / rate + ((b[2] >> 1) & 1));
+    if (at + len > bytes.size()) break;
+    frames.push_back(bytes.substr(at, len));
+    at += len;
+  }
+  return frames;
+}
+
 // One MPEG-TS segment: the title as a timed ID3 packet at `pts`, then the AAC frames.
 bool WriteTsSegment(const std::string& path, const std::vector<std::string>& frames, int64_t pts,
                     const std::string& id3, std::string* error) {
@@ -167,22 +188,32 @@ bool HlsStream::Start(const Options& o, std::string* error) {
     return false;
   }
   folder_ = pattern;
-  // The tone: each title's pitch for its segments, cut on AAC frame boundaries.
+  // The tone: each title's pitch for its segments, cut on frame boundaries.
+  const bool mp3 = o.form == Form::PackedMp3;
+  const int frameSamples = mp3 ? 1152 : 1024;
+  const int framesPerSegment = mp3 ? kMp3FramesPerSegment : kFramesPerSegment;
+  // The encoder puts samples of its own first (AAC 1024; MP3 576, and its decoder 529
+  // more): the first tone is shorter by as much, so each later tone begins exactly where
+  // its first segment does.
+  const int priming = mp3 ? 1105 : 1024;
   std::vector<std::string> argv = {"ffmpeg", "-nostdin", "-v", "error", "-y"};
   std::string filter;
   for (size_t i = 0; i < o.titles.size(); ++i) {
-    // The encoder puts 1024 samples of its own first: the first tone is shorter by as
-    // much, so each later tone begins exactly where its first segment does.
-    const double seconds = (o.titles[i].segments * kFramesPerSegment * 1024.0 - (i == 0 ? 1024 : 0)) / kRate;
+    const double seconds =
+        (o.titles[i].segments * framesPerSegment * double(frameSamples) - (i == 0 ? priming : 0)) / kRate;
     argv.insert(argv.end(), {"-f", "lavfi", "-i",
                              "sine=frequency=" + std::to_string(o.titles[i].hz) + ":sample_rate=48000:duration=" +
                                  std::to_string(seconds)});
     filter += "[" + std::to_string(i) + ":a]";
   }
   filter += "concat=n=" + std::to_string(o.titles.size()) + ":v=0:a=1[out]";
-  const std::string aac = folder_ + "/tone.aac";
-  argv.insert(argv.end(), {"-filter_complex", filter, "-map", "[out]", "-ac", "2", "-c:a", "aac", "-b:a", "128k",
-                           "-f", "adts", aac});
+  const std::string aac = folder_ + (mp3 ? "/tone.mp3" : "/tone.aac");
+  argv.insert(argv.end(), {"-filter_complex", filter, "-map", "[out]", "-ac", "2"});
+  if (mp3)
+    argv.insert(argv.end(), {"-c:a", "libmp3lame", "-b:a", "128k", "-write_xing", "0", "-id3v2_version", "0", "-f",
+                             "mp3", aac});
+  else
+    argv.insert(argv.end(), {"-c:a", "aac", "-b:a", "128k", "-f", "adts", aac});
   std::string log;
   if (RunQuiet(argv, &log) != 0) {
     *error = "ffmpeg: " + log;
@@ -207,28 +238,30 @@ bool HlsStream::Start(const Options& o, std::string* error) {
     }
     serverArgs.insert(serverArgs.end(), {"--map", "init.mp4"});
   }
-  const std::vector<std::string> frames = o.form == Form::Fmp4 ? std::vector<std::string>() : AdtsFrames(ReadAll(aac));
+  const std::vector<std::string> frames = o.form == Form::Fmp4 ? std::vector<std::string>()
+                                          : mp3                 ? Mp3Frames(ReadAll(aac))
+                                                                : AdtsFrames(ReadAll(aac));
   std::ofstream list(folder_ + "/segments.txt", std::ios::app);
   size_t frame = 0;
   int index = 0;
   for (const Title& t : o.titles) {
     for (int s = 0; s < t.segments && frame < frames.size(); ++s, ++index) {
-      const size_t end = std::min(frames.size(), frame + kFramesPerSegment);
+      const size_t end = std::min(frames.size(), frame + framesPerSegment);
       const std::vector<std::string> part(frames.begin() + static_cast<long>(frame),
                                           frames.begin() + static_cast<long>(end));
-      // Timestamps from 10 s on, 1920 ticks (1024 samples at 48 kHz) a frame.
-      const int64_t pts = 900000 + static_cast<int64_t>(frame) * 1920;
+      // Timestamps from 10 s on, 90 kHz ticks (1920 for 1024 samples at 48 kHz).
+      const int64_t pts = 900000 + static_cast<int64_t>(frame) * frameSamples * 90000 / kRate;
       std::string name = "s" + std::to_string(index);
       if (o.form == Form::Ts) {
         name += ".ts";
         if (!WriteTsSegment(folder_ + "/" + name, part, pts, Id3Tag(t, o.tagging, -1), error)) return false;
       } else {
-        name += ".aac";
+        name += mp3 ? ".mp3" : ".aac";
         std::string bytes = Id3Tag(t, o.tagging, pts);
         for (const std::string& f : part) bytes += f;
         WriteAll(folder_ + "/" + name, bytes);
       }
-      list << name << " " << (end - frame) * 1024.0 / kRate << "\n";
+      list << name << " " << (end - frame) * double(frameSamples) / kRate << "\n";
       frame = end;
     }
   }

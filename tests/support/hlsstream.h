@@ -1,6 +1,6 @@
 // HlsStream: a live HLS stream for one test. ffmpeg encodes a tone whose pitch changes
-// with each title (AAC, 48 kHz stereo); the stream is cut into segments of 94 AAC
-// frames (about 2 s), each in MPEG-TS with its title as timed ID3 beside the sound,
+// with each title (AAC, 48 kHz stereo; MP3 for packed MP3); the stream is cut into
+// segments of about 2 s (94 AAC frames, 84 MP3 frames), each in MPEG-TS with its title as timed ID3 beside the sound,
 // or as packed audio (ADTS) with an ID3 tag in front holding the title and the
 // segment's timestamp; hlsserver.py publishes them live on 127.0.0.1 (see its usage
 // for the playlists and the failures it can play).
@@ -21,7 +21,9 @@ class HlsStream {
  public:
   // Fmp4: fragmented MP4 segments written by ffmpeg's own HLS muxer, sound only (the
   // titles, which it cannot carry, are left out).
-  enum class Form { Ts, PackedAac, Fmp4 };
+  // PackedMp3: MPEG-1 layer III frames (1152 samples) with the ID3 tag in front, as
+  // PackedAac.
+  enum class Form { Ts, PackedAac, PackedMp3, Fmp4 };
   // How the title is written: TPE1 and TIT2, or one TXXX "StreamTitle" text.
   enum class Tagging { Id3Frames, TxxxStreamTitle };
   struct Title {
@@ -52,7 +54,8 @@ class HlsStream {
   std::vector<std::string> Requests() const;  // paths asked so far, in order
 
   static constexpr int kRate = 48000;
-  static constexpr int kFramesPerSegment = 94;
+  static constexpr int kFramesPerSegment = 94;     // AAC frames of 1024 samples
+  static constexpr int kMp3FramesPerSegment = 84;  // MP3 frames of 1152 samples
   static double SegmentSeconds() { return kFramesPerSegment * 1024.0 / kRate; }
   // The ICY form the engine gives for a title.
   static std::string StreamTitle(const Title& t) { return "StreamTitle='" + t.artist + " - " + t.song + "';"; }
