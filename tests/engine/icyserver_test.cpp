@@ -253,6 +253,19 @@ TEST_F(IcyServerTest, EngineEndAbortsAConnectionInProgress) {
   EXPECT_EQ(code, kErrInit);
 }
 
+// A plain HTTP stream that does not announce its bit rate: the one its frames give is
+// added to its headers (128 kbit/s MP3), so the station shows and keeps it.
+TEST_F(IcyServerTest, AStreamWithoutItsBitRateGetsTheOneItsFramesGive) {
+  const Handle h = StreamCreateURL(Url("/plain"));
+  ASSERT_NE(h, 0u) << ErrorGetCode();
+  const auto http = Texts(ChannelGetTags(h, kTagHttp));
+  ASSERT_FALSE(http.empty());
+  EXPECT_EQ(std::count_if(http.begin(), http.end(), [](const std::string& l) { return l.rfind("icy-br:", 0) == 0; }),
+            1);
+  EXPECT_NE(std::find(http.begin(), http.end(), "icy-br:128"), http.end());
+  StreamFree(h);
+}
+
 // tinyproxy with basic authentication between the engine and the server.
 TEST_F(IcyServerTest, ProxyWithBasicAuthentication) {
   const int proxyPort = ztest::Icecast::FreePort();

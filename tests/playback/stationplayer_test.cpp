@@ -412,7 +412,7 @@ TEST_F(StationPlayerTest, AnAddressTakesWhatItsStreamAnnounces) {
   EXPECT_EQ(a.Genre, "Jazz,Blues");
   EXPECT_EQ(a.Web, "http://zova.example/");
   EXPECT_EQ(a.StreamType, "MP3");
-  EXPECT_EQ(a.BitRate, "") << "this server announces no icy-br";
+  EXPECT_EQ(a.BitRate, "96") << "this server announces no icy-br: the rate of its frames";
   EXPECT_EQ(a.SampleRate, "44100");
   EXPECT_EQ(a.Channels, "Stereo");
   EXPECT_EQ(a.Country, "");

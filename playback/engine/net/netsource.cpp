@@ -148,9 +148,15 @@ void NetSource::SetMetaSink(MetaSink sink) {
 std::string NetSource::Tags(TagType type) const {
   switch (type) {
     case kTagHttp:
-      return download_->IsIcy() ? std::string() : MakeTagBlock(download_->HeaderLines());
-    case kTagIcy:
-      return download_->IsIcy() ? MakeTagBlock(download_->HeaderLines()) : std::string();
+    case kTagIcy: {
+      if ((type == kTagIcy) != download_->IsIcy()) return std::string();
+      std::vector<std::string> lines = download_->HeaderLines();
+      // A station that does not announce its bit rate: the one its frames give, so that
+      // it is shown and kept with the station as an announced one is.
+      if (download_->Header("icy-br").empty() && decoder_->BitRate() > 0)
+        lines.push_back("icy-br:" + std::to_string((decoder_->BitRate() + 500) / 1000));
+      return MakeTagBlock(lines);
+    }
     case kTagMeta: {
       std::lock_guard<std::mutex> lock(mutex_);
       return MakeTagBlock(meta_.empty() ? std::vector<std::string>{}
