@@ -62,7 +62,7 @@ class ConfigInfoTest : public ::testing::Test {
 };
 
 TEST_F(ConfigInfoTest, EveryMenuItemOpensItsPage) {
-  const QStringList setup{"Affichage", "Tuner", "Connexion", "Enregistrement", "Favoris"};
+  const QStringList setup{"Affichage", "Tuner", "Connexion", "Enregistrement", "Favoris", "Programmation"};
   for (int i = 0; i < setup.size(); ++i) {
     ConfigForm()->hide();
     MainForm()->PopupSetupMenu()->actions()[i]->trigger();
