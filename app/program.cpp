@@ -198,6 +198,7 @@ TConfigForm* TProgram::EnsureConfigForm() {
     plans->Edited = [this] { planRunner_->Edited(); };
     plans->Stations = [this] { return planRunner_->Stations(); };
     plans->Formats = [this] { return recordPage_.Encoders; };
+    // A sixth tab: the tab bar scrolls (squeezed, the titles would be cut to a letter).
     configForm_->PageControl1()->addTab(plans, QStringLiteral("Programmation"));
     connect(planRunner_, &TPlanRunner::PlansChanged, plans, &TPlanPage::Refresh);
   }

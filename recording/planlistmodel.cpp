@@ -1,5 +1,7 @@
 #include "recording/planlistmodel.h"
 
+#include <QLocale>
+
 #include "recording/recordscheduler.h"
 
 TPlanListModel::TPlanListModel(const TRecordScheduler& scheduler, QObject* parent)
@@ -16,17 +18,33 @@ int TPlanListModel::columnCount(const QModelIndex& parent) const {
 QVariant TPlanListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount()) return {};
   const TRecordPlan& p = scheduler_.Plans()[size_t(index.row())];
-  if (role == Qt::ToolTipRole && index.column() == State) return p.Note.isEmpty() ? QVariant() : QVariant(p.Note);
+  if (role == Qt::ToolTipRole) {
+    // The grid's texts are short: the hints say them whole.
+    switch (index.column()) {
+      case When: return OccurrenceText(scheduler_.NextStart(p).isValid() ? scheduler_.NextStart(p) : p.Start);
+      case Repeat: return RepeatText(p.Repeat);
+      case Format: return p.CutByTitle ? QStringLiteral("Un fichier par titre") : QStringLiteral("Un seul fichier");
+      case State: return p.Note.isEmpty() ? QVariant() : QVariant(p.Note);
+      default: return {};
+    }
+  }
   if (role != Qt::DisplayRole) return {};
   switch (index.column()) {
     case Station: return p.Station;
     case When: {
+      // Short, for the page's narrow grid: "ven. 11/12 07:00".
       const QDateTime next = scheduler_.NextStart(p);
-      return OccurrenceText(next.isValid() ? next : p.Start);
+      const QDateTime when = next.isValid() ? next : p.Start;
+      return QLocale(QLocale::French, QLocale::France)
+          .toString(when, when.time().second() != 0 ? QStringLiteral("ddd dd/MM HH:mm:ss")
+                                                    : QStringLiteral("ddd dd/MM HH:mm"));
     }
-    case Repeat: return RepeatText(p.Repeat);
+    case Repeat: {
+      static const char* const shortTexts[] = {"1 fois", "Quotidien", "Lun.-ven.", "Hebdo."};
+      return QString::fromUtf8(shortTexts[int(p.Repeat)]);
+    }
     case Duration: return DurationText(p.DurationSeconds);
-    case Format: return p.CutByTitle ? p.Format + QStringLiteral(", par titre") : p.Format;
+    case Format: return p.Format;
     case State: return StateText(p.State);
   }
   return {};

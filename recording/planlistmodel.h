@@ -1,7 +1,8 @@
 // The planned recordings as a grid: one row per plan, in the list's order, with its
 // station, its next start (or the one it had, when none is left), its repetition, its
-// duration, its format and cut, and what became of its last occurrence (the reason in
-// the hint).
+// duration, its format, and what became of its last occurrence. The texts are short for
+// the page's narrow grid; the hints say them whole (and the cut, and the reason of a
+// failure or a miss).
 //
 // Core code: Qt Core only. Thread: interface thread.
 #pragma once

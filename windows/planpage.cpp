@@ -24,7 +24,7 @@ TPlanPage::TPlanPage(TRecordScheduler& scheduler, QWidget* parent) : QWidget(par
   grid_->verticalHeader()->setDefaultSectionSize(18);
   grid_->horizontalHeader()->setStretchLastSection(true);
   grid_->setWordWrap(false);
-  const int widths[] = {80, 150, 110, 50, 90, 70};
+  const int widths[] = {62, 92, 62, 38, 44, 60};
   for (int c = 0; c < TPlanListModel::ColumnCount; ++c) grid_->setColumnWidth(c, widths[c]);
 
   const auto button = [this](const char* name, const QString& text, int x) {

@@ -323,10 +323,14 @@ TEST(PlanList, RowsShowTheNextStartAndTheState) {
   ASSERT_EQ(model.rowCount(), 1);
   const auto cell = [&](int column) { return model.index(0, column).data().toString(); };
   EXPECT_EQ(cell(TPlanListModel::Station), "Radio d");
-  EXPECT_EQ(cell(TPlanListModel::When), "samedi 12/12/2026 à 08:00");
-  EXPECT_EQ(cell(TPlanListModel::Repeat), "Tous les jours");
+  const auto hint = [&](int column) { return model.index(0, column).data(Qt::ToolTipRole).toString(); };
+  EXPECT_EQ(cell(TPlanListModel::When), "sam. 12/12 08:00");
+  EXPECT_EQ(hint(TPlanListModel::When), "samedi 12/12/2026 à 08:00");
+  EXPECT_EQ(cell(TPlanListModel::Repeat), "Quotidien");
+  EXPECT_EQ(hint(TPlanListModel::Repeat), "Tous les jours");
   EXPECT_EQ(cell(TPlanListModel::Duration), "1 h 30");
-  EXPECT_EQ(cell(TPlanListModel::Format), "MP3, par titre");
+  EXPECT_EQ(cell(TPlanListModel::Format), "MP3");
+  EXPECT_EQ(hint(TPlanListModel::Format), "Un fichier par titre");
   EXPECT_EQ(cell(TPlanListModel::State), "Prévu");
 }
 
