@@ -82,7 +82,7 @@ TEST_F(ConfigInfoTest, EveryMenuItemOpensItsPage) {
   EXPECT_FALSE(ConfigForm()->isVisible());
   QTest::mousePress(MainForm()->Face().ConfigBtn, Qt::LeftButton, {}, QPoint(10, 10));
   EXPECT_TRUE(ConfigForm()->isVisible());
-  EXPECT_EQ(ConfigForm()->CurrentPage(), "Favoris");
+  EXPECT_EQ(ConfigForm()->CurrentPage(), "Programmation");
 }
 
 TEST_F(ConfigInfoTest, DisplayPageActsAtOnceOnTrayMenuAndAnalyser) {
