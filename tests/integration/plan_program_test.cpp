@@ -5,6 +5,8 @@
 //   and not again at the one after;
 // - a plan whose station cannot be reached is marked failed in the list, and the user is
 //   told;
+// - of two overlapping plans the later waits for the first to end (the user is told), then
+//   records what is left of its time;
 // - the sleep timer chosen from the station button's menu (minutes shortened to seconds
 //   for the test) fades the sound out, then stops playback and the recording, whose file
 //   is complete, while the program stays open.
@@ -54,30 +56,40 @@ QDateTime WholeSeconds(const QDateTime& t) { return t.addMSecs(-t.time().msec())
 
 QString PlansPath(const ProgramHarness& h) { return h.home.DataFolder() + "programmation.json"; }
 
-// One plan for "Zova Live", made a day ago.
-void WritePlan(const ProgramHarness& h, const QString& url, const QDateTime& start, int seconds, const QString& format,
-               bool cut) {
-  QJsonObject plan{{"id", "p1"},
-                   {"station", "Zova Live"},
-                   {"url", url},
-                   {"start", start.toString(Qt::ISODate)},
-                   {"repeat", "once"},
-                   {"duration", seconds},
-                   {"format", format},
-                   {"cut", cut},
-                   {"since", start.addDays(-1).toString(Qt::ISODate)},
-                   {"state", "waiting"}};
+// A plan made a day ago.
+QJsonObject PlanJson(const QString& id, const QString& station, const QString& url, const QDateTime& start, int seconds,
+                     const QString& format, bool cut) {
+  return QJsonObject{{"id", id},
+                     {"station", station},
+                     {"url", url},
+                     {"start", start.toString(Qt::ISODate)},
+                     {"repeat", "once"},
+                     {"duration", seconds},
+                     {"format", format},
+                     {"cut", cut},
+                     {"since", start.addDays(-1).toString(Qt::ISODate)},
+                     {"state", "waiting"}};
+}
+
+void WritePlans(const ProgramHarness& h, const QJsonArray& plans) {
   QDir().mkpath(h.home.DataFolder());
   QFile f(PlansPath(h));
   ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  f.write(QJsonDocument(QJsonObject{{"version", 1}, {"plans", QJsonArray{plan}}}).toJson());
+  f.write(QJsonDocument(QJsonObject{{"version", 1}, {"plans", plans}}).toJson());
 }
 
-// The saved state of the plan ("done", "missed", "failed" ...) and its note.
-QString PlanState(const ProgramHarness& h, QString* note = nullptr) {
+// One plan for "Zova Live".
+void WritePlan(const ProgramHarness& h, const QString& url, const QDateTime& start, int seconds, const QString& format,
+               bool cut) {
+  WritePlans(h, QJsonArray{PlanJson("p1", "Zova Live", url, start, seconds, format, cut)});
+}
+
+// The saved state of plan `index` ("done", "missed", "failed" ...) and its note.
+QString PlanState(const ProgramHarness& h, QString* note = nullptr, int index = 0) {
   QFile f(PlansPath(h));
   if (!f.open(QIODevice::ReadOnly)) return QString();
-  const QJsonObject plan = QJsonDocument::fromJson(f.readAll()).object().value("plans").toArray().at(0).toObject();
+  const QJsonObject plan =
+      QJsonDocument::fromJson(f.readAll()).object().value("plans").toArray().at(index).toObject();
   if (note) *note = plan["note"].toString();
   return plan["state"].toString();
 }
@@ -206,6 +218,69 @@ TEST(PlanProgram, APlanWhoseStationFailsIsMarkedFailedAndTheUserIsTold) {
   EXPECT_TRUE(note.contains("Zova Live")) << note.toStdString();
   Shoot(h, "plan-failed");
   EXPECT_TRUE(Files(recordDir + "/Zova Live").isEmpty());
+  Quit(h, program);
+}
+
+TEST(PlanProgram, OfTwoOverlappingPlansTheLaterWaitsIsToldAndRecordsWhatIsLeftOfItsTime) {
+  ProgramHarness h;
+  std::string error;
+  ASSERT_TRUE(h.Start(&error)) << error;
+  ztest::Icecast icecast;
+  ASSERT_TRUE(icecast.Start(&error)) << error;
+  ASSERT_TRUE(icecast.AddSource({"/live", ztest::Icecast::Codec::Mp3, kTone, 128, "Zova Live", "Jazz"}, &error))
+      << error;
+  ASSERT_TRUE(icecast.AddSource({"/deux", ztest::Icecast::Codec::Mp3, 660, 128, "Zova Deux", "Jazz"}, &error))
+      << error;
+  const QString one = QString::fromStdString(icecast.Url("/live"));
+  const QString two = QString::fromStdString(icecast.Url("/deux"));
+  const QString recordDir = Prepare(h, one);
+  {
+    // The local tuner holds both stations.
+    TCatalogueTable radios("radiosDataset");
+    ASSERT_TRUE(CreateCatalogueTable(radios, TCatalogueKind::Stations));
+    for (const auto& [name, url] : {std::pair{QString("Zova Live"), one}, std::pair{QString("Zova Deux"), two}}) {
+      radios.Append();
+      radios.SetFieldText("Radio", name);
+      radios.SetFieldText("Url", url);
+      ASSERT_TRUE(radios.Post());
+    }
+    ASSERT_TRUE(radios.SaveToFile(h.home.DataFolder() + "tuner/local/radios.xml"));
+  }
+  // The first from T to T + 12 s; the second from T + 5 s to T + 20 s.
+  const QDateTime at = WholeSeconds(QDateTime::currentDateTime().addSecs(25));
+  WritePlans(h, QJsonArray{PlanJson("a", "Zova Live", one, at, 12, "MP3", false),
+                           PlanJson("b", "Zova Deux", two, at.addSecs(5), 15, "MP3", false)});
+  QProcess* program = h.Launch(QStringLiteral(ZOVALIS_EXE));
+  ASSERT_TRUE(h.WaitForFace()) << Log(h).toStdString();
+
+  const QString waits = "L'enregistrement programmé de « Zova Deux » (" + at.addSecs(5).toString("HH:mm:ss") +
+                        ") attend la fin de celui de « Zova Live ».";
+  ASSERT_TRUE(ProgramHarness::WaitFor([&] { return Log(h).contains(waits); }, 60000)) << Log(h).toStdString();
+  const QString late = "L'enregistrement programmé de « Zova Deux » prévu à " + at.addSecs(5).toString("HH:mm:ss") +
+                       " commence en retard";
+  ASSERT_TRUE(ProgramHarness::WaitFor([&] { return Log(h).contains(late); }, 30000)) << Log(h).toStdString();
+  // It began when the first ended, not before.
+  EXPECT_GE(at.addSecs(12).msecsTo(QDateTime::currentDateTime()), -200);
+  ASSERT_TRUE(ProgramHarness::WaitFor([&] { return Log(h).contains("Enregistrement programmé de « Zova Deux » terminé."); },
+                                      30000))
+      << Log(h).toStdString();
+  EXPECT_TRUE(ProgramHarness::WaitFor([&] { return PlanState(h, nullptr, 0) == "done" && PlanState(h, nullptr, 1) == "done"; },
+                                      5000));
+  const auto length = [&](const QString& station) {
+    const QStringList files = Files(recordDir + "/" + station);
+    EXPECT_EQ(files.size(), 1) << station.toStdString() << ": " << files.join('|').toStdString();
+    if (files.isEmpty()) return 0.0;
+    const ztest::MediaInfo info = ztest::Probe((recordDir + "/" + station + "/" + files[0]).toStdString());
+    EXPECT_TRUE(info.ok) << info.raw;
+    return info.duration;
+  };
+  const double first = length("Zova Live");
+  EXPECT_GT(first, 9.5);
+  EXPECT_LT(first, 14.5);
+  // What was left of the second's time: 8 s, less its station's connection.
+  const double second = length("Zova Deux");
+  EXPECT_GT(second, 3.0);
+  EXPECT_LT(second, 10.0);
   Quit(h, program);
 }
 

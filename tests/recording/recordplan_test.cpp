@@ -91,7 +91,7 @@ TEST(RecordPlan, LatestOccurrenceOfEachRepetition) {
 
 // A scheduler on a clock the test sets, with the actions of each poll as short texts:
 // "tune a", "start a", "start a late", "stop a", "wait a b", "missed a", "missed a closed".
-class Scheduler : public ::testing::Test {
+class PlanScheduler : public ::testing::Test {
  protected:
   QDateTime now_ = At(11, 12, 0);
   TRecordScheduler s_{[this] { return now_; }};
@@ -113,7 +113,7 @@ class Scheduler : public ::testing::Test {
   TPlanState State(const QString& id) const { return s_.Find(id)->State; }
 };
 
-TEST_F(Scheduler, TunesAheadStartsOnTimeAndStopsAtItsEnd) {
+TEST_F(PlanScheduler, TunesAheadStartsOnTimeAndStopsAtItsEnd) {
   s_.Add(Plan("a", TPlanRepeat::Once, At(11, 12, 1), 30));
   EXPECT_EQ(Poll(At(11, 12, 0, 30)), QStringList());
   EXPECT_EQ(Poll(At(11, 12, 0, 51)), QStringList({"tune a"}));
@@ -127,7 +127,7 @@ TEST_F(Scheduler, TunesAheadStartsOnTimeAndStopsAtItsEnd) {
   EXPECT_EQ(Poll(At(11, 12, 5, 0)), QStringList());
 }
 
-TEST_F(Scheduler, ARepeatedPlanRecordsEachOccurrenceOnce) {
+TEST_F(PlanScheduler, ARepeatedPlanRecordsEachOccurrenceOnce) {
   s_.Add(Plan("d", TPlanRepeat::Daily, At(11, 12, 1), 60));
   EXPECT_EQ(Poll(At(11, 12, 1, 0)), QStringList({"start d"}));
   EXPECT_EQ(Poll(At(11, 12, 2, 0)), QStringList({"stop d"}));
@@ -135,7 +135,7 @@ TEST_F(Scheduler, ARepeatedPlanRecordsEachOccurrenceOnce) {
   EXPECT_EQ(s_.ActiveEnd(), At(12, 12, 2, 0));
 }
 
-TEST_F(Scheduler, OverlappingPlansTheLaterWaitsAndTheUserIsToldOnce) {
+TEST_F(PlanScheduler, OverlappingPlansTheLaterWaitsAndTheUserIsToldOnce) {
   s_.Add(Plan("a", TPlanRepeat::Once, At(11, 12, 1), 120));
   s_.Add(Plan("b", TPlanRepeat::Once, At(11, 12, 2), 120));
   EXPECT_EQ(Poll(At(11, 12, 1, 0)), QStringList({"start a"}));
@@ -147,7 +147,7 @@ TEST_F(Scheduler, OverlappingPlansTheLaterWaitsAndTheUserIsToldOnce) {
   EXPECT_EQ(Poll(At(11, 12, 4, 0)), QStringList({"stop b"}));
 }
 
-TEST_F(Scheduler, AWaitingPlanWhoseTimeRunsOutIsMissed) {
+TEST_F(PlanScheduler, AWaitingPlanWhoseTimeRunsOutIsMissed) {
   s_.Add(Plan("a", TPlanRepeat::Once, At(11, 12, 1), 600));
   s_.Add(Plan("b", TPlanRepeat::Once, At(11, 12, 2), 60));
   EXPECT_EQ(Poll(At(11, 12, 1, 0)), QStringList({"start a"}));
@@ -157,7 +157,7 @@ TEST_F(Scheduler, AWaitingPlanWhoseTimeRunsOutIsMissed) {
   EXPECT_EQ(Poll(At(11, 12, 4, 0)), QStringList());
 }
 
-TEST_F(Scheduler, TheUsersOwnRecordingMakesAPlanWait) {
+TEST_F(PlanScheduler, TheUsersOwnRecordingMakesAPlanWait) {
   s_.Add(Plan("a", TPlanRepeat::Once, At(11, 12, 1), 120));
   EXPECT_EQ(Poll(At(11, 12, 0, 55), "Radio X"), QStringList());  // not tuned while the user records
   EXPECT_EQ(Poll(At(11, 12, 1, 0), "Radio X"), QStringList({"wait a Radio X"}));
@@ -165,7 +165,7 @@ TEST_F(Scheduler, TheUsersOwnRecordingMakesAPlanWait) {
 }
 
 // A list saved by one run and read by the next: the state travels through the file.
-TEST_F(Scheduler, MissedWhileClosedIsReportedOnceAcrossRestarts) {
+TEST_F(PlanScheduler, MissedWhileClosedIsReportedOnceAcrossRestarts) {
   TRecordPlan missed = Plan("m", TPlanRepeat::Daily, At(10, 8, 0), 600);
   missed.Since = At(9, 0, 0);
   TRecordPlan running = Plan("r", TPlanRepeat::Once, At(11, 11, 30), 3600);
@@ -193,7 +193,7 @@ TEST_F(Scheduler, MissedWhileClosedIsReportedOnceAcrossRestarts) {
   ASSERT_EQ(next.Poll().size(), 1u);
 }
 
-TEST_F(Scheduler, APlanMadeDuringItsTimeStartsAndOlderOnesAreNotItsOwn) {
+TEST_F(PlanScheduler, APlanMadeDuringItsTimeStartsAndOlderOnesAreNotItsOwn) {
   // Made at 12:00:30 for 12:00 (the editor shows minutes), for ten minutes: starts at once.
   now_ = At(11, 12, 0, 30);
   s_.Add(Plan("n", TPlanRepeat::Once, At(11, 12, 0), 600));
@@ -204,7 +204,7 @@ TEST_F(Scheduler, APlanMadeDuringItsTimeStartsAndOlderOnesAreNotItsOwn) {
   EXPECT_EQ(State("d"), TPlanState::Waiting);
 }
 
-TEST_F(Scheduler, ChangingOrDeletingTheRunningPlanStopsIt) {
+TEST_F(PlanScheduler, ChangingOrDeletingTheRunningPlanStopsIt) {
   s_.Add(Plan("a", TPlanRepeat::Once, At(11, 12, 1), 600));
   s_.Add(Plan("b", TPlanRepeat::Once, At(11, 12, 1), 600));
   EXPECT_EQ(Poll(At(11, 12, 1)), QStringList({"start a", "wait b Radio a"}));
@@ -217,7 +217,7 @@ TEST_F(Scheduler, ChangingOrDeletingTheRunningPlanStopsIt) {
   EXPECT_EQ(s_.ActiveId(), QString());
 }
 
-TEST_F(Scheduler, AFailedPlanIsMarkedAndFreesTheRecorder) {
+TEST_F(PlanScheduler, AFailedPlanIsMarkedAndFreesTheRecorder) {
   s_.Add(Plan("a", TPlanRepeat::Once, At(11, 12, 1), 600));
   s_.Add(Plan("b", TPlanRepeat::Once, At(11, 12, 2), 600));
   EXPECT_EQ(Poll(At(11, 12, 1)), QStringList({"start a"}));
