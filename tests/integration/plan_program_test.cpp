@@ -143,6 +143,18 @@ TEST(PlanProgram, APlanTunesItsStationRecordsInItsFormatFromItsTimeAndStopsAtIts
   EXPECT_TRUE(ProgramHarness::WaitFor([&] { return h.WindowTitled("Configuration"); }, 10000));
   QThread::msleep(700);
   Shoot(h, "plan-page");
+  // Its "Ajouter ..." button opens the editor (shot, then left with Escape).
+  const QString id = h.Run("xdotool", {"search", "--onlyvisible", "--name", "^Configuration$"}).section('\n', 0, 0);
+  const auto where = QRegularExpression(R"(Position: (\d+),(\d+))").match(h.Run("xdotool", {"getwindowgeometry", id}));
+  if (where.hasMatch()) {
+    h.Run("xdotool", {"mousemove", QString::number(where.captured(1).toInt() + 77),
+                      QString::number(where.captured(2).toInt() + 239), "click", "1"});
+    if (ProgramHarness::WaitFor([&] { return h.WindowTitled("Enregistrement programmé"); }, 5000)) {
+      QThread::msleep(500);
+      Shoot(h, "plan-editor");
+      h.Run("xdotool", {"key", "Escape"});
+    }
+  }
 
   // The end is told within 2 s of its time; the station the plan tuned stops with it.
   const QString ended = "Enregistrement programmé de « Zova Live » terminé.";
