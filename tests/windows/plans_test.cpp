@@ -1,15 +1,19 @@
 // The "Programmation" page and the sleep timer in-process: a plan added, changed and
-// deleted through the page reaches the list's file at once; the editor refuses what
+// deleted through the page reaches the list's file at once; a damaged list is told at
+// start and kept aside, never lost to the next save; the editor refuses what
 // cannot be recorded; the sleep timer's time left shows in the status line's hint and
 // leaves it when cancelled.
 #include <gtest/gtest.h>
 
 #include "support/qtprint.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QSpinBox>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
@@ -97,6 +101,46 @@ TEST_F(PlansTest, ThePageAddsChangesAndDeletesPlansAndTheFileFollows) {
   QTest::mouseClick(del, Qt::LeftButton);
   EXPECT_EQ(page->Model()->rowCount(), 0);
   EXPECT_TRUE(Saved().empty());
+}
+
+TEST_F(PlansTest, ADamagedListIsToldAtStartKeptAsideAndReplacedByTheNextSave) {
+  const QString path = Program().PlanRunner()->FilePath();
+  DestroyForms();
+  QFile::remove(path + ".illisible");
+  {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(R"({"version":1,"plans":[{"id":"1","station":"Radio)");
+  }
+  ASSERT_TRUE(CreateForms(zengine::OutputKind::NullFast));
+  QMessageBox* told = nullptr;
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) told = box;
+  }
+  ASSERT_NE(told, nullptr);
+  EXPECT_EQ(told->windowTitle(), "Programmation des enregistrements");
+  EXPECT_TRUE(told->text().contains("est endommagé")) << told->text().toStdString();
+  EXPECT_TRUE(told->text().contains(path + ".illisible")) << told->text().toStdString();
+  EXPECT_TRUE(Program().PlanRunner()->Scheduler().Plans().empty());
+  told->close();
+
+  // The program goes on; the next save writes a sound list, the damaged one stays aside.
+  auto* page = EnsureConfigForm()->findChild<TPlanPage*>();
+  ASSERT_NE(page, nullptr);
+  page->EditPlan = [](const TRecordPlan& plan) -> std::optional<TRecordPlan> {
+    TRecordPlan p = plan;
+    p.Station = "Radio Soir";
+    return p;
+  };
+  QTest::mouseClick(page->findChild<QPushButton*>("btAddPlan"), Qt::LeftButton);
+  ASSERT_EQ(Saved().size(), 1u);
+  QFile aside(path + ".illisible");
+  ASSERT_TRUE(aside.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(aside.readAll().startsWith(R"({"version":1,"plans":[{"id":"1")"));
+  // The next test of this process starts from an empty list.
+  Program().PlanRunner()->Scheduler().Remove(0);
+  Program().PlanRunner()->Edited();
+  QFile::remove(path + ".illisible");
 }
 
 TEST_F(PlansTest, TheEditorSaysWhatKeepsAPlanFromBeingRecorded) {
