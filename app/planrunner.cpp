@@ -67,9 +67,9 @@ void TPlanRunner::Start() {
   scheduler_.SetPlans(LoadPlansFile(path_, &error));
   if (!error.isEmpty()) Tell(error, true, true);
   if (scheduler_.TakeChanged()) Save();
+  // The first poll comes once the main window shows (see Tick): what was missed while the
+  // program was closed is told then.
   timer_.start();
-  // The first poll once the start is over: what was missed while the program was closed.
-  QTimer::singleShot(0, this, &TPlanRunner::Tick);
 }
 
 void TPlanRunner::Edited() {
@@ -98,6 +98,12 @@ bool TPlanRunner::PlayingStation(const QString& station) const {
 void TPlanRunner::Tick() {
   // A message box of a start failure runs its own event loop: no poll inside a poll.
   if (inTick_) return;
+  // Nothing before the main window's first showing: the start (the catalogue's load) may
+  // run events, and the user should see what a plan does in a window that is there.
+  if (!shown_) {
+    if (!form_.isVisible()) return;
+    shown_ = true;
+  }
   inTick_ = true;
   if (!active_.isEmpty()) {
     if (recording_ && !recorder_.Recording()) {

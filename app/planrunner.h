@@ -64,6 +64,7 @@ class TPlanRunner : public QObject {
   TRecordScheduler scheduler_;
   QTimer timer_;
   bool inTick_ = false;
+  bool shown_ = false;  // the main window has shown: polls run from then on
 
   // The plan being recorded: its identity, whether its recording has started, whether the
   // program tuned its station for it (then playback stops at its end), and whether it

@@ -74,7 +74,8 @@ class TProgram : public QObject, private TBrowserHost {
   TRecorder* Recorder() const { return recorder_.get(); }
   TPlaylistModel* Playlist() const { return playlistModel_.get(); }
   TFilePlayer* FilePlayer() const { return filePlayer_.get(); }
-  // Planned recordings and the sleep timer (nullptr when the data folder is missing).
+  // Planned recordings (nullptr when the data folder is missing: no list to keep) and the
+  // sleep timer.
   TPlanRunner* PlanRunner() const { return planRunner_; }
   TSleepRunner* SleepRunner() const { return sleepRunner_; }
 

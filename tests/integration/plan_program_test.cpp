@@ -121,9 +121,9 @@ TEST(PlanProgram, APlanTunesItsStationRecordsInItsFormatFromItsTimeAndStopsAtIts
   ASSERT_TRUE(icecast.SetTitle("/live", "Artiste - Titre", &error)) << error;
   const QString url = QString::fromStdString(icecast.Url("/live"));
   const QString recordDir = Prepare(h, url);
-  // OGG, not the recording page's MP3: the plan's own format. 25 s ahead: the program's
-  // start and the station's tuning, ten seconds ahead, fit before it.
-  const QDateTime at = WholeSeconds(QDateTime::currentDateTime().addSecs(25));
+  // OGG, not the recording page's MP3: the plan's own format. 35 s ahead: the program's
+  // start on a loaded machine and the station's tuning, ten seconds ahead, fit before it.
+  const QDateTime at = WholeSeconds(QDateTime::currentDateTime().addSecs(35));
   constexpr int kSeconds = 10;
   WritePlan(h, url, at, kSeconds, "OGG", false);
   QProcess* program = h.Launch(QStringLiteral(ZOVALIS_EXE));
@@ -183,14 +183,14 @@ TEST(PlanProgram, APlanMissedWhileTheProgramWasClosedIsToldOnceAtTheNextStart) {
   ASSERT_TRUE(h.Start(&error)) << error;
   const QString url = "http://127.0.0.1:9/none";
   Prepare(h, url);
-  // A plan 40 s ahead, for 3 s; the program runs, and is closed before its time.
+  // A plan 50 s ahead, for 3 s; the program runs, and is closed before its time.
   const QDateTime start = WholeSeconds(QDateTime::currentDateTime());
-  WritePlan(h, url, start.addSecs(40), 3, "MP3", true);
+  WritePlan(h, url, start.addSecs(50), 3, "MP3", true);
   QProcess* first = h.Launch(QStringLiteral(ZOVALIS_EXE));
   ASSERT_TRUE(h.WaitForFace()) << Log(h).toStdString();
   Quit(h, first);
   ASSERT_EQ(PlanState(h), "waiting");
-  const QDateTime after = start.addSecs(44);
+  const QDateTime after = start.addSecs(54);
   while (QDateTime::currentDateTime() < after) QThread::msleep(200);
 
   // The next start tells it, in a window that does not block, and keeps it told.
@@ -200,6 +200,7 @@ TEST(PlanProgram, APlanMissedWhileTheProgramWasClosedIsToldOnceAtTheNextStart) {
   EXPECT_TRUE(ProgramHarness::WaitFor([&] { return h.WindowTitled("Programmation des enregistrements"); }, 10000));
   Shoot(h, "plan-missed");
   EXPECT_TRUE(ProgramHarness::WaitFor([&] { return PlanState(h) == "missed"; }, 5000));
+  ASSERT_TRUE(h.WaitForFace()) << Log(h).toStdString();
   Quit(h, second);
   EXPECT_EQ(Told(h, told), 1) << Log(h).toStdString();
   EXPECT_TRUE(Log(h).contains("n'a pas été fait : le programme était fermé.")) << Log(h).toStdString();
@@ -259,7 +260,7 @@ TEST(PlanProgram, OfTwoOverlappingPlansTheLaterWaitsIsToldAndRecordsWhatIsLeftOf
     ASSERT_TRUE(radios.SaveToFile(h.home.DataFolder() + "tuner/local/radios.xml"));
   }
   // The first from T to T + 12 s; the second from T + 5 s to T + 20 s.
-  const QDateTime at = WholeSeconds(QDateTime::currentDateTime().addSecs(25));
+  const QDateTime at = WholeSeconds(QDateTime::currentDateTime().addSecs(30));
   WritePlans(h, QJsonArray{PlanJson("a", "Zova Live", one, at, 12, "MP3", false),
                            PlanJson("b", "Zova Deux", two, at.addSecs(5), 15, "MP3", false)});
   QProcess* program = h.Launch(QStringLiteral(ZOVALIS_EXE));
