@@ -833,11 +833,13 @@ void TMainForm::ConnectRecorder() {
     face_.labelRecordEllapsed->setText(QStringLiteral("00:00:00"));
     face_.labelRecordEllapsed->show();
     face_.LabelRecordType->show();
+    SetRecordFace(true);
     SetStatus(QStringLiteral("Lecture/Enregistrement en cours."), false);
   });
   connect(r, &TRecorder::RecordingHidden, this, [this] {
     face_.labelRecordEllapsed->hide();
     face_.LabelRecordType->hide();
+    SetRecordFace(false);
     SetStatus(QStringLiteral("Enregistrement Stoppé."), false);
   });
   connect(r, &TRecorder::ElapsedChanged, face_.labelRecordEllapsed, &QLabel::setText);
@@ -890,6 +892,7 @@ TRecordRequest TMainForm::RecordRequest() const {
   q.Format = RecordPage.cbEncoder;
   q.CutByTitle = RecordPage.cbCutByTitle;
   q.RecordOcc = Settings.RecordOcc;
+  if (PlanRequest) PlanRequest(q);
   return q;
 }
 

@@ -154,6 +154,11 @@ class TMainForm : public TSkinnedForm, public TConfigHost {
   // Every finished recording comes here, once, in order.
   void RecordingFinished(const QString& path);
   const QStringList& RecordedFiles() const { return recordedFiles_; }
+  // Planned recordings (app/planrunner.h): while set, the plan's format and cut replace the
+  // page's in every request (the start and each cut by title); RecordPlanned starts a
+  // recording of what plays, as the record button does.
+  std::function<void(TRecordRequest&)> PlanRequest;
+  void RecordPlanned() { StartRecording(); }
 
   // Opening by address (app/mainformopen.cpp): the "Ouvrir une adresse ..." dialog (menu
   // and Ctrl+L), a station played from its address, added to the local tuner with what

@@ -1,14 +1,19 @@
 #include "app/program.h"
 
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
 #include <QSettings>
+#include <QTabWidget>
 #include <cstdio>
 
 #include "app/enginestart.h"
 #include "app/mainform.h"
 #include "app/mpris.h"
+#include "app/planrunner.h"
+#include "app/sleeprunner.h"
 #include "common/appfolders.h"
 #include "localfiles/fileplayer.h"
 #include "localfiles/playlistmodel.h"
@@ -22,6 +27,7 @@
 #include "windows/genreform.h"
 #include "windows/infoform.h"
 #include "windows/networkform.h"
+#include "windows/planpage.h"
 #include "windows/radioeditform.h"
 
 TProgram::TProgram(zengine::OutputKind output) : output_(output) {}
@@ -121,6 +127,7 @@ bool TProgram::Start(TFormCreation creation) {
   mainForm_->Windows.Config = [this](bool create) { return create ? EnsureConfigForm() : configForm_; };
   mainForm_->Windows.Info = [this](bool create) { return create ? EnsureInfoForm() : infoForm_; };
   mainForm_->Windows.All = [this] { return forms_; };
+  StartPlansAndSleep();
   if (creation == TFormCreation::All) EnsureConfigForm(), EnsureInfoForm();
 
   StartCatalogue();
@@ -136,6 +143,21 @@ bool TProgram::Start(TFormCreation creation) {
   // The desktop's media controls (owned by the main window).
   new TMpris(mainForm_);
   return true;
+}
+
+// The sleep timer's menu, in the station button's menu (above "Quitter") and the tray's;
+// the planned recordings, their page in the configuration window and its menu entry.
+void TProgram::StartPlansAndSleep() {
+  sleepRunner_ = new TSleepRunner(*mainForm_);
+  QMenu* radio = mainForm_->PopupRadioMenu();
+  radio->insertMenu(radio->actions().at(radio->actions().size() - 2), sleepRunner_->Menu());
+  QMenu* tray = mainForm_->SystrayPopupMenu();
+  tray->insertMenu(tray->actions().last(), sleepRunner_->Menu());
+  if (!QFileInfo(app_.DataFolder).isDir()) return;
+  planRunner_ = new TPlanRunner(*mainForm_, *player_, *recorder_, catalogue_, app_.DataFolder, mainForm_);
+  mainForm_->PopupSetupMenu()->addAction(QStringLiteral("P&rogrammation ..."), mainForm_,
+                                         [this] { mainForm_->ShowConfigPage(QStringLiteral("Programmation")); });
+  planRunner_->Start();
 }
 
 // The splash window, the catalogue's loader showing its progress there, and the station
@@ -171,6 +193,15 @@ TConfigForm* TProgram::EnsureConfigForm() {
   if (formListeRadio_) configForm_->AttachBrowser(formListeRadio_);
   mainForm_->CopyFavouritesToConfig();
   connect(mainForm_, &TMainForm::BalloonSwitchChanged, configForm_, &TConfigForm::SetBalloonSwitch);
+  if (planRunner_) {
+    auto* plans = new TPlanPage(planRunner_->Scheduler());
+    plans->Edited = [this] { planRunner_->Edited(); };
+    plans->Stations = [this] { return planRunner_->Stations(); };
+    plans->Formats = [this] { return recordPage_.Encoders; };
+    // A sixth tab: the tab bar scrolls (squeezed, the titles would be cut to a letter).
+    configForm_->PageControl1()->addTab(plans, QStringLiteral("Programmation"));
+    connect(planRunner_, &TPlanRunner::PlansChanged, plans, &TPlanPage::Refresh);
+  }
   return configForm_;
 }
 

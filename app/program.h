@@ -35,9 +35,11 @@ class TInfoForm;
 class TListEditForm;
 class TMainForm;
 class TMpris;
+class TPlanRunner;
 class TPlaylistModel;
 class TRadioEditForm;
 class TRecorder;
+class TSleepRunner;
 class TStationPlayer;
 class TcountryForm;
 class TgenreForm;
@@ -72,6 +74,10 @@ class TProgram : public QObject, private TBrowserHost {
   TRecorder* Recorder() const { return recorder_.get(); }
   TPlaylistModel* Playlist() const { return playlistModel_.get(); }
   TFilePlayer* FilePlayer() const { return filePlayer_.get(); }
+  // Planned recordings (nullptr when the data folder is missing: no list to keep) and the
+  // sleep timer.
+  TPlanRunner* PlanRunner() const { return planRunner_; }
+  TSleepRunner* SleepRunner() const { return sleepRunner_; }
 
   // The windows made so far (nullptr when not yet made).
   TMainForm* MainForm() const { return mainForm_; }
@@ -100,6 +106,7 @@ class TProgram : public QObject, private TBrowserHost {
   bool PrepareState();
   void StartCatalogue();
   void StartPlaylist();
+  void StartPlansAndSleep();
   template <typename T>
   T* Track(T* window);
   template <typename T>
@@ -122,6 +129,8 @@ class TProgram : public QObject, private TBrowserHost {
   std::unique_ptr<TRecorder> recorder_;
   std::unique_ptr<TPlaylistModel> playlistModel_;
   std::unique_ptr<TFilePlayer> filePlayer_;
+  TPlanRunner* planRunner_ = nullptr;
+  TSleepRunner* sleepRunner_ = nullptr;
   bool engineStarted_ = false;
   int startupExitCode_ = 0;
   QString startupError_;

@@ -62,7 +62,7 @@ class ConfigInfoTest : public ::testing::Test {
 };
 
 TEST_F(ConfigInfoTest, EveryMenuItemOpensItsPage) {
-  const QStringList setup{"Affichage", "Tuner", "Connexion", "Enregistrement", "Favoris"};
+  const QStringList setup{"Affichage", "Tuner", "Connexion", "Enregistrement", "Favoris", "Programmation"};
   for (int i = 0; i < setup.size(); ++i) {
     ConfigForm()->hide();
     MainForm()->PopupSetupMenu()->actions()[i]->trigger();
@@ -82,7 +82,7 @@ TEST_F(ConfigInfoTest, EveryMenuItemOpensItsPage) {
   EXPECT_FALSE(ConfigForm()->isVisible());
   QTest::mousePress(MainForm()->Face().ConfigBtn, Qt::LeftButton, {}, QPoint(10, 10));
   EXPECT_TRUE(ConfigForm()->isVisible());
-  EXPECT_EQ(ConfigForm()->CurrentPage(), "Favoris");
+  EXPECT_EQ(ConfigForm()->CurrentPage(), "Programmation");
 }
 
 TEST_F(ConfigInfoTest, DisplayPageActsAtOnceOnTrayMenuAndAnalyser) {

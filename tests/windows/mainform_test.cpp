@@ -65,20 +65,29 @@ TEST_F(MainFormTest, DropDownButtonsTogglesOrMenusByPressHeight) {
 
 TEST_F(MainFormTest, MenusCarryTheirCaptions) {
   EXPECT_EQ(Captions(MainForm()->PopupRadioMenu()),
-            QStringList({"Ouvrir une &radio ...", "Ouvrir une adresse ...", "Annuaire mondial", "Mettre à jour l'annuaire", "-", "&Quitter"}));
+            QStringList({"Ouvrir une &radio ...", "Ouvrir une adresse ...", "Annuaire mondial", "Mettre à jour l'annuaire",
+                         "Arrêt &programmé", "-", "&Quitter"}));
   EXPECT_EQ(Captions(MainForm()->PopupOpenMenu()),
             QStringList({"Ouvrir la liste de lecture ...", "Explorer le répertoire d'enregistrement ..."}));
   EXPECT_EQ(Captions(MainForm()->PopupSetupMenu()),
-            QStringList({"&Affichage ...", "Tuner ...", "Mode de connexion ...", "&Enregistrement ...", "&Favoris ..."}));
+            QStringList({"&Affichage ...", "Tuner ...", "Mode de connexion ...", "&Enregistrement ...", "&Favoris ...",
+                         "P&rogrammation ..."}));
   EXPECT_EQ(Captions(MainForm()->PopupInfoMenu()),
             QStringList({"&Radio Playlist", "Documentation - Support - FAQ", "Soutenez le projet : faites un don !",
                          "&A Propos de Zovalis 2.1.1"}));
   EXPECT_EQ(Captions(MainForm()->PopupFavorisMenu()), QStringList({"&Ajouter cette radio aux favoris", "-"}));
   const QStringList tray = Captions(MainForm()->SystrayPopupMenu());
-  ASSERT_EQ(tray.size(), 3);
+  ASSERT_EQ(tray.size(), 4);
   EXPECT_EQ(tray[0], "&Afficher le tuner");
   EXPECT_EQ(tray[1], "Désactiver les infos bulles");  // balloons are on by default
-  EXPECT_EQ(tray[2], "&Quitter");
+  EXPECT_EQ(tray[2], "Arrêt &programmé");
+  EXPECT_EQ(tray[3], "&Quitter");
+  // The sleep timer's menu, the same in both.
+  const QMenu* sleep = MainForm()->PopupRadioMenu()->actions()[4]->menu();
+  ASSERT_NE(sleep, nullptr);
+  EXPECT_EQ(MainForm()->SystrayPopupMenu()->actions()[2]->menu(), sleep);
+  EXPECT_EQ(Captions(sleep), QStringList({"&15 minutes", "&30 minutes", "&45 minutes", "&60 minutes", "&90 minutes",
+                                          "à une &heure ...", "-", "&Annuler"}));
   MainForm()->SystrayPopupMenu()->actions()[1]->trigger();
   EXPECT_EQ(Captions(MainForm()->SystrayPopupMenu())[1], "Activer les infos bulles");
   EXPECT_FALSE(MainForm()->Settings.TrayInformation);
