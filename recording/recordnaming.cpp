@@ -178,19 +178,23 @@ QString NumberedBaseName(const QString& base, const QString& extension, int reco
 }
 
 QString EncoderCommandLine(TRecordFormat format, const QString& artist, const QString& song,
-                           const QString& file) {
+                           const QString& file, const QString& comment) {
   const auto quoted = [](const QString& text) {
     return QLatin1Char('"') + QString::fromStdString(zengine::EncodeEscape(text.toStdString())) + QLatin1Char('"');
   };
   const QString program = EncoderProgram(format);
   switch (format) {
-    case TRecordFormat::Aac: return program + QStringLiteral(" -o ") + quoted(file) + QStringLiteral(" -");
+    case TRecordFormat::Aac:
+      return program + (comment.isEmpty() ? QString() : QStringLiteral(" -c ") + quoted(comment)) +
+             QStringLiteral(" -o ") + quoted(file) + QStringLiteral(" -");
     case TRecordFormat::Ac3: return program + QStringLiteral("  - ") + quoted(file);
     case TRecordFormat::Mp3:
       return program + QStringLiteral(" --ta ") + quoted(artist) + QStringLiteral(" --tt ") + quoted(song) +
+             (comment.isEmpty() ? QString() : QStringLiteral(" --tc ") + quoted(comment)) +
              QStringLiteral(" -V 0 --ignorelength - ") + quoted(file);
     case TRecordFormat::Ogg:
       return program + QStringLiteral(" --artist ") + quoted(artist) + QStringLiteral(" --title ") + quoted(song) +
+             (comment.isEmpty() ? QString() : QStringLiteral(" -c ") + quoted(QStringLiteral("COMMENT=") + comment)) +
              QStringLiteral(" -o ") + quoted(file) + QStringLiteral(" -");
     default: return QString();
   }
