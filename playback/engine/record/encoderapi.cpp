@@ -104,8 +104,9 @@ struct Hooks {
   Handle channel = 0;
   uint32_t sound = 0;
   uint32_t title = 0;
-  // Instead of its own hooks, a feed that began with the held song follows the hold.
-  std::shared_ptr<TitleHold> hold;
+  // Instead of its own hooks, a feed that began with the held song follows the hold
+  // (which goes with its channel, whatever follows it).
+  std::weak_ptr<TitleHold> hold;
   uint32_t follow = 0;
 };
 
@@ -142,7 +143,7 @@ std::string ExecutableFolder() {
 }
 
 void RemoveHooks(const Hooks& h) {
-  if (h.hold) h.hold->Unfollow(h.follow);
+  if (std::shared_ptr<TitleHold> hold = h.hold.lock()) hold->Unfollow(h.follow);
   // Each fails harmlessly when the channel is gone.
   if (h.sound) ChannelRemoveDSP(h.channel, h.sound);
   if (h.title) ChannelRemoveDSP(h.channel, h.title);

@@ -97,7 +97,8 @@ constexpr uint32_t kFollowBase = 0x40000000u;
 
 struct Following {
   std::mutex mutex;
-  std::map<uint32_t, std::pair<std::shared_ptr<TitleHold>, uint32_t>> hooks;
+  // The hold goes with its channel even while a hook follows it.
+  std::map<uint32_t, std::pair<std::weak_ptr<TitleHold>, uint32_t>> hooks;
   uint32_t next = kFollowBase;
 };
 
@@ -115,14 +116,14 @@ uint32_t ChannelSetDSPFromTitle(Handle channel, DspProc proc) {
   Following& f = Follows();
   std::lock_guard<std::mutex> lock(f.mutex);
   const uint32_t id = f.next++;
-  f.hooks[id] = {std::move(hold), follow};
+  f.hooks[id] = {hold, follow};
   Succeed();
   return id;
 }
 
 bool ChannelRemoveDSPFromTitle(Handle channel, uint32_t hook) {
   if (hook < kFollowBase) return ChannelRemoveDSP(channel, hook);
-  std::pair<std::shared_ptr<TitleHold>, uint32_t> entry;
+  std::pair<std::weak_ptr<TitleHold>, uint32_t> entry;
   {
     Following& f = Follows();
     std::lock_guard<std::mutex> lock(f.mutex);
@@ -131,7 +132,7 @@ bool ChannelRemoveDSPFromTitle(Handle channel, uint32_t hook) {
     entry = std::move(it->second);
     f.hooks.erase(it);
   }
-  entry.first->Unfollow(entry.second);
+  if (std::shared_ptr<TitleHold> hold = entry.first.lock()) hold->Unfollow(entry.second);
   return Succeed();
 }
 
