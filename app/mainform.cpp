@@ -850,7 +850,9 @@ void TMainForm::ConnectRecorder() {
   connect(face_.RecordBtn, &TSimpleBtn::clicked, this, [this] {
     if (!recordPressLower_) RecordBtnClick();
   });
-  connect(r, &TRecorder::TrackSkipped, this, [this](const QString& text) { SetStatus(text, false); });
+  // Why a title was not kept: after the next file's start (a cut) has written its own status.
+  connect(r, &TRecorder::TrackSkipped, this,
+          [this](const QString& text) { QTimer::singleShot(0, this, [this, text] { SetStatus(text, false); }); });
   connect(r, &TRecorder::TitleRecordingEnded, this, [this] {
     SetRecordFace(false);
     SetStatus(QStringLiteral("Titre enregistré."), false);

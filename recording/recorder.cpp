@@ -221,6 +221,7 @@ void TRecorder::StopRecording() { Finish(false); }
 void TRecorder::Finish(bool atTitle) {
   clock_.stop();
   bool finished = false;
+  QString skipped;
   if (wmaWriter_) {
     // The hook goes first, so no write is under way while the file is completed.
     if (wmaFeedHook_) zengine::ChannelRemoveDSPFromTitle(wmaChannel_, wmaFeedHook_);
@@ -248,12 +249,14 @@ void TRecorder::Finish(bool atTitle) {
     } else {
       // Only the file this recording created goes.
       QFile::remove(recordFile_);
-      Q_EMIT TrackSkipped(CleanVerdictText(verdict, facts_.Title));
+      skipped = CleanVerdictText(verdict, facts_.Title);
     }
   }
   cleanApplies_ = false;
   Q_EMIT RecordingHidden();
   encoderHandle_ = 0;
+  // After the stop's own status, so the user reads why the title was not kept.
+  if (!skipped.isEmpty()) Q_EMIT TrackSkipped(skipped);
 }
 
 bool TRecorder::CutByTitle(const QString& previous, const QString& title, const TRecordRequest& request) {

@@ -211,10 +211,10 @@ void TConfigForm::BuildCleanControls(QWidget* p) {
   cbCleanPartial_->setToolTip(QStringLiteral("Ne garde ni le premier ni le dernier titre, commencés ou finis en cours."));
   connect(cbCleanPartial_, &QCheckBox::clicked, this, [this](bool on) { Page().cbCleanPartialClick(on); });
   cleanControls_ << cbCleanPartial_ << p->findChild<QLabel*>(QStringLiteral("LabelCleanPartial"));
-  cleanControls_ << MakeTextLabel(p, "LabelCleanLength", QStringLiteral("Garder de"), {175, 160});
+  cleanControls_ << MakeTextLabel(p, "LabelCleanLength", QStringLiteral("Garder de"), {168, 160});
   edCleanMinSeconds_ = new QSpinBox(p);
   edCleanMinSeconds_->setObjectName(QStringLiteral("edCleanMinSeconds"));
-  edCleanMinSeconds_->setGeometry(225, 156, 58, 20);
+  edCleanMinSeconds_->setGeometry(228, 156, 56, 20);
   edCleanMinSeconds_->setRange(0, 600);
   edCleanMinSeconds_->setSuffix(QStringLiteral(" s"));
   edCleanMinSeconds_->setSpecialValueText(QStringLiteral("0 s"));
