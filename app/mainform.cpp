@@ -951,8 +951,8 @@ void TMainForm::RecordBtnClick() {
 }
 
 void TMainForm::RecordTitleClick() {
-  // Only a playing station is recorded.
-  if (!face_.RecordBtn->isVisible()) {
+  // Only a playing station is recorded (its record button is shown).
+  if (face_.RecordBtn->isHidden()) {
     QApplication::beep();
     return;
   }
