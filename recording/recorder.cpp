@@ -147,6 +147,8 @@ bool TRecorder::Start(const TRecordRequest& r, bool fromTitle, bool beganAtTitle
   facts_.Title = r.Title;
   facts_.BeganAtTitle = beganAtTitle;
   facts_.Repeat = repeat;
+  // The WAV writer has no tags while it writes: the comment goes in once it is done.
+  wavComment_ = format == TRecordFormat::Wav ? comment : QString();
   started_.start();
   clock_.start();
   Q_EMIT RecordingShown(r.Format);
@@ -237,6 +239,8 @@ void TRecorder::Finish(bool atTitle) {
     zengine::EncodeStop(encoderHandle_);
     finished = active && !recordFile_.isEmpty();
   }
+  if (finished && !wavComment_.isEmpty()) AppendWavComment(recordFile_, wavComment_);
+  wavComment_.clear();
   if (finished) {
     TCleanVerdict verdict = TCleanVerdict::Keep;
     if (cleanApplies_) {

@@ -131,6 +131,7 @@ class TRecorder : public QObject {
   bool cleanApplies_ = false;  // cut by title, started by the button or a cut
   TTrackFacts facts_;
   TCleanRules clean_;
+  QString wavComment_;  // the comment a WAV file gets once finished
   QElapsedTimer started_;
   QString recordFile_;
   int recordSeconds_ = 0;

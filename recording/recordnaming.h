@@ -84,6 +84,11 @@ QString NumberedBaseName(const QString& base, const QString& extension, int reco
 QString EncoderCommandLine(TRecordFormat format, const QString& artist, const QString& song,
                            const QString& file, const QString& comment = QString());
 
+// Adds a comment (a LIST/INFO chunk with ICMT, UTF-8) at the end of a finished WAV file
+// and makes its RIFF size count it. False when the file is not a RIFF/WAVE file or
+// cannot be written; the file is then left as it was.
+bool AppendWavComment(const QString& path, const QString& comment);
+
 // True when `file` lies directly in `folder` (both absolute), which every recording path
 // must.
 bool IsDirectlyInside(const QString& file, const QString& folder);

@@ -124,7 +124,8 @@ TEST_P(RecordTitleProgram, SavesTheSongPlayingFromItsStartToItsEnd) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, RecordTitleProgram,
-                         ::testing::Values(TitleCase{"menu", "MP3", true, 0}, TitleCase{"keys", "OGG", false, 3}),
+                         ::testing::Values(TitleCase{"menu", "MP3", true, 0}, TitleCase{"keys", "OGG", false, 3},
+                                           TitleCase{"wav", "WAV", false, 3}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CleanTracksProgram, KeepsOnlyTheWholeSongs) {
