@@ -106,9 +106,13 @@ bool TRecorder::Start(const TRecordRequest& r, bool fromTitle, bool beganAtTitle
   zengine::HeldTitle held;
   const bool hasHold = fromTitle && zengine::ChannelGetHeldTitle(r.Channel, &held);
   QString comment;
-  if (hasHold && held.truncated)
-    comment = QStringLiteral("Début du titre manquant : enregistré à partir des %1 dernières minutes gardées")
-                  .arg(qRound(held.seconds / 60.0));
+  if (hasHold && held.truncated) {
+    const int kept = qRound(held.seconds);
+    comment = kept >= 60 ? QStringLiteral("Début du titre manquant : enregistré à partir des %1 dernières minutes "
+                                          "gardées").arg(qRound(kept / 60.0))
+                         : QStringLiteral("Début du titre manquant : enregistré à partir des %1 dernières secondes "
+                                          "gardées").arg(kept);
+  }
 
   // The station folder: only this last level is created, the recording folder must exist.
   const QString folder = StationFolder(r.RecordDir, r.Radio);
@@ -182,7 +186,8 @@ bool TRecorder::StartFormat(TRecordFormat format, const TRecordRequest& r, const
   if (!wmaWriter_) return false;
   zengine::WmaEncodeSetTag(wmaWriter_, "Author", names.Artist.toStdString());
   zengine::WmaEncodeSetTag(wmaWriter_, "Title", names.Song.toStdString());
-  if (!comment.isEmpty()) zengine::WmaEncodeSetTag(wmaWriter_, "Description", comment.toStdString());
+  // "comment" is the description of the file's content description.
+  if (!comment.isEmpty()) zengine::WmaEncodeSetTag(wmaWriter_, "comment", comment.toStdString());
   const zengine::Handle writer = wmaWriter_;
   wmaFailed_ = std::make_shared<std::atomic<bool>>(false);
   // WmaFeedProc, on the engine's playback thread: one write call. A write racing the
@@ -192,8 +197,8 @@ bool TRecorder::StartFormat(TRecordFormat format, const TRecordRequest& r, const
     if (!zengine::WmaEncodeWrite(writer, samples, frames, chans, hz)) failed->store(true);
   };
   // From the title: the held song is replayed into the writer first.
-  wmaFromTitle_ = (extraFlags & zengine::kEncodeFromTitle) != 0;
-  wmaFeedHook_ = wmaFromTitle_ ? zengine::ChannelSetDSPFromTitle(r.Channel, feed) : zengine::ChannelSetDSP(r.Channel, feed);
+  wmaFeedHook_ = (extraFlags & zengine::kEncodeFromTitle) ? zengine::ChannelSetDSPFromTitle(r.Channel, feed)
+                                                          : zengine::ChannelSetDSP(r.Channel, feed);
   wmaChannel_ = r.Channel;
   return wmaFeedHook_ != 0;
 }

@@ -125,7 +125,6 @@ class TRecorder : public QObject {
   // Set by the WMA hook (playback thread) when a write fails.
   std::shared_ptr<std::atomic<bool>> wmaFailed_;
   zengine::Handle wmaChannel_ = 0;
-  bool wmaFromTitle_ = false;  // the WMA hook follows the title hold
   // The running file, for the clean rules.
   bool thisTitle_ = false;
   bool cleanApplies_ = false;  // cut by title, started by the button or a cut

@@ -222,6 +222,42 @@ INSTANTIATE_TEST_SUITE_P(Six, RecordTitleFormats,
                                            FormatCase{"WAV", "pcm_s16le", false}, FormatCase{"WMA", "wmav2", true}),
                          [](const auto& info) { return std::string(info.param.format); });
 
+// A song longer than the hold (shortened here to 2 s) is saved from the oldest sound
+// kept, and the file's comment says its start is missing: in the formats whose comment
+// is not written by an encoder program's own option.
+class RecordTitleBound : public RecorderWindow, public ::testing::WithParamInterface<FormatCase> {};
+
+TEST_P(RecordTitleBound, ALongerSongSaysItsStartIsMissing) {
+  const FormatCase& c = GetParam();
+  qputenv("ZOVALIS_HOLD_SECONDS", "2");
+  main->RecordPage.cbEncoder = c.format;
+  main->RecordPage.cbCutByTitleClick(true);
+  Play();
+  qunsetenv("ZOVALIS_HOLD_SECONDS");
+  std::string error;
+  ASSERT_TRUE(icecast.SetTitle("/mp3", "Artiste Deux - Chanson Deux", &error)) << error;
+  ASSERT_TRUE(WaitFor([&] { return main->Player()->CurrentRadio.Title == "Artiste Deux - Chanson Deux"; }, 20000));
+  Pump(5000);
+  main->RecordTitleClick();
+  QElapsedTimer after;
+  after.start();
+  ASSERT_EQ(RecordFace(), 3);
+  Pump(2000);
+  Record();  // stopped by the user
+  const double recorded = after.elapsed() / 1000.0;
+  const QString file = StationFolder() + "/Artiste Deux - Chanson Deux." + QString(c.format).toLower();
+  ASSERT_EQ(main->RecordedFiles(), QStringList{file});
+  const ztest::MediaInfo info = ztest::Probe(file.toStdString());
+  ASSERT_TRUE(info.ok) << info.raw;
+  EXPECT_NEAR(info.duration, 2.0 + recorded, 0.75) << info.raw;
+  const std::string comment = info.tags.count("comment") ? info.tags.at("comment") : "";
+  EXPECT_EQ(comment, "Début du titre manquant : enregistré à partir des 2 dernières secondes gardées") << info.raw;
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, RecordTitleBound,
+                         ::testing::Values(FormatCase{"AAC", "aac", false}, FormatCase{"WMA", "wmav2", true}),
+                         [](const auto& info) { return std::string(info.param.format); });
+
 // The record button's lower half opens its menu (and records nothing); the information
 // window's button records the title; with cutting off, the recording keeps everything
 // heard since the title began and goes on past the next title until stopped.
