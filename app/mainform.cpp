@@ -637,6 +637,7 @@ void TMainForm::BuildKeys() {
   key(Qt::Key_R, [this] {
     if (face_.RecordBtn->isVisible()) RecordBtnClick();
   });
+  key(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R), [this] { RecordTitleClick(); });
   key(QKeySequence(Qt::CTRL | Qt::Key_O), [this] {
     if (playlist_) ToggleWindow(playlist_);
   });
@@ -650,7 +651,7 @@ void TMainForm::BuildKeys() {
   key(QKeySequence(Qt::CTRL | Qt::Key_L), [this] { OpenAddressClick(); });
   key(Qt::Key_F1, [this] { ShowInfoPage(Windows.Info(true)->CurrentPage()); });
   setToolTip(QStringLiteral("Espace : lecture/arrêt · S : stop · M : muet · Haut/Bas : volume · "
-                            "Gauche/Droite : radio précédente/suivante · R : enregistrer · Ctrl+O : liste de lecture · "
+                            "Gauche/Droite : radio précédente/suivante · R : enregistrer · Ctrl+Maj+R : enregistrer ce titre · Ctrl+O : liste de lecture · "
                             "Ctrl+F : chercher une radio · Ctrl+L : ouvrir une adresse · F1 : informations"));
 }
 
@@ -827,7 +828,34 @@ void TMainForm::ConnectRecorder() {
   RecordPage.Load(Settings, ExeFolder);
 
   TRecorder* r = recorder_;
-  connect(face_.RecordBtn, &TSimpleBtn::clicked, this, &TMainForm::RecordBtnClick);
+  // The record button: its upper half starts or stops a recording, its lower half opens
+  // its menu.
+  popupRecordMenu_ = new QMenu(this);
+  popupRecordMenu_->setObjectName(QStringLiteral("PopupRecordMenu"));
+  QAction* title = popupRecordMenu_->addAction(QStringLiteral("Enregistrer ce titre"), this, &TMainForm::RecordTitleClick);
+  title->setObjectName(QStringLiteral("mnRecordTitle"));
+  title->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R));
+  title->setShortcutContext(Qt::WidgetShortcut);  // shown here; the window's own key acts
+  title->setShortcutVisibleInContextMenu(true);
+  popupRecordMenu_->addSeparator();
+  popupRecordMenu_->addAction(QStringLiteral("Explorer le répertoire d'enregistrement ..."), this,
+                              &TMainForm::MenuExplorerRecordDirClick);
+  popupRecordMenu_->addAction(QStringLiteral("&Enregistrement ..."), this,
+                              [this] { ShowConfigPage(QStringLiteral("Enregistrement")); });
+  connect(face_.RecordBtn, &TSimpleBtn::mouseDown, this, [this](QMouseEvent* e) {
+    recordPressLower_ = e->button() == Qt::LeftButton && e->position().y() >= face_.RecordBtn->height() / 2.0;
+    if (recordPressLower_) DropDown(face_.RecordBtn, popupRecordMenu_, e, nullptr);
+  });
+  connect(face_.RecordBtn, &TSimpleBtn::clicked, this, [this] {
+    if (!recordPressLower_) RecordBtnClick();
+  });
+  // Why a title was not kept: after the next file's start (a cut) has written its own status.
+  connect(r, &TRecorder::TrackSkipped, this,
+          [this](const QString& text) { QTimer::singleShot(0, this, [this, text] { SetStatus(text, false); }); });
+  connect(r, &TRecorder::TitleRecordingEnded, this, [this] {
+    SetRecordFace(false);
+    SetStatus(QStringLiteral("Titre enregistré."), false);
+  });
   connect(r, &TRecorder::RecordingShown, this, [this](const QString& format) {
     face_.LabelRecordType->setText(format);
     face_.labelRecordEllapsed->setText(QStringLiteral("00:00:00"));
@@ -892,6 +920,7 @@ TRecordRequest TMainForm::RecordRequest() const {
   q.Format = RecordPage.cbEncoder;
   q.CutByTitle = RecordPage.cbCutByTitle;
   q.RecordOcc = Settings.RecordOcc;
+  q.Clean = RecordPage.CleanRules();
   if (PlanRequest) PlanRequest(q);
   return q;
 }
@@ -921,6 +950,17 @@ void TMainForm::RecordBtnClick() {
     SetRecordFace(true);
     StartRecording();
   }
+}
+
+void TMainForm::RecordTitleClick() {
+  // Only a playing station is recorded (its record button is shown).
+  if (face_.RecordBtn->isHidden()) {
+    QApplication::beep();
+    return;
+  }
+  SetRecordFace(true);
+  Settings.RecordEncoder = RecordPage.cbEncoder;
+  recorder_->StartTitleRecording(RecordRequest());
 }
 
 void TMainForm::MenuExplorerRecordDirClick() {

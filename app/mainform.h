@@ -150,6 +150,10 @@ class TMainForm : public TSkinnedForm, public TConfigHost {
   TRecordPage& RecordPage;
   TRecorder* Recorder() const { return recorder_; }
   void RecordBtnClick();
+  // "Enregistrer ce titre" (the record button's menu, the information window,
+  // Ctrl+Shift+R): the song playing, from its first sample to its end.
+  void RecordTitleClick();
+  QMenu* PopupRecordMenu() const { return popupRecordMenu_; }
   void MenuExplorerRecordDirClick();
   // Every finished recording comes here, once, in order.
   void RecordingFinished(const QString& path);
@@ -241,6 +245,8 @@ class TMainForm : public TSkinnedForm, public TConfigHost {
         *popupInfoMenu_ = nullptr, *popupFavorisMenu_ = nullptr, *systrayPopupMenu_ = nullptr;
   QAction* balloonSwitch_ = nullptr;
   QMenu* lastPopped_ = nullptr;
+  QMenu* popupRecordMenu_ = nullptr;
+  bool recordPressLower_ = false;  // the record button's last press opened its menu
   QPoint lastPopupPoint_;
   bool menusModal_ = true;
   // Pixels above and below the progress bar that still take a seeking press.

@@ -209,6 +209,7 @@ TInfoForm* TProgram::EnsureInfoForm() {
   if (infoForm_) return infoForm_;
   infoForm_ = Track(new TInfoForm(mainForm_, *player_, recordPage_));
   if (formListeRadio_) infoForm_->AttachBrowser(formListeRadio_);
+  infoForm_->RecordTitle = [main = mainForm_] { main->RecordTitleClick(); };
   mainForm_->SyncInfoForm();
   return infoForm_;
 }

@@ -120,6 +120,11 @@ void ReadSettingsValues(QSettings& store, TSettings& s, const TSettings& d) {
   s.CutByTitle = ReadBool(store, "CutByTitle", d.CutByTitle);
   s.RecordOcc = ReadInt(store, "RecordOcc", d.RecordOcc);
   s.RecordEncoder = ReadText(store, "RecordEncoder", d.RecordEncoder);
+  s.CleanDropPartial = ReadBool(store, "CleanDropPartial", d.CleanDropPartial);
+  s.CleanMinSeconds = std::max(0, ReadInt(store, "CleanMinSeconds", d.CleanMinSeconds));
+  s.CleanMaxMinutes = std::max(0, ReadInt(store, "CleanMaxMinutes", d.CleanMaxMinutes));
+  s.CleanIgnore = ReadText(store, "CleanIgnore", d.CleanIgnore);
+  s.CleanSkipRepeats = ReadBool(store, "CleanSkipRepeats", d.CleanSkipRepeats);
   s.Top = ReadInt(store, "Top", d.Top);
   s.Left = ReadInt(store, "Left", d.Left);
   s.Mode = ReadText(store, "Mode", d.Mode);
@@ -181,6 +186,11 @@ bool SaveSettings(QSettings& store, const TSettings& s) {
   WriteInt(store, "RecordOcc", s.RecordOcc);
   WriteText(store, "RecordEncoder", s.RecordEncoder);
   WriteBool(store, "CutByTitle", s.CutByTitle);
+  WriteBool(store, "CleanDropPartial", s.CleanDropPartial);
+  WriteInt(store, "CleanMinSeconds", s.CleanMinSeconds);
+  WriteInt(store, "CleanMaxMinutes", s.CleanMaxMinutes);
+  WriteText(store, "CleanIgnore", s.CleanIgnore);
+  WriteBool(store, "CleanSkipRepeats", s.CleanSkipRepeats);
   WriteInt(store, "Top", s.Top);
   WriteInt(store, "Left", s.Left);
   WriteText(store, "Mode", s.Mode);

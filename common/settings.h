@@ -47,6 +47,14 @@ struct TSettings {
   bool CutByTitle = false;
   int RecordOcc = 0;
   QString RecordEncoder;
+  // Clean tracks (recordings cut by title): drop the partial first and last titles,
+  // the length limits (0: none), the ignore list ("; " between words), and whether a
+  // title already saved is skipped rather than numbered.
+  bool CleanDropPartial = false;
+  int CleanMinSeconds = 0;
+  int CleanMaxMinutes = 0;
+  QString CleanIgnore;
+  bool CleanSkipRepeats = false;
   int Top = 0;
   int Left = 0;
   QString Mode = QStringLiteral("remote");

@@ -1,6 +1,8 @@
 #include "playback/stationplayer.h"
 
 #include <QDateTime>
+#include <QDir>
+#include <QStandardPaths>
 #include <QFile>
 #include <QFileInfo>
 #include <QUrl>
@@ -428,11 +430,26 @@ void TStationPlayer::ApplyTags(int kind, const std::string& block) {
   if (CurrentRadio.StreamType == QLatin1String("OGG")) CurrentRadio.BitRate = OggBitRate(CurrentRadio.BitRate);
 }
 
+int TStationPlayer::HoldSeconds() {
+  // ZOVALIS_HOLD_SECONDS shortens the hold (tests of songs longer than it).
+  bool ok = false;
+  const int seconds = qEnvironmentVariableIntValue("ZOVALIS_HOLD_SECONDS", &ok);
+  return ok && seconds > 0 ? seconds : kHoldSeconds;
+}
+
+void TStationPlayer::HoldTitles(zengine::Handle channel) {
+  // The held sound lies in the user's cache folder, in a file that has no name.
+  const QString folder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+  QDir().mkpath(folder);
+  zengine::ChannelHoldTitle(channel, HoldSeconds(), QFile::encodeName(folder).toStdString());
+}
+
 void TStationPlayer::ApplyConnected(const std::shared_ptr<TJob>& job, const TConnected& c) {
   if (job->Reconnect) {
     // The new channel takes the place of the one that dropped; a recording follows it.
     const zengine::Handle old = CurrentChannel;
     CurrentChannel = c.Channel;
+    HoldTitles(c.Channel);
     reconnectAttempt_ = 0;
     Q_EMIT Reconnected(old, c.Channel);
     if (old) {
@@ -453,6 +470,7 @@ void TStationPlayer::ApplyConnected(const std::shared_ptr<TJob>& job, const TCon
     return;
   }
   CurrentChannel = c.Channel;
+  HoldTitles(c.Channel);
   connectedUrl_ = c.Url;
   reconnectAttempt_ = 0;
   Q_EMIT ProgressChanged(100);
@@ -572,6 +590,7 @@ void TStationPlayer::StopAll() {
   Q_EMIT StopRecordingRequested();
   Status(QStringLiteral("Arrêt en cours ..."));
   if (CurrentChannel) {
+    zengine::ChannelHoldTitle(CurrentChannel, 0, std::string());  // the held song goes now
     zengine::ChannelStop(CurrentChannel);
     zengine::StreamFree(CurrentChannel);
   }

@@ -118,6 +118,11 @@ class TStationPlayer : public QObject {
   // Below this buffer level (percent) the status line says the stream is buffering.
   static constexpr int kLowBufferLevel = 50;
 
+  // How much of the song playing is held for "Enregistrer ce titre" (the sound since
+  // its title's place, on disk): 15 minutes, or ZOVALIS_HOLD_SECONDS.
+  static constexpr int kHoldSeconds = 15 * 60;
+  static int HoldSeconds();
+
   // Reconnection: attempts after a drop and their delays.
   static constexpr int kReconnectAttempts = 3;
   void SetReconnectDelays(int firstMs, int laterMs) {
@@ -176,6 +181,7 @@ class TStationPlayer : public QObject {
   QString Refreshed(const QString& folder, const QString& name);
   void ScheduleReconnect();
   void ApplyTags(int kind, const std::string& block);
+  void HoldTitles(zengine::Handle channel);
 
   TContext ctx_;
   QTimer radioTimer_;

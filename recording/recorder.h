@@ -13,12 +13,14 @@
 
 #include <QObject>
 #include <QString>
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <atomic>
 #include <memory>
 
 #include "playback/engine/engine.h"
+#include "recording/cleantracks.h"
 #include "recording/recordnaming.h"
 
 // What a start reads: the live recording settings and the now-playing station.
@@ -30,6 +32,7 @@ struct TRecordRequest {
   QString Format;                              // "AAC" ... "WMA"
   bool CutByTitle = true;
   int RecordOcc = 20;
+  TCleanRules Clean;  // which files of a recording cut by title are kept
 };
 
 class TRecorder : public QObject {
@@ -41,8 +44,18 @@ class TRecorder : public QObject {
   // Starts a recording of request.Channel. True on success; on failure the signals have
   // told why (StartFailed or FolderFailed) and nothing records.
   bool StartRecording(const TRecordRequest& request);
-  // Ends any recording and hands the finished file on (FileFinished). Harmless when
-  // nothing records.
+  // "Enregistrer ce titre": records the song playing from its first sample (the sound
+  // the channel's title hold kept, then the live sound), named after its title; with
+  // cutting by title on, the recording stops at the song's end (CutByTitle), otherwise
+  // it goes on until stopped. When the song is longer than the hold keeps, the file
+  // begins with the oldest sound kept and its comment tag says so. Without a hold it
+  // records from now. True on success, like StartRecording.
+  bool StartTitleRecording(const TRecordRequest& request);
+  // The running recording is a "this title" one.
+  bool RecordingTitle() const { return Recording() && thisTitle_; }
+
+  // Ends any recording and hands the finished file on (FileFinished), unless the clean
+  // rules drop it (TrackSkipped). Harmless when nothing records.
   void StopRecording();
 
   // A recording runs (an encoder, or a WMA writer with its hook).
@@ -89,9 +102,18 @@ class TRecorder : public QObject {
   // A running recording ended because its file could no longer be written (after
   // RecordingHidden): `status` for the status line, `message` for a box.
   void RecordingFailed(const QString& status, const QString& message);
+  // A finished file the clean rules did not keep was deleted: the status line's text.
+  void TrackSkipped(const QString& status);
+  // A "this title" recording ended at the song's end (after RecordingHidden).
+  void TitleRecordingEnded();
 
  private:
-  bool StartFormat(TRecordFormat format, const TRecordRequest& r, const TArtistSong& names, const QString& file);
+  // The start of StartRecording and StartTitleRecording.
+  bool Start(const TRecordRequest& r, bool fromTitle, bool beganAtTitle);
+  bool StartFormat(TRecordFormat format, const TRecordRequest& r, const TArtistSong& names, const QString& file,
+                   uint32_t extraFlags, const QString& comment);
+  // StopRecording; `atTitle` when the file ends where the next title begins.
+  void Finish(bool atTitle);
   // Whether the running recording can no longer write its file.
   bool WritingFailed() const;
   // Ends a recording whose writing failed and tells why.
@@ -103,6 +125,13 @@ class TRecorder : public QObject {
   // Set by the WMA hook (playback thread) when a write fails.
   std::shared_ptr<std::atomic<bool>> wmaFailed_;
   zengine::Handle wmaChannel_ = 0;
+  // The running file, for the clean rules.
+  bool thisTitle_ = false;
+  bool cleanApplies_ = false;  // cut by title, started by the button or a cut
+  TTrackFacts facts_;
+  TCleanRules clean_;
+  QString wavComment_;  // the comment a WAV file gets once finished
+  QElapsedTimer started_;
   QString recordFile_;
   int recordSeconds_ = 0;
   QTimer clock_;  // one tick a second while a recording runs

@@ -1,6 +1,7 @@
 #include "recording/recordnaming.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 
@@ -178,19 +179,23 @@ QString NumberedBaseName(const QString& base, const QString& extension, int reco
 }
 
 QString EncoderCommandLine(TRecordFormat format, const QString& artist, const QString& song,
-                           const QString& file) {
+                           const QString& file, const QString& comment) {
   const auto quoted = [](const QString& text) {
     return QLatin1Char('"') + QString::fromStdString(zengine::EncodeEscape(text.toStdString())) + QLatin1Char('"');
   };
   const QString program = EncoderProgram(format);
   switch (format) {
-    case TRecordFormat::Aac: return program + QStringLiteral(" -o ") + quoted(file) + QStringLiteral(" -");
+    case TRecordFormat::Aac:
+      return program + (comment.isEmpty() ? QString() : QStringLiteral(" -c ") + quoted(comment)) +
+             QStringLiteral(" -o ") + quoted(file) + QStringLiteral(" -");
     case TRecordFormat::Ac3: return program + QStringLiteral("  - ") + quoted(file);
     case TRecordFormat::Mp3:
       return program + QStringLiteral(" --ta ") + quoted(artist) + QStringLiteral(" --tt ") + quoted(song) +
+             (comment.isEmpty() ? QString() : QStringLiteral(" --tc ") + quoted(comment)) +
              QStringLiteral(" -V 0 --ignorelength - ") + quoted(file);
     case TRecordFormat::Ogg:
       return program + QStringLiteral(" --artist ") + quoted(artist) + QStringLiteral(" --title ") + quoted(song) +
+             (comment.isEmpty() ? QString() : QStringLiteral(" -c ") + quoted(QStringLiteral("COMMENT=") + comment)) +
              QStringLiteral(" -o ") + quoted(file) + QStringLiteral(" -");
     default: return QString();
   }
@@ -200,4 +205,50 @@ bool IsDirectlyInside(const QString& file, const QString& folder) {
   const QString parent = QDir::cleanPath(QFileInfo(file).absolutePath());
   return !folder.isEmpty() && parent == QDir::cleanPath(QFileInfo(folder).absoluteFilePath()) &&
          QFileInfo(file).fileName() != QLatin1String("..") && QFileInfo(file).fileName() != QLatin1String(".");
+}
+
+bool AppendWavComment(const QString& path, const QString& comment) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadWrite)) return false;
+  const QByteArray head = f.read(12);
+  if (head.size() != 12 || !head.startsWith("RIFF") || head.mid(8, 4) != "WAVE") return false;
+  // The comment goes right after the sound (the data chunk, padded to an even size):
+  // anything after it is no chunk the header counts.
+  qint64 size = -1;
+  for (qint64 at = 12; at + 8 <= f.size();) {
+    if (!f.seek(at)) return false;
+    const QByteArray chunkHead = f.read(8);
+    if (chunkHead.size() != 8) return false;
+    const quint32 length = quint32(quint8(chunkHead[4])) | quint32(quint8(chunkHead[5])) << 8 |
+                           quint32(quint8(chunkHead[6])) << 16 | quint32(quint8(chunkHead[7])) << 24;
+    const qint64 end = at + 8 + length + (length % 2);
+    if (chunkHead.startsWith("data")) {
+      if (end > f.size() + 1) return false;
+      size = end;
+      break;
+    }
+    at = end;
+  }
+  if (size < 0) return false;
+  const qint64 oldSize = f.size();
+  QByteArray text = comment.toUtf8();
+  text.append('\0');
+  const auto le32 = [](quint32 v) {
+    QByteArray b(4, 0);
+    for (int i = 0; i < 4; ++i) b[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    return b;
+  };
+  QByteArray info = QByteArrayLiteral("INFO") + QByteArrayLiteral("ICMT") + le32(quint32(text.size())) + text;
+  if (text.size() % 2) info.append('\0');
+  const QByteArray chunk = QByteArrayLiteral("LIST") + le32(quint32(info.size())) + info;
+  if (size + chunk.size() - 8 > 0xFFFFFFFFLL) return false;
+  if (!f.resize(size) || !f.seek(size) || f.write(chunk) != chunk.size()) {
+    f.resize(oldSize);
+    return false;
+  }
+  if (!f.seek(4) || f.write(le32(quint32(size + chunk.size() - 8))) != 4) {
+    f.resize(oldSize);
+    return false;
+  }
+  return true;
 }

@@ -80,8 +80,14 @@ QString NumberedBaseName(const QString& base, const QString& extension, int reco
 // title cannot end its word and add arguments. The MP3 line carries --ignorelength:
 // the piped WAV header's sizes are "unknown" (0xFFFFFFFF), which lame would otherwise
 // write into the file as a length tag of 4294967295 ms. Empty for WAV, WMA and Unknown.
+// `comment`, when not empty, goes into the file's comment tag (MP3, OGG, AAC).
 QString EncoderCommandLine(TRecordFormat format, const QString& artist, const QString& song,
-                           const QString& file);
+                           const QString& file, const QString& comment = QString());
+
+// Adds a comment (a LIST/INFO chunk with ICMT, UTF-8) at the end of a finished WAV file
+// and makes its RIFF size count it. False when the file is not a RIFF/WAVE file or
+// cannot be written; the file is then left as it was.
+bool AppendWavComment(const QString& path, const QString& comment);
 
 // True when `file` lies directly in `folder` (both absolute), which every recording path
 // must.

@@ -30,6 +30,46 @@ void TRecordPage::Load(TSettings& settings, const QString& programFolder) {
   cbRecordOccText = QString::number(settings.RecordOcc);
   cbCutByTitleClick(settings.CutByTitle);
   cbEncoderChange(settings.RecordEncoder);
+  cbCleanPartial = settings.CleanDropPartial;
+  edCleanMinSeconds = settings.CleanMinSeconds;
+  edCleanMaxMinutes = settings.CleanMaxMinutes;
+  edCleanIgnore = settings.CleanIgnore;
+  cbCleanSkipRepeats = settings.CleanSkipRepeats;
+}
+
+TCleanRules TRecordPage::CleanRules() const {
+  TCleanRules r;
+  r.DropPartial = cbCleanPartial;
+  r.MinSeconds = edCleanMinSeconds;
+  r.MaxMinutes = edCleanMaxMinutes;
+  r.IgnoreWords = ParseIgnoreWords(edCleanIgnore);
+  r.SkipRepeats = cbCleanSkipRepeats;
+  return r;
+}
+
+void TRecordPage::cbCleanPartialClick(bool checked) {
+  cbCleanPartial = checked;
+  if (settings_) settings_->CleanDropPartial = checked;
+}
+
+void TRecordPage::edCleanMinSecondsChange(int seconds) {
+  edCleanMinSeconds = qMax(0, seconds);
+  if (settings_) settings_->CleanMinSeconds = edCleanMinSeconds;
+}
+
+void TRecordPage::edCleanMaxMinutesChange(int minutes) {
+  edCleanMaxMinutes = qMax(0, minutes);
+  if (settings_) settings_->CleanMaxMinutes = edCleanMaxMinutes;
+}
+
+void TRecordPage::edCleanIgnoreChange(const QString& text) {
+  edCleanIgnore = text;
+  if (settings_) settings_->CleanIgnore = text;
+}
+
+void TRecordPage::cbCleanRepeatChange(bool skip) {
+  cbCleanSkipRepeats = skip;
+  if (settings_) settings_->CleanSkipRepeats = skip;
 }
 
 void TRecordPage::btnSelectDirClick(const std::function<QString(const QString&, int)>& selectFolder) {

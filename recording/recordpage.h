@@ -13,6 +13,7 @@
 #include <functional>
 
 #include "common/settings.h"
+#include "recording/cleantracks.h"
 
 class TRecordPage {
  public:
@@ -34,6 +35,14 @@ class TRecordPage {
   bool cbRecordOccEnabled = true;  // cbRecordOcc and Label6
   QString Label19;          // the format's description
   QStringList Encoders;     // the formats offered
+  // Clean tracks (they apply to recordings cut by title, and are enabled with it).
+  bool cbCleanPartial = false;
+  int edCleanMinSeconds = 0;
+  int edCleanMaxMinutes = 0;
+  QString edCleanIgnore;
+  bool cbCleanSkipRepeats = false;  // the repeat list's choice: skip rather than number
+  // The rules a recording started now follows.
+  TCleanRules CleanRules() const;
 
   // Handlers. `selectFolder` is the folder dialog (title, flags) -> path, empty when
   // cancelled.
@@ -41,6 +50,11 @@ class TRecordPage {
   void cbCutByTitleClick(bool checked);
   void cbRecordOccChange(const QString& item);
   void cbEncoderChange(const QString& text);
+  void cbCleanPartialClick(bool checked);
+  void edCleanMinSecondsChange(int seconds);
+  void edCleanMaxMinutesChange(int minutes);
+  void edCleanIgnoreChange(const QString& text);
+  void cbCleanRepeatChange(bool skip);
 
  private:
   TSettings* settings_ = nullptr;

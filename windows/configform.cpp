@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabWidget>
 
 #include "common/appcontext.h"
@@ -183,23 +184,67 @@ void TConfigForm::BuildRecordingPage() {
   connect(edRecordDir_, &QLineEdit::textEdited, this, [this](const QString& t) { Page().edRecordDir = t; });
   auto* select = MakeButton(p, "btnSelectDir", QStringLiteral("..."), QRect(339, 32, 23, 21));
   connect(select, &QPushButton::clicked, this, &TConfigForm::btnSelectDirClick);
-  cbCutByTitle_ = MakeCheckWithLabel(p, "cbCutByTitle", "Label4", QStringLiteral("Découpage par Titre"), {13, 69});
+  cbCutByTitle_ = MakeCheckWithLabel(p, "cbCutByTitle", "Label4", QStringLiteral("Découpage par Titre"), {13, 60});
   connect(cbCutByTitle_, &QCheckBox::clicked, this, &TConfigForm::cbCutByTitleClick);
-  label6_ = MakeTextLabel(p, "Label6", QStringLiteral("Nombre d'occurences maximum toléré par fichier:"), {30, 99});
+  label6_ = MakeTextLabel(p, "Label6", QStringLiteral("Nombre d'occurences maximum toléré par fichier:"), {30, 84});
   cbRecordOcc_ = new QComboBox(p);
   cbRecordOcc_->setObjectName(QStringLiteral("cbRecordOcc"));
-  cbRecordOcc_->setGeometry(275, 95, 55, 20);
+  cbRecordOcc_->setGeometry(275, 80, 55, 20);
   cbRecordOcc_->addItems(TRecordPage::RecordOccItems());
   connect(cbRecordOcc_, &QComboBox::activated, this, &TConfigForm::cbRecordOccChange);
-  MakeTextLabel(p, "Label18", QStringLiteral("Format d'enregistrement : "), {30, 139});
+  MakeTextLabel(p, "Label18", QStringLiteral("Format d'enregistrement : "), {30, 108});
   cbEncoder_ = new QComboBox(p);
   cbEncoder_->setObjectName(QStringLiteral("cbEncoder"));
-  cbEncoder_->setGeometry(174, 135, 55, 20);
+  cbEncoder_->setGeometry(174, 104, 55, 20);
   connect(cbEncoder_, &QComboBox::activated, this, &TConfigForm::cbEncoderChange);
-  label19_ = MakeTextLabel(p, "Label19", QStringLiteral("Description des fonctionnalités du format"), {14, 165});
-  label19_->setGeometry(14, 165, 347, 30);
+  label19_ = MakeTextLabel(p, "Label19", QStringLiteral("Description des fonctionnalités du format"), {14, 128});
+  label19_->setGeometry(14, 128, 347, 26);
   label19_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
   label19_->setWordWrap(true);
+  BuildCleanControls(p);
+}
+
+void TConfigForm::BuildCleanControls(QWidget* p) {
+  // Clean tracks: which titles of a recording cut by title are kept.
+  cbCleanPartial_ = MakeCheckWithLabel(p, "cbCleanPartial", "LabelCleanPartial",
+                                       QStringLiteral("Sans titres incomplets"), {13, 158});
+  cbCleanPartial_->setToolTip(QStringLiteral("Ne garde ni le premier ni le dernier titre, commencés ou finis en cours."));
+  connect(cbCleanPartial_, &QCheckBox::clicked, this, [this](bool on) { Page().cbCleanPartialClick(on); });
+  cleanControls_ << cbCleanPartial_ << p->findChild<QLabel*>(QStringLiteral("LabelCleanPartial"));
+  cleanControls_ << MakeTextLabel(p, "LabelCleanLength", QStringLiteral("Garder de"), {168, 160});
+  edCleanMinSeconds_ = new QSpinBox(p);
+  edCleanMinSeconds_->setObjectName(QStringLiteral("edCleanMinSeconds"));
+  edCleanMinSeconds_->setGeometry(228, 156, 56, 20);
+  edCleanMinSeconds_->setRange(0, 600);
+  edCleanMinSeconds_->setSuffix(QStringLiteral(" s"));
+  edCleanMinSeconds_->setSpecialValueText(QStringLiteral("0 s"));
+  edCleanMinSeconds_->setToolTip(QStringLiteral("Les titres plus courts (jingles, annonces) ne sont pas gardés."));
+  connect(edCleanMinSeconds_, &QSpinBox::valueChanged, this, [this](int v) { Page().edCleanMinSecondsChange(v); });
+  cleanControls_ << edCleanMinSeconds_ << MakeTextLabel(p, "LabelCleanTo", QStringLiteral("à"), {288, 160});
+  edCleanMaxMinutes_ = new QSpinBox(p);
+  edCleanMaxMinutes_->setObjectName(QStringLiteral("edCleanMaxMinutes"));
+  edCleanMaxMinutes_->setGeometry(300, 156, 62, 20);
+  edCleanMaxMinutes_->setRange(0, 600);
+  edCleanMaxMinutes_->setSuffix(QStringLiteral(" min"));
+  edCleanMaxMinutes_->setSpecialValueText(QStringLiteral("sans fin"));
+  edCleanMaxMinutes_->setToolTip(QStringLiteral("Les titres plus longs ne sont pas gardés."));
+  connect(edCleanMaxMinutes_, &QSpinBox::valueChanged, this, [this](int v) { Page().edCleanMaxMinutesChange(v); });
+  cleanControls_ << edCleanMaxMinutes_;
+  cleanControls_ << MakeTextLabel(p, "LabelCleanIgnore", QStringLiteral("Ignorer :"), {13, 186});
+  edCleanIgnore_ = new QLineEdit(p);
+  edCleanIgnore_->setObjectName(QStringLiteral("edCleanIgnore"));
+  edCleanIgnore_->setGeometry(60, 182, 150, 20);
+  edCleanIgnore_->setPlaceholderText(QStringLiteral("Publicité; nom de la radio"));
+  edCleanIgnore_->setToolTip(QStringLiteral("Les titres contenant un de ces mots (séparés par ;) ne sont pas gardés."));
+  connect(edCleanIgnore_, &QLineEdit::textEdited, this, [this](const QString& t) { Page().edCleanIgnoreChange(t); });
+  cleanControls_ << edCleanIgnore_;
+  cbCleanRepeat_ = new QComboBox(p);
+  cbCleanRepeat_->setObjectName(QStringLiteral("cbCleanRepeat"));
+  cbCleanRepeat_->setGeometry(220, 182, 142, 20);
+  cbCleanRepeat_->addItems({QStringLiteral("Numéroter les doublons"), QStringLiteral("Sauter les doublons")});
+  cbCleanRepeat_->setToolTip(QStringLiteral("Un titre déjà enregistré dans le dossier de la radio."));
+  connect(cbCleanRepeat_, &QComboBox::activated, this, [this](int index) { Page().cbCleanRepeatChange(index == 1); });
+  cleanControls_ << cbCleanRepeat_;
 }
 
 void TConfigForm::BuildFavouritesPage() {
@@ -241,6 +286,12 @@ void TConfigForm::FillRecordingControls() {
   cbRecordOcc_->setCurrentIndex(cbRecordOcc_->findText(p.cbRecordOccText, Qt::MatchExactly));
   cbRecordOcc_->setEnabled(p.cbRecordOccEnabled);
   label6_->setEnabled(p.cbRecordOccEnabled);
+  cbCleanPartial_->setChecked(p.cbCleanPartial);
+  edCleanMinSeconds_->setValue(p.edCleanMinSeconds);
+  edCleanMaxMinutes_->setValue(p.edCleanMaxMinutes);
+  edCleanIgnore_->setText(p.edCleanIgnore);
+  cbCleanRepeat_->setCurrentIndex(p.cbCleanSkipRepeats ? 1 : 0);
+  for (QWidget* w : cleanControls_) w->setEnabled(p.cbCutByTitle);
 }
 
 void TConfigForm::FillEncoderList(const QString& exeFolder) {
@@ -348,6 +399,7 @@ void TConfigForm::cbCutByTitleClick() {
   p.cbCutByTitleClick(cbCutByTitle_->isChecked());
   cbRecordOcc_->setEnabled(p.cbRecordOccEnabled);
   label6_->setEnabled(p.cbRecordOccEnabled);
+  for (QWidget* w : cleanControls_) w->setEnabled(p.cbCutByTitle);
 }
 
 void TConfigForm::cbRecordOccChange() {

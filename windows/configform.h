@@ -15,6 +15,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QSpinBox;
 class QListWidget;
 class QPushButton;
 class QTabWidget;
@@ -107,6 +108,11 @@ class TConfigForm : public TSkinnedForm {
   QComboBox* cbRecordOcc() const { return cbRecordOcc_; }
   QComboBox* cbEncoder() const { return cbEncoder_; }
   QLabel* Label19() const { return label19_; }
+  QCheckBox* cbCleanPartial() const { return cbCleanPartial_; }
+  QSpinBox* edCleanMinSeconds() const { return edCleanMinSeconds_; }
+  QSpinBox* edCleanMaxMinutes() const { return edCleanMaxMinutes_; }
+  QLineEdit* edCleanIgnore() const { return edCleanIgnore_; }
+  QComboBox* cbCleanRepeat() const { return cbCleanRepeat_; }
   QComboBox* RemoteTunerComboBox() const { return remoteTunerComboBox_; }
   QListWidget* FavoritesListBox() const { return favoritesListBox_; }
   QPushButton* btPlayFavorites() const { return btPlayFavorites_; }
@@ -126,6 +132,7 @@ class TConfigForm : public TSkinnedForm {
   void BuildTunerPage();
   void BuildConnectionPage();
   void BuildRecordingPage();
+  void BuildCleanControls(QWidget* page);
   void BuildFavouritesPage();
   void FormCreate();
   void FillProxyControls();
@@ -143,6 +150,12 @@ class TConfigForm : public TSkinnedForm {
   QList<QWidget*> proxyControls_;
   QComboBox *cbRecordOcc_ = nullptr, *cbEncoder_ = nullptr, *remoteTunerComboBox_ = nullptr;
   QLabel *label6_ = nullptr, *label19_ = nullptr;
+  // Clean tracks, enabled with cutting by title.
+  QCheckBox* cbCleanPartial_ = nullptr;
+  QSpinBox *edCleanMinSeconds_ = nullptr, *edCleanMaxMinutes_ = nullptr;
+  QLineEdit* edCleanIgnore_ = nullptr;
+  QComboBox* cbCleanRepeat_ = nullptr;
+  QList<QWidget*> cleanControls_;
   QListWidget* favoritesListBox_ = nullptr;
   QPushButton *btPlayFavorites_ = nullptr, *btDeleteFavorites_ = nullptr, *newButtonDb_ = nullptr,
               *importButtonDb_ = nullptr, *exportButtonDb_ = nullptr, *directoryButton_ = nullptr,

@@ -121,7 +121,15 @@ QWidget* TInfoForm::AddPage(const QString& title, const char* name) {
 void TInfoForm::BuildPlayListPage() {
   QWidget* p = AddPage(QStringLiteral("Radio PlayList"), "TabSheet1");
   label2_ = MakeTextLabel(p, "Label2", QString(), {6, 4});
-  label2_->setGeometry(6, 4, 320, 16);
+  label2_->setGeometry(6, 4, 216, 16);
+  // "Enregistrer ce titre": the song playing, from its first sample.
+  btRecordTitle_ = new QPushButton(QStringLiteral("Enregistrer ce titre"), p);
+  btRecordTitle_->setObjectName(QStringLiteral("btRecordTitle"));
+  btRecordTitle_->setGeometry(224, 1, 104, 20);
+  btRecordTitle_->setToolTip(QStringLiteral("Enregistre le titre en cours depuis son début (Ctrl+Maj+R)"));
+  connect(btRecordTitle_, &QPushButton::clicked, this, [this] {
+    if (RecordTitle) RecordTitle();
+  });
   simpleBtn1_ = new TSimpleBtn(p);
   simpleBtn1_->setObjectName(QStringLiteral("SimpleBtn1"));
   simpleBtn1_->setGeometry(331, 0, 34, 21);

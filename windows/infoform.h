@@ -13,6 +13,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListView;
+class QPushButton;
 class QStringListModel;
 class QTabWidget;
 class TFormListeRadio;
@@ -71,6 +72,10 @@ class TInfoForm : public TSkinnedForm {
   // Opens a web address (the desktop's browser); tests replace it.
   std::function<void(const QString&)> OpenUrl;
 
+  // "Enregistrer ce titre" (the main window's; set by the program).
+  std::function<void()> RecordTitle;
+  QPushButton* btRecordTitle() const { return btRecordTitle_; }
+
   // Handlers, named after the controls and events they answer.
   void SimpleBtn1Click();
   void Button1Click();
@@ -107,6 +112,7 @@ class TInfoForm : public TSkinnedForm {
   QStringListModel* models_[3] = {};
   QLabel* label2_ = nullptr;
   TSimpleBtn* simpleBtn1_ = nullptr;
+  QPushButton* btRecordTitle_ = nullptr;
   QComboBox* dbRadioComboBox_ = nullptr;
   QLineEdit *edRadioName_ = nullptr, *edRadioWeb_ = nullptr, *edRadioUrl_ = nullptr;
   QLabel* lbVersion_ = nullptr;

@@ -50,6 +50,12 @@ constexpr uint32_t kEncodePcm = 0x40;
 // let go after 30 s.
 constexpr uint32_t kEncodeCutAtTitle = 0x100;
 
+// Flag of EncodeStart: the file begins with the song playing, from its first sample:
+// the sound the channel's title hold (ChannelHoldTitle) kept since the song's place,
+// then the channel's sound as it comes. Without a hold on the channel the flag does
+// nothing. The held sound is handed over as fast as the encoder takes it.
+constexpr uint32_t kEncodeFromTitle = 0x200;
+
 // Starts an encoder on `channel`.
 // - flags 0: `commandLine` is split into words as a shell splits quoted words (no shell
 //   runs, nothing is expanded; see EncodeEscape for texts put between double quotes).
@@ -98,6 +104,36 @@ std::string EncodeGetProgramFolder();
 // preceded by a backslash, so a stream title cannot end the quoted word early and add
 // words of its own.
 std::string EncodeEscape(const std::string& text);
+
+// ---------------------------------------------------------------------------------
+// Title hold: the sound since the last title's place, so a recording can begin on the
+// first sample of the song playing (kEncodeFromTitle, ChannelSetDSPFromTitle).
+//
+// The sound is kept as 16-bit PCM in an unlinked temporary file of `folder` (TMPDIR or
+// /tmp when empty), as a ring: at most `maxSeconds` of sound, the oldest going first;
+// memory stays at one block. It is let go when the channel is freed or the hold is
+// removed (maxSeconds 0). A song's place is a title text that differs from the last.
+
+// Starts (or, with maxSeconds 0, removes) the hold of `channel`. A hold already there
+// is kept. False with kErrHandle for an unknown channel.
+bool ChannelHoldTitle(Handle channel, int maxSeconds, const std::string& folder);
+
+struct HeldTitle {
+  double seconds = 0;      // sound kept of the song playing
+  bool fromStart = false;  // the song's place was heard (false: tuned in mid-song)
+  bool truncated = false;  // the song is longer than the hold keeps: it begins later
+  std::string title;       // the song's metadata text
+  int64_t fileBytes = 0;   // the hold's file on disk
+};
+// What the hold of `channel` keeps now; false with kErrNotAvail when it has none.
+bool ChannelGetHeldTitle(Handle channel, HeldTitle* out);
+
+// A sample hook that first gets the held sound of the song playing (from its first
+// sample, replayed several times faster than it plays), then each block as it is
+// played; as ChannelSetDSP when the channel has no hold. Remove it with
+// ChannelRemoveDSPFromTitle.
+uint32_t ChannelSetDSPFromTitle(Handle channel, DspProc proc);
+bool ChannelRemoveDSPFromTitle(Handle channel, uint32_t hook);
 
 // ---------------------------------------------------------------------------------
 // WMA writer: libavcodec's wmav2 encoder in an ASF file.

@@ -70,6 +70,12 @@ TEST_F(SettingsTest, FirstRunTakesEveryDefaultAndMakesTheRecordingFolder) {
   EXPECT_TRUE(s.CutByTitle);
   EXPECT_EQ(s.RecordOcc, 20);
   EXPECT_EQ(s.RecordEncoder, "OGG");
+  // Clean tracks are off until the user asks for them.
+  EXPECT_FALSE(s.CleanDropPartial);
+  EXPECT_EQ(s.CleanMinSeconds, 0);
+  EXPECT_EQ(s.CleanMaxMinutes, 0);
+  EXPECT_EQ(s.CleanIgnore, "");
+  EXPECT_FALSE(s.CleanSkipRepeats);
   EXPECT_EQ(s.Top, 263);   // (768 - 241) / 2 = 263.5, truncated
   EXPECT_EQ(s.Left, 272);  // (1024 - 480) / 2
   EXPECT_EQ(s.Mode, "remote");
@@ -105,6 +111,11 @@ TEST_F(SettingsTest, SavedFileReadsBackWithTypesAsStored) {
   s.RecordOcc = 50;
   s.RecordEncoder = "MP3";
   s.CutByTitle = false;
+  s.CleanDropPartial = true;
+  s.CleanMinSeconds = 20;
+  s.CleanMaxMinutes = 12;
+  s.CleanIgnore = "Publicité; Radio X";
+  s.CleanSkipRepeats = true;
   s.Top = -5;
   s.Left = 1200;
   s.Mode = "local";
@@ -120,6 +131,8 @@ TEST_F(SettingsTest, SavedFileReadsBackWithTypesAsStored) {
   EXPECT_TRUE(raw.contains("\nSpectroPeaks=1\n"));
   EXPECT_TRUE(raw.contains("\nIsProxyServer=1\n"));
   EXPECT_TRUE(raw.contains("\nCutByTitle=0\n"));
+  EXPECT_TRUE(raw.contains("\nCleanDropPartial=1\n"));
+  EXPECT_TRUE(raw.contains("\nCleanMinSeconds=20\n"));
   EXPECT_TRUE(raw.contains("\nVolume=0\n"));
   EXPECT_TRUE(raw.contains("\nFavoritesCount=2\n"));
   for (const char* name :
@@ -144,6 +157,11 @@ TEST_F(SettingsTest, SavedFileReadsBackWithTypesAsStored) {
   EXPECT_EQ(back.RecordOcc, 50);
   EXPECT_EQ(back.RecordEncoder, "MP3");
   EXPECT_FALSE(back.CutByTitle);
+  EXPECT_TRUE(back.CleanDropPartial);
+  EXPECT_EQ(back.CleanMinSeconds, 20);
+  EXPECT_EQ(back.CleanMaxMinutes, 12);
+  EXPECT_EQ(back.CleanIgnore, "Publicité; Radio X");
+  EXPECT_TRUE(back.CleanSkipRepeats);
   EXPECT_EQ(back.Top, -5);
   EXPECT_EQ(back.Left, 1200);
   EXPECT_EQ(back.Mode, "local");

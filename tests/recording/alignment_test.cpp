@@ -297,6 +297,114 @@ TEST(RecordingAlignment, AFileNobodyCutsGoesOnWithoutAGap) {
   EXPECT_GT(written, 10.0);
 }
 
+// "Enregistrer ce titre": the channel's title hold keeps the song since its place, so a
+// recording started 1.5 s into title "B" (the 1000 Hz tone after 440 Hz) begins on its
+// first sample and, cut by title, ends where "T3" begins. The file must be the very
+// file the cut-by-title recording made of "B" (running beside it from the start):
+// within 30 ms in length, and the same samples.
+TEST(RecordingAlignment, TheSongPlayingIsSavedFromItsFirstSample) {
+  ztest::TempDir dir;
+  for (const auto& [name, hz, seconds] : {std::tuple{"A.mp3", 440, 6}, std::tuple{"B.mp3", 1000, 40}}) {
+    std::string err;
+    ASSERT_EQ(ztest::RunWithInput({"/usr/bin/ffmpeg", "-nostdin", "-v", "error", "-f", "lavfi", "-i",
+                                   "sine=frequency=" + std::to_string(hz) + ":sample_rate=44100:duration=" +
+                                       std::to_string(seconds),
+                                   "-ac", "2", "-c:a", "libmp3lame", "-b:a", "128k", "-write_xing", "0",
+                                   "-id3v2_version", "0", dir.File(name)},
+                                  "", &err),
+              0)
+        << err;
+  }
+  Child server;
+  const std::string portFile = dir.File("port");
+  ASSERT_TRUE(server.Start(
+      {"/usr/bin/python3", ZOVALIS_ALIGN_SERVER, portFile, dir.File("A.mp3"), dir.File("B.mp3"), "titles"}, {}, ""));
+  std::string port;
+  for (int i = 0; i < 100 && port.empty(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    port = ztest::ReadFile(portFile);
+  }
+  ASSERT_FALSE(port.empty());
+  ASSERT_TRUE(Init(-1, 44100, OutputKind::Null)) << ErrorGetCode();
+  const Handle h = StreamCreateURL("http://127.0.0.1:" + port + "/");
+  ASSERT_NE(h, 0u) << ErrorGetCode();
+  const std::string holdFolder = dir.File("hold");
+  ASSERT_EQ(mkdir(holdFolder.c_str(), 0700), 0);
+  ASSERT_TRUE(ChannelHoldTitle(h, 900, holdFolder));
+  std::mutex mutex;
+  std::vector<std::string> syncs;
+  ChannelSetSync(h, kSyncMeta, [&](Handle, const std::string& text) {
+    std::lock_guard<std::mutex> lock(mutex);
+    syncs.push_back(text);
+  });
+  ASSERT_TRUE(ChannelPlay(h, false));
+  Handle cut = EncodeStart(h, dir.File("start.wav"), kEncodePcm | kEncodeCutAtTitle);
+  ASSERT_NE(cut, 0u);
+
+  Handle held = 0;
+  HeldTitle before;
+  Clock::time_point syncB{};
+  bool done = false;
+  size_t seen = 0;
+  const Clock::time_point deadline = Clock::now() + std::chrono::seconds(60);
+  while (!done && Clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::vector<std::string> fresh;
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      fresh.assign(syncs.begin() + seen, syncs.end());
+      seen = syncs.size();
+    }
+    for (const std::string& text : fresh) {
+      const size_t q = text.find('\'');
+      const std::string name = text.substr(q + 1, text.find('\'', q + 1) - q - 1);
+      // The recorder's cuts, some time after each sync; the title recording ends at the
+      // next title the same way.
+      std::this_thread::sleep_for(std::chrono::milliseconds(120));
+      EXPECT_TRUE(EncodeStop(cut));
+      cut = EncodeStart(h, dir.File(name + ".wav"), kEncodePcm | kEncodeCutAtTitle);
+      ASSERT_NE(cut, 0u);
+      if (name == "B") syncB = Clock::now();
+      if (name == "T3") {
+        ASSERT_NE(held, 0u) << "T3 came before the title recording started";
+        EXPECT_TRUE(EncodeStop(held));
+        done = true;
+      }
+    }
+    if (!held && syncB != Clock::time_point{} && Clock::now() - syncB > std::chrono::milliseconds(1500)) {
+      ASSERT_TRUE(ChannelGetHeldTitle(h, &before));
+      held = EncodeStart(h, dir.File("held.wav"), kEncodePcm | kEncodeCutAtTitle | kEncodeFromTitle);
+      ASSERT_NE(held, 0u);
+    }
+  }
+  ASSERT_TRUE(done) << "no title T3";
+  // Once T3 is in its own file, the B file is complete.
+  EXPECT_TRUE(EncodeStop(cut));
+  ChannelStop(h);
+  StreamFree(h);
+  // The hold went with the channel.
+  HeldTitle after;
+  EXPECT_FALSE(ChannelGetHeldTitle(h, &after));
+  Free();
+
+  EXPECT_EQ(before.title, "StreamTitle='B';");
+  EXPECT_TRUE(before.fromStart);
+  EXPECT_FALSE(before.truncated);
+  EXPECT_GT(before.seconds, 1.0);
+  const std::vector<float> b = ReadWavLeft(dir.File("B.wav"));
+  const std::vector<float> h2 = ReadWavLeft(dir.File("held.wav"));
+  ASSERT_GT(b.size(), static_cast<size_t>(2 * kRate));
+  const size_t joint = 30 * kRate / 1000;
+  std::printf("B (cut): %.3f s, held B: %.3f s, held when started: %.3f s\n", b.size() / double(kRate),
+              h2.size() / double(kRate), before.seconds);
+  EXPECT_NEAR(static_cast<double>(h2.size()), static_cast<double>(b.size()), joint);
+  for (size_t w : WindowsWith(h2, 440)) EXPECT_LT(w, joint) << "440 Hz in the held title at " << w;
+  EXPECT_GT(ToneLevel(h2, joint, kWindow, 1000, kRate), 0.05);
+  size_t differ = 0;
+  for (size_t i = 0; i < std::min(b.size(), h2.size()); ++i) differ += b[i] != h2[i];
+  EXPECT_EQ(differ, 0u) << "the held title differs from the title cut live";
+}
+
 }  // namespace
 
 namespace {

@@ -12,6 +12,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMenu>
+#include <QPushButton>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -25,6 +27,7 @@
 #include "catalogue/catalogueschema.h"
 #include "catalogue/cataloguetable.h"
 #include "windows/formlisteradio.h"
+#include "windows/infoform.h"
 #include "mediaprobe.h"
 #include "support/icecast.h"
 #include "widgets/simplebtn.h"
@@ -172,6 +175,125 @@ INSTANTIATE_TEST_SUITE_P(Six, RecorderFormats,
                                            FormatCase{"MP3", "mp3", true}, FormatCase{"OGG", "vorbis", true},
                                            FormatCase{"WAV", "pcm_s16le", false}, FormatCase{"WMA", "wmav2", true}),
                          [](const auto& info) { return std::string(info.param.format); });
+
+// ---- "Enregistrer ce titre": the song playing, from its first sample.
+
+// Pressed four seconds into a song, in each format: the file holds those seconds too,
+// ends with the song (the recording stops by itself at the next title) and is the only
+// one made.
+class RecordTitleFormats : public RecorderWindow, public ::testing::WithParamInterface<FormatCase> {};
+
+TEST_P(RecordTitleFormats, TheSongPlayingFromItsStartToItsEnd) {
+  const FormatCase& c = GetParam();
+  main->RecordPage.cbEncoder = c.format;
+  main->RecordPage.cbCutByTitleClick(true);
+  Play();
+  std::string error;
+  ASSERT_TRUE(icecast.SetTitle("/mp3", "Artiste Deux - Chanson Deux", &error)) << error;
+  ASSERT_TRUE(WaitFor([&] { return main->Player()->CurrentRadio.Title == "Artiste Deux - Chanson Deux"; }, 20000));
+  QElapsedTimer song;
+  song.start();
+  Pump(4000);
+  const double before = song.elapsed() / 1000.0;
+  main->RecordTitleClick();
+  ASSERT_EQ(RecordFace(), 3);
+  EXPECT_TRUE(main->Recorder()->RecordingTitle());
+  Pump(2000);
+  ASSERT_TRUE(icecast.SetTitle("/mp3", "Artiste Trois - Chanson Trois", &error)) << error;
+  ASSERT_TRUE(WaitFor([&] { return RecordFace() == 0; }, 20000)) << "the recording did not stop with the song";
+  const double heard = song.elapsed() / 1000.0;
+  EXPECT_EQ(main->Statut()->text(), QString::fromUtf8("Titre enregistré."));
+  Pump(1500);
+  EXPECT_FALSE(main->Recorder()->Recording());
+  EXPECT_TRUE(boxes.isEmpty()) << qPrintable(boxes.join('|'));
+  const QString file = StationFolder() + "/Artiste Deux - Chanson Deux." + QString(c.format).toLower();
+  ASSERT_EQ(main->RecordedFiles(), QStringList{file});
+  EXPECT_EQ(QDir(StationFolder()).entryList(QDir::Files), QStringList{QFileInfo(file).fileName()});
+  const ztest::MediaInfo info = ztest::Probe(file.toStdString());
+  ASSERT_TRUE(info.ok) << info.raw;
+  EXPECT_EQ(info.codec, c.codec) << info.raw;
+  EXPECT_GT(info.duration, before + 1.0) << "pressed " << before << " s in; " << info.raw;
+  EXPECT_LT(info.duration, heard + 0.5) << "the song lasted " << heard << " s; " << info.raw;
+}
+
+INSTANTIATE_TEST_SUITE_P(Six, RecordTitleFormats,
+                         ::testing::Values(FormatCase{"AAC", "aac", false}, FormatCase{"AC3", "ac3", false},
+                                           FormatCase{"MP3", "mp3", true}, FormatCase{"OGG", "vorbis", true},
+                                           FormatCase{"WAV", "pcm_s16le", false}, FormatCase{"WMA", "wmav2", true}),
+                         [](const auto& info) { return std::string(info.param.format); });
+
+// A song longer than the hold (shortened here to 2 s) is saved from the oldest sound
+// kept, and the file's comment says its start is missing: in the formats whose comment
+// is not written by an encoder program's own option.
+class RecordTitleBound : public RecorderWindow, public ::testing::WithParamInterface<FormatCase> {};
+
+TEST_P(RecordTitleBound, ALongerSongSaysItsStartIsMissing) {
+  const FormatCase& c = GetParam();
+  qputenv("ZOVALIS_HOLD_SECONDS", "2");
+  main->RecordPage.cbEncoder = c.format;
+  main->RecordPage.cbCutByTitleClick(true);
+  Play();
+  qunsetenv("ZOVALIS_HOLD_SECONDS");
+  std::string error;
+  ASSERT_TRUE(icecast.SetTitle("/mp3", "Artiste Deux - Chanson Deux", &error)) << error;
+  ASSERT_TRUE(WaitFor([&] { return main->Player()->CurrentRadio.Title == "Artiste Deux - Chanson Deux"; }, 20000));
+  Pump(5000);
+  main->RecordTitleClick();
+  QElapsedTimer after;
+  after.start();
+  ASSERT_EQ(RecordFace(), 3);
+  Pump(2000);
+  Record();  // stopped by the user
+  const double recorded = after.elapsed() / 1000.0;
+  const QString file = StationFolder() + "/Artiste Deux - Chanson Deux." + QString(c.format).toLower();
+  ASSERT_EQ(main->RecordedFiles(), QStringList{file});
+  const ztest::MediaInfo info = ztest::Probe(file.toStdString());
+  ASSERT_TRUE(info.ok) << info.raw;
+  EXPECT_NEAR(info.duration, 2.0 + recorded, 0.75) << info.raw;
+  const std::string comment = info.tags.count("comment") ? info.tags.at("comment") : "";
+  EXPECT_EQ(comment, "Début du titre manquant : enregistré à partir des 2 dernières secondes gardées") << info.raw;
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, RecordTitleBound,
+                         ::testing::Values(FormatCase{"AAC", "aac", false}, FormatCase{"WMA", "wmav2", true}),
+                         [](const auto& info) { return std::string(info.param.format); });
+
+// The record button's lower half opens its menu (and records nothing); the information
+// window's button records the title; with cutting off, the recording keeps everything
+// heard since the title began and goes on past the next title until stopped.
+TEST_F(RecorderWindow, WithoutCutTheTitleRecordingGoesOnPastTheSong) {
+  main->RecordPage.cbEncoder = "WAV";
+  main->RecordPage.cbCutByTitleClick(false);
+  main->SetMenusModal(false);
+  Play();
+  QTest::mouseClick(main->Face().RecordBtn, Qt::LeftButton, {}, QPoint(12, main->Face().RecordBtn->height() - 4));
+  ASSERT_EQ(main->LastPoppedMenu(), main->PopupRecordMenu());
+  EXPECT_EQ(main->PopupRecordMenu()->actions().value(0)->text(), "Enregistrer ce titre");
+  main->PopupRecordMenu()->hide();
+  EXPECT_EQ(RecordFace(), 0);
+  EXPECT_FALSE(main->Recorder()->Recording());
+
+  std::string error;
+  ASSERT_TRUE(icecast.SetTitle("/mp3", "Artiste Deux - Chanson Deux", &error)) << error;
+  ASSERT_TRUE(WaitFor([&] { return main->Player()->CurrentRadio.Title == "Artiste Deux - Chanson Deux"; }, 20000));
+  QElapsedTimer song;
+  song.start();
+  Pump(3000);
+  EnsureInfoForm()->btRecordTitle()->click();
+  ASSERT_EQ(RecordFace(), 3);
+  ASSERT_TRUE(icecast.SetTitle("/mp3", "Artiste Trois - Chanson Trois", &error)) << error;
+  ASSERT_TRUE(WaitFor([&] { return main->Player()->CurrentRadio.Title == "Artiste Trois - Chanson Trois"; }, 20000));
+  Pump(3000);
+  EXPECT_EQ(RecordFace(), 3) << "the recording stopped at the title without cutting";
+  Record();
+  const double heard = song.elapsed() / 1000.0;
+  const QString file = StationFolder() + "/Artiste Deux - Chanson Deux.wav";
+  ASSERT_EQ(main->RecordedFiles(), QStringList{file});
+  const ztest::MediaInfo info = ztest::Probe(file.toStdString());
+  ASSERT_TRUE(info.ok) << info.raw;
+  // From the title's start to the stop.
+  EXPECT_NEAR(info.duration, heard, 1.0) << info.raw;
+}
 
 // ---- Cut by title, numbering, names.
 

@@ -5,10 +5,13 @@
 
 #include "support/qtprint.h"
 
+#include <QFile>
 #include <QSet>
+#include <QTemporaryDir>
 
 #include "recording/recordnaming.h"
 #include "recording/recordpage.h"
+#include "mediaprobe.h"
 
 namespace {
 
@@ -207,6 +210,50 @@ TEST(RecordPage, Handlers) {
 TEST(RecordPage, OffersTheFormatsWhoseProgramIsInTheProgramFolder) {
   const QStringList all = TRecordPage::AvailableEncoders(QStringLiteral(ZOVALIS_PROGRAM_DIR "/"));
   EXPECT_EQ(all, QStringList({"AAC", "AC3", "MP3", "OGG", "WAV", "WMA"}));
+}
+
+// A WAV file gets its comment after the sound, read back by ffprobe, the sound unchanged;
+// trailing bytes the header does not count go; a file that is not a WAV is left alone.
+TEST(RecordNaming, AWavFileTakesACommentAfterItsSound) {
+  QTemporaryDir dir;
+  const auto wav = [](quint32 frames, const QByteArray& tail) {
+    const auto le32 = [](quint32 v) { return QByteArray(reinterpret_cast<const char*>(&v), 4); };
+    const auto le16 = [](quint16 v) { return QByteArray(reinterpret_cast<const char*>(&v), 2); };
+    const QByteArray data(int(frames * 4), '\x10');
+    QByteArray fmt = le16(1) + le16(2) + le32(44100) + le32(44100 * 4) + le16(4) + le16(16);
+    QByteArray body = QByteArrayLiteral("WAVE") + "fmt " + le32(16) + fmt + "data" + le32(frames * 4) + data;
+    return QByteArrayLiteral("RIFF") + le32(quint32(body.size())) + body + tail;
+  };
+  const struct {
+    const char* name;
+    QByteArray bytes;
+    bool ok;
+  } cases[] = {
+      {"a whole WAV", wav(44100, {}), true},
+      {"a partial frame after the sound", wav(44100, QByteArray("\x01\x02\x03", 3)), true},
+      {"not a WAV", QByteArray("ID3\x04 not a wave file at all, really"), false},
+  };
+  const QString comment = QString::fromUtf8("Début du titre manquant : enregistré à partir des 15 dernières minutes");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const QString path = dir.filePath(QString::fromUtf8(c.name) + ".wav");
+    {
+      QFile f(path);
+      ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+      f.write(c.bytes);
+    }
+    EXPECT_EQ(AppendWavComment(path, comment), c.ok);
+    if (!c.ok) {
+      QFile f(path);
+      ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+      EXPECT_EQ(f.readAll(), c.bytes);
+      continue;
+    }
+    const ztest::MediaInfo info = ztest::Probe(path.toStdString());
+    ASSERT_TRUE(info.ok) << info.raw;
+    EXPECT_NEAR(info.duration, 1.0, 0.001) << info.raw;
+    EXPECT_EQ(info.tags.count("comment") ? info.tags.at("comment") : "", comment.toStdString()) << info.raw;
+  }
 }
 
 }  // namespace

@@ -118,7 +118,13 @@ bool AvFileEncoder::Open(const std::string& path, const Settings& settings, int 
   // killed, a full disk) keeps everything encoded up to that moment.
   format_->flags |= AVFMT_FLAG_FLUSH_PACKETS;
   format_->flush_packets = 1;
-  rc = avformat_write_header(format_, nullptr);
+  AVDictionary* options = nullptr;
+  if (!settings.comment.empty()) {
+    av_dict_set(&format_->metadata, "comment", settings.comment.c_str(), 0);
+    if (settings.muxer == "adts") av_dict_set(&options, "write_id3v2", "1", 0);
+  }
+  rc = avformat_write_header(format_, &options);
+  av_dict_free(&options);
   if (rc < 0) {
     *error = "cannot write the file header: " + AvError(rc);
     Release();

@@ -25,6 +25,7 @@ class AvFileEncoder {
     std::string codec;       // libavcodec encoder name
     std::string muxer;       // libavformat muxer name
     int64_t bitRate = 0;     // bits per second; 0 = the codec's default
+    std::string comment;     // the file's comment tag (ADTS: an ID3v2 tag first), if any
   };
 
   AvFileEncoder() = default;

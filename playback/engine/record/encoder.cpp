@@ -73,6 +73,10 @@ void Encoder::Push(const float* samples, size_t frames, int channels, int rate) 
   queue_.Push(std::move(block));
 }
 
+bool Encoder::HasRoom() const {
+  return queue_.QueuedBytes() < static_cast<size_t>(rate_) * static_cast<size_t>(channels_) * 2 * kQueueSeconds / 2;
+}
+
 // Encoder writer thread.
 void Encoder::WriterLoop() {
   // A program that dies makes our write fail with EPIPE; the signal itself must never

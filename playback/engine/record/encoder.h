@@ -61,6 +61,10 @@ class Encoder {
   // True once nothing more will be written (the sink failed, the channel went, or Stop).
   bool HasEnded() const { return ended_.load(); }
 
+  // Whether the queue has room for a few more seconds of sound (a producer that can
+  // wait, such as the replay of held sound, waits while it has not).
+  bool HasRoom() const;
+
   uint64_t DroppedFrames() const;
   int Rate() const { return rate_; }
   int Channels() const { return channels_; }

@@ -19,6 +19,7 @@
 #include "playback/engine/lasterror.h"
 #include "playback/engine/record/encoder.h"
 #include "playback/engine/record/encodercommand.h"
+#include "playback/engine/record/titlehold.h"
 
 namespace zengine {
 
@@ -103,6 +104,10 @@ struct Hooks {
   Handle channel = 0;
   uint32_t sound = 0;
   uint32_t title = 0;
+  // Instead of its own hooks, a feed that began with the held song follows the hold
+  // (which goes with its channel, whatever follows it).
+  std::weak_ptr<TitleHold> hold;
+  uint32_t follow = 0;
 };
 
 struct Running {
@@ -138,6 +143,7 @@ std::string ExecutableFolder() {
 }
 
 void RemoveHooks(const Hooks& h) {
+  if (std::shared_ptr<TitleHold> hold = h.hold.lock()) hold->Unfollow(h.follow);
   // Each fails harmlessly when the channel is gone.
   if (h.sound) ChannelRemoveDSP(h.channel, h.sound);
   if (h.title) ChannelRemoveDSP(h.channel, h.title);
@@ -159,6 +165,35 @@ bool AddHooks(Handle channel, const std::shared_ptr<Feed>& feed, Hooks* out) {
     ChannelRemoveDSP(channel, h.sound);
     return Fail(kErrHandle);
   }
+  *out = std::move(h);
+  return true;
+}
+
+// Feeds `feed` from the hold of `channel`: the held song first, then the live sound.
+// False when the channel has no hold.
+bool FollowHold(Handle channel, const std::shared_ptr<Feed>& feed, const std::shared_ptr<Encoder>& encoder,
+                Hooks* out) {
+  std::shared_ptr<TitleHold> hold = FindTitleHold(channel);
+  if (!hold) return false;
+  Hooks h;
+  h.feed = feed;
+  h.channel = channel;
+  h.hold = hold;
+  std::weak_ptr<Encoder> weak = encoder;
+  h.follow = hold->Follow(
+      [feed](const float* samples, size_t frames, int channels, int rate) {
+        feed->Sound(samples, frames, channels, rate);
+      },
+      [feed](const std::string& text) { feed->Title(text); },
+      [weak] {
+        std::shared_ptr<Encoder> e = weak.lock();
+        return !e || e->HasRoom() || e->HasEnded();
+      },
+      // The song's text: the feed cuts at the next one only.
+      [feed](const std::string& text) {
+        std::lock_guard<std::mutex> lock(feed->mutex);
+        feed->lastTitle = text;
+      });
   *out = std::move(h);
   return true;
 }
@@ -273,7 +308,8 @@ Handle EncodeStart(Handle channel, const std::string& commandLine, uint32_t flag
     const std::string meta = ChannelGetTags(channel, kTagMeta);
     feed->lastTitle = meta.substr(0, meta.find('\0'));
     feed->cutAtTitle = (flags & kEncodeCutAtTitle) != 0;
-    if (!AddHooks(channel, feed, &hooks)) {
+    const bool followed = (flags & kEncodeFromTitle) && FollowHold(channel, feed, encoder, &hooks);
+    if (!followed && !AddHooks(channel, feed, &hooks)) {
       const int reason = ErrorGetCode();
       encoder->Stop();
       return FailHandle(reason ? reason : kErrHandle);
