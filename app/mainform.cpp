@@ -25,6 +25,7 @@
 #include "catalogue/stationrecord.h"
 #include "common/appfolders.h"
 #include "common/placement.h"
+#include "common/queuedcall.h"
 #include "windows/formcontrols.h"
 #include "common/versiontext.h"
 #include "localfiles/fileplayer.h"
@@ -816,7 +817,7 @@ void TMainForm::FormDestroy() {
 
 void TMainForm::ShowEngineError(int code) {
   if (QThread::currentThread() != thread()) {
-    QMetaObject::invokeMethod(this, [this, code] { ShowEngineError(code); }, Qt::QueuedConnection);
+    PostQueued(this, [this, code] { ShowEngineError(code); });
     return;
   }
   SetStatus(EngineErrorMessage(code), true);

@@ -16,6 +16,7 @@
 #include "catalogue/catalogueloader.h"
 #include "catalogue/catalogueschema.h"
 #include "catalogue/directorymapping.h"
+#include "common/queuedcall.h"
 
 namespace {
 
@@ -318,7 +319,7 @@ void TStationDirectory::ReportPlay(const QString& uuid) {
         break;
       }
     }
-    QMetaObject::invokeMethod(this, [this, uuid, ok] { Q_EMIT PlayReported(uuid, ok); }, Qt::QueuedConnection);
+    PostQueued(this, [this, uuid, ok] { Q_EMIT PlayReported(uuid, ok); });
   });
 }
 
@@ -355,6 +356,6 @@ void TStationDirectory::FetchFavicon(const QString& folder, const QString& uuid)
       QFile::remove(temp);
       return;
     }
-    QMetaObject::invokeMethod(this, [this, uuid, target] { Q_EMIT FaviconReady(uuid, target); }, Qt::QueuedConnection);
+    PostQueued(this, [this, uuid, target] { Q_EMIT FaviconReady(uuid, target); });
   });
 }

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <memory>
 
+#include "common/queuedcall.h"
 #include "localfiles/playlistmodel.h"
 #include "playback/engine/channelregistry.h"
 #include "playback/engineerror.h"
@@ -83,17 +84,14 @@ void TFilePlayer::StartStreamOpen(const QString& url, quint64 serial) {
   std::thread thread([self, serial, done, name = url.toStdString()] {
     const zengine::Handle channel = zengine::StreamCreateURL(name);
     const int error = channel ? 0 : zengine::ErrorGetCode();
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
-        [self, serial, channel, error] {
-          const bool wanted = self && serial == self->openSerial_ && self->Active() && !self->station_->CurrentChannel;
-          if (!wanted) {
-            if (channel) zengine::StreamFree(channel);
-            return;
-          }
-          self->Started(channel, error);
-        },
-        Qt::QueuedConnection);
+    PostQueued(QCoreApplication::instance(), [self, serial, channel, error] {
+      const bool wanted = self && serial == self->openSerial_ && self->Active() && !self->station_->CurrentChannel;
+      if (!wanted) {
+        if (channel) zengine::StreamFree(channel);
+        return;
+      }
+      self->Started(channel, error);
+    });
     done->store(true);
   });
   workers_.push_back({std::move(thread), done});
@@ -106,8 +104,9 @@ void TFilePlayer::Started(zengine::Handle channel, int error) {
     QPointer<TFilePlayer> self(this);
     // Engine thread: hand the advance to the interface thread.
     zengine::ChannelSetSync(channel, zengine::kSyncEnd, [self](zengine::Handle ended, const std::string&) {
-      QMetaObject::invokeMethod(
-          QCoreApplication::instance(), [self, ended] { if (self) self->EndSyncProc(ended); }, Qt::QueuedConnection);
+      PostQueued(QCoreApplication::instance(), [self, ended] {
+        if (self) self->EndSyncProc(ended);
+      });
     });
     zengine::ChannelPlay(channel, false);
     Q_EMIT StatusChanged(kPlaying, false);

@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 
+#include "common/queuedcall.h"
 #include "tags/songinfo.h"
 
 TSongInfoQueue::TSongInfoQueue(QObject* parent) : QObject(parent) {
@@ -65,8 +66,7 @@ void TSongInfoQueue::Run() {
       hasRow = true;
     }
     const quint64 serial = request.Serial;
-    QMetaObject::invokeMethod(
-        this, [this, serial, hasRow, row] { Deliver(serial, hasRow, row); }, Qt::QueuedConnection);
+    PostQueued(this, [this, serial, hasRow, row] { Deliver(serial, hasRow, row); });
   }
 }
 

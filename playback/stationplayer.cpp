@@ -12,6 +12,7 @@
 #include "catalogue/catalogueloader.h"
 #include "catalogue/cataloguetable.h"
 #include "catalogue/httpclient.h"
+#include "common/queuedcall.h"
 #include "playback/engineerror.h"
 #include "playback/metadata.h"
 #include "playback/playlistcandidates.h"
@@ -302,13 +303,10 @@ void TStationPlayer::StartWorker(const QStringList& urls, bool reconnect) {
 
 void TStationPlayer::Post(const std::shared_ptr<TJob>& job, std::function<void()> action) {
   // Runs `action` on the interface thread, unless the connection was abandoned meanwhile.
-  QMetaObject::invokeMethod(
-      this,
-      [this, job, action = std::move(action)] {
-        if (job->Abandoned || job->Serial != serial_) return;
-        action();
-      },
-      Qt::QueuedConnection);
+  PostQueued(this, [this, job, action = std::move(action)] {
+    if (job->Abandoned || job->Serial != serial_) return;
+    action();
+  });
 }
 
 // Worker thread: tries each candidate until one plays.
@@ -378,28 +376,22 @@ void TStationPlayer::RunJob(std::shared_ptr<TJob> job) {
     if (!meta.empty()) c.Meta = meta.substr(0, meta.find('\0'));
     zengine::ChannelPlay(h, false);
     // The handler frees the channel itself when the connection was abandoned meanwhile.
-    QMetaObject::invokeMethod(
-        this,
-        [this, job, c] {
-          if (job->Abandoned || job->Serial != serial_) {
-            zengine::ChannelStop(c.Channel);
-            zengine::StreamFree(c.Channel);
-            return;
-          }
-          ApplyConnected(job, c);
-        },
-        Qt::QueuedConnection);
+    PostQueued(this, [this, job, c = std::move(c)] {
+      if (job->Abandoned || job->Serial != serial_) {
+        zengine::ChannelStop(c.Channel);
+        zengine::StreamFree(c.Channel);
+        return;
+      }
+      ApplyConnected(job, c);
+    });
     // Each later metadata text goes to the interface thread, for this channel only.
     const int serial = job->Serial;
     zengine::ChannelSetSync(h, zengine::kSyncMeta, [this, h, serial](zengine::Handle, const std::string& data) {
       // Engine thread.
       const QString text = StreamText(data);
-      QMetaObject::invokeMethod(
-          this,
-          [this, h, serial, text] {
-            if (h == CurrentChannel && serial <= serial_) HandleMetadata(text);
-          },
-          Qt::QueuedConnection);
+      PostQueued(this, [this, h, serial, text] {
+        if (h == CurrentChannel && serial <= serial_) HandleMetadata(text);
+      });
     });
     played = true;
   }

@@ -14,6 +14,7 @@
 
 #include "common/appcontext.h"
 #include "common/placement.h"
+#include "common/queuedcall.h"
 #include "windows/formcontrols.h"
 #include "localfiles/cdfolders.h"
 #include "localfiles/fileplayer.h"
@@ -214,7 +215,7 @@ void TFormListeFile::AddFileToPlaylist(const QString& path) {
 
 void TFormListeFile::AddFilesToPlaylist(const QStringList& paths) {
   if (QThread::currentThread() != thread()) {
-    QMetaObject::invokeMethod(this, [this, paths] { AddFilesToPlaylist(paths); }, Qt::QueuedConnection);
+    PostQueued(this, [this, paths] { AddFilesToPlaylist(paths); });
     return;
   }
   queue_->Add(paths);

@@ -29,6 +29,8 @@ class ProgramTest : public ::testing::Test {
 
   void TearDown() override {
     for (QProcess* p : processes) {
+      const std::string race = TestEnv::RaceReport(*p);
+      if (!race.empty()) ADD_FAILURE() << race;
       if (p->state() != QProcess::NotRunning) {
         p->kill();
         p->waitForFinished(5000);

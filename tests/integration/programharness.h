@@ -3,6 +3,8 @@
 // main window, click at its face's coordinates and measure what the sink plays.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -23,6 +25,8 @@ class ProgramHarness {
  public:
   ~ProgramHarness() {
     for (QProcess* p : processes_) {
+      const std::string race = TestEnv::RaceReport(*p, errorFile);
+      if (!race.empty()) ADD_FAILURE() << race;
       if (p->state() != QProcess::NotRunning) {
         p->kill();
         p->waitForFinished(5000);

@@ -130,9 +130,16 @@ TEST_P(RecorderFormats, TenSecondsThroughTheRecordButton) {
   main->RecordPage.cbCutByTitleClick(true);
   Play();
 
+  // What the sound output played while recording: the wall clock's time, unless the
+  // output ran short of sound (a slow, checked build on a loaded machine stutters), when
+  // the recording holds the sound heard, gaps left out.
+  const zengine::Handle channel = main->Player()->CurrentChannel;
+  const auto heard = [channel] { return zengine::ChannelBytes2Seconds(channel, zengine::ChannelGetPosition(channel)); };
+  const int64_t underruns = zengine::ChannelGetUnderruns(channel);
   Record();
   QElapsedTimer clock;
   clock.start();
+  const double heardAtStart = heard();
   ASSERT_EQ(RecordFace(), 3);
   EXPECT_EQ(main->Face().RecordBtn->toolTip(), QString::fromUtf8("Arrêter l'enregistrement."));
   EXPECT_EQ(main->Statut()->text(), "Lecture/Enregistrement en cours.");
@@ -146,6 +153,8 @@ TEST_P(RecorderFormats, TenSecondsThroughTheRecordButton) {
   EXPECT_TRUE(main->Face().labelRecordEllapsed->text() == "00:00:09" ||
               main->Face().labelRecordEllapsed->text() == "00:00:10")
       << qPrintable(main->Face().labelRecordEllapsed->text());
+  const double heardSeconds = heard() - heardAtStart;
+  const bool stuttered = zengine::ChannelGetUnderruns(channel) != underruns;
   Record();
   const double seconds = clock.elapsed() / 1000.0;
   EXPECT_EQ(RecordFace(), 0);
@@ -160,7 +169,10 @@ TEST_P(RecorderFormats, TenSecondsThroughTheRecordButton) {
   const ztest::MediaInfo info = ztest::Probe(file.toStdString());
   ASSERT_TRUE(info.ok) << info.raw;
   EXPECT_EQ(info.codec, c.codec) << info.raw;
-  EXPECT_NEAR(info.duration, seconds, 0.5) << info.raw;
+  EXPECT_NEAR(info.duration, heardSeconds, 0.5) << info.raw;
+  if (!stuttered) {
+    EXPECT_NEAR(info.duration, seconds, 0.5) << info.raw;
+  }
   EXPECT_EQ(info.sampleRate, 44100);
   EXPECT_EQ(info.channels, 2);
   EXPECT_EQ(info.tags.count("tlen"), 0u) << "no bogus length tag: " << info.raw;

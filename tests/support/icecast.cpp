@@ -147,6 +147,9 @@ bool Icecast::Start(std::string* error) {
   chmod(logDir.c_str(), 0777);
   sourcePassword_ = RandomWord();
   adminPassword_ = RandomWord();
+  // The server's location, which its status page shows: tells this server's answer from
+  // that of another test's server that took the port first.
+  const std::string location = RandomWord();
   // The port is free when chosen but another test may take it before the server binds
   // it: a server that ends at once is started again on another port.
   for (int attempt = 0;; ++attempt) {
@@ -156,7 +159,7 @@ bool Icecast::Start(std::string* error) {
     {
       std::ofstream xml(config);
       xml << "<icecast>\n"
-          << " <location>test</location><admin>test@localhost</admin>\n"
+          << " <location>" << location << "</location><admin>test@localhost</admin>\n"
           << " <limits><clients>50</clients><sources>10</sources><queue-size>524288</queue-size>"
           << "<client-timeout>30</client-timeout><header-timeout>15</header-timeout>"
           << "<source-timeout>10</source-timeout><burst-on-connect>1</burst-on-connect>"
@@ -184,6 +187,7 @@ bool Icecast::Start(std::string* error) {
     server_ = Spawn(argv, folder_ + "/server.out");
     if (server_ <= 0) return fail("could not start icecast2");
     const auto deadline = std::chrono::steady_clock::now() + 10s;
+    bool taken = false;
     while (std::chrono::steady_clock::now() < deadline) {
       if (waitpid(server_, nullptr, WNOHANG) == server_) {
         server_ = -1;
@@ -191,9 +195,22 @@ bool Icecast::Start(std::string* error) {
         return fail("icecast2 exited: " + ReadFile(folder_ + "/server.out"));
       }
       std::string body;
-      if (RunProgram({"curl", "-s", "-f", "-m", "2", Url("/status-json.xsl")}, &body, 3000) == 0)
-        return true;
+      if (RunProgram({"curl", "-s", "-f", "-m", "2", Url("/status-json.xsl")}, &body, 3000) == 0) {
+        // A server shows its location once its statistics are up (not in its first
+        // answers); another location is another server's, which took the port first.
+        if (body.find("\"location\":\"" + location + "\"") != std::string::npos) return true;
+        if (body.find("\"location\":") != std::string::npos) {
+          taken = true;
+          break;
+        }
+      }
       std::this_thread::sleep_for(50ms);
+    }
+    if (taken) {
+      EndChild(server_, 5000ms);
+      server_ = -1;
+      if (attempt < 2) continue;
+      return fail("another server holds every port tried");
     }
     if (server_ > 0) break;  // it ran but did not answer
   }

@@ -174,4 +174,14 @@ QStringList Xvfb::WindowTree() const {
   return QString::fromLocal8Bit(p.readAllStandardOutput()).split(u'\n');
 }
 
+std::string RaceReport(QProcess& program, const QString& errorFile) {
+  constexpr int kRaceStatus = 66;
+  if (program.state() != QProcess::NotRunning || program.exitStatus() != QProcess::NormalExit ||
+      program.exitCode() != kRaceStatus)
+    return std::string();
+  const std::string name = program.program().toStdString();
+  if (!errorFile.isEmpty()) return name + " ended with a race report, written to " + errorFile.toStdString();
+  return name + " ended with a race report:\n" + program.readAllStandardError().toStdString();
+}
+
 }  // namespace TestEnv

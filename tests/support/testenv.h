@@ -1,11 +1,13 @@
 // Private folders and environments for tests, and the program run as a real process.
 #pragma once
 
+#include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <memory>
+#include <string>
 
 namespace TestEnv {
 
@@ -51,5 +53,11 @@ class Xvfb {
   qint64 pid_ = 0;
   QString display_;
 };
+
+// ThreadSanitizer ends a program in which it saw a race with status 66 (at once under
+// halt_on_error, else at its exit). For a program a test started that ended so: what it
+// wrote on its error output (the report), or where that went; empty otherwise, and
+// always in other builds. Tests check it before they stop their programs.
+std::string RaceReport(QProcess& program, const QString& errorFile = QString());
 
 }  // namespace TestEnv
