@@ -15,6 +15,7 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <mutex>
@@ -25,6 +26,8 @@
 #include <gtest/gtest.h>
 
 #include "mediaprobe.h"
+#include "playback/engine/channel.h"
+#include "playback/engine/channelregistry.h"
 #include "playback/engine/engine.h"
 #include "support/hlsstream.h"
 #include "support/pulsedaemon.h"
@@ -404,6 +407,126 @@ TEST(RecordingAlignment, TheSongPlayingIsSavedFromItsFirstSample) {
   for (size_t i = 0; i < std::min(b.size(), h2.size()); ++i) differ += b[i] != h2[i];
   EXPECT_EQ(differ, 0u) << "the held title differs from the title cut live";
 }
+
+// A run of cuts, each on the exact sample: every file between two titles holds exactly
+// the sound decoded between their places. A hook of the test's own, hooked before the
+// encoder, counts the sound and notes the count at each title's place. In WAV (the
+// engine's writer) and in MP3 (the encoder program; the decoder trims the delay and the
+// padding the encoder notes in the file).
+struct CutFormat {
+  const char* name;
+  const char* ext;
+  bool pcm;
+};
+
+class RunOfCuts : public ::testing::TestWithParam<CutFormat> {};
+
+TEST_P(RunOfCuts, EveryFileBetweenTwoTitlesHoldsExactlyTheSoundBetweenThem) {
+  const CutFormat& format = GetParam();
+  ztest::TempDir dir;
+  // A lasts 4 s: with "titles" a new title comes every 2 s of sound.
+  for (const auto& [name, hz, seconds] : {std::tuple{"A.mp3", 440, 4}, std::tuple{"B.mp3", 1000, 60}}) {
+    std::string err;
+    ASSERT_EQ(ztest::RunWithInput({"/usr/bin/ffmpeg", "-nostdin", "-v", "error", "-f", "lavfi", "-i",
+                                   "sine=frequency=" + std::to_string(hz) + ":sample_rate=44100:duration=" +
+                                       std::to_string(seconds),
+                                   "-ac", "2", "-c:a", "libmp3lame", "-b:a", "128k", "-write_xing", "0",
+                                   "-id3v2_version", "0", dir.File(name)},
+                                  "", &err),
+              0)
+        << err;
+  }
+  Child server;
+  const std::string portFile = dir.File("port");
+  ASSERT_TRUE(server.Start({"/usr/bin/python3", ZOVALIS_ALIGN_SERVER, portFile, dir.File("A.mp3"),
+                            dir.File("B.mp3"), "titles"},
+                           {}, ""));
+  std::string port;
+  for (int i = 0; i < 100 && port.empty(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    port = ztest::ReadFile(portFile);
+  }
+  ASSERT_FALSE(port.empty());
+  ASSERT_TRUE(Init(-1, 44100, OutputKind::Null)) << ErrorGetCode();
+  EncodeSetProgramFolder(ZOVALIS_PROGRAM_DIR);
+  const Handle h = StreamCreateURL("http://127.0.0.1:" + port + "/");
+  ASSERT_NE(h, 0u) << ErrorGetCode();
+
+  std::mutex mutex;
+  int64_t decoded = 0;          // frames the hooks have seen
+  std::vector<int64_t> places;  // `decoded` at each title's place
+  ASSERT_NE(ChannelSetDSP(h,
+                          [&](const float*, size_t n, int, int) {
+                            std::lock_guard<std::mutex> lock(mutex);
+                            decoded += static_cast<int64_t>(n);
+                          }),
+            0u);
+  const std::shared_ptr<Channel> channel = FindChannel(h);
+  ASSERT_TRUE(channel);
+  ASSERT_NE(channel->AddTitleHook([&](const std::string&) {
+    std::lock_guard<std::mutex> lock(mutex);
+    places.push_back(decoded);
+  }),
+            0u);
+  std::atomic<int> heard{0};
+  ChannelSetSync(h, kSyncMeta, [&](Handle, const std::string&) { ++heard; });
+  ASSERT_TRUE(ChannelPlay(h, false));
+
+  auto start = [&](int i) {
+    const std::string file = dir.File(std::to_string(i) + format.ext);
+    return format.pcm ? EncodeStart(h, file, kEncodePcm | kEncodeCutAtTitle)
+                      : EncodeStart(h, "encoder/lame -V 0 - \"" + file + "\"", kEncodeCutAtTitle);
+  };
+  Handle encoder = start(0);
+  ASSERT_NE(encoder, 0u) << ErrorGetCode();
+  // Each title cuts when heard, as the recorder does: stop, then start the next file.
+  constexpr int kCuts = 6;
+  int cuts = 0;
+  const Clock::time_point deadline = Clock::now() + std::chrono::seconds(90);
+  while (cuts < kCuts && Clock::now() < deadline) {
+    if (heard.load() > cuts) {
+      ++cuts;
+      EXPECT_TRUE(EncodeStop(encoder));
+      encoder = start(cuts);
+      ASSERT_NE(encoder, 0u) << ErrorGetCode();
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  EXPECT_TRUE(EncodeStop(encoder));
+  StreamFree(h);
+  Free();
+  ASSERT_EQ(cuts, kCuts) << "titles heard: " << heard.load();
+
+  std::vector<int64_t> at;
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    at = places;
+  }
+  ASSERT_GE(at.size(), static_cast<size_t>(kCuts));
+  // File i lies between the places i-1 and i; the first and the last are cut by the
+  // start and the stop.
+  for (int i = 1; i < kCuts; ++i) {
+    const std::string file = dir.File(std::to_string(i) + format.ext);
+    int64_t frames = 0;
+    if (format.pcm) {
+      frames = static_cast<int64_t>(ReadWavLeft(file).size());
+    } else {
+      std::string err;
+      ASSERT_EQ(ztest::RunWithInput({"/usr/bin/ffmpeg", "-nostdin", "-v", "error", "-i", file, "-f", "s16le",
+                                     "-ac", "2", dir.File("decoded.raw")},
+                                    "", &err),
+                0)
+          << err;
+      frames = static_cast<int64_t>(ztest::ReadFile(dir.File("decoded.raw")).size() / 4);
+      std::remove(dir.File("decoded.raw").c_str());
+    }
+    EXPECT_EQ(frames, at[i] - at[i - 1]) << "file " << i;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, RunOfCuts,
+                         ::testing::Values(CutFormat{"Wav", ".wav", true}, CutFormat{"Mp3", ".mp3", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 

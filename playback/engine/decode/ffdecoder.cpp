@@ -30,6 +30,12 @@ constexpr uint32_t kTypeOther = 0x10000;
 // Module music: MOD, MTM, S3M, XM, IT.
 constexpr uint32_t kTypeMusicMod = 0x20000;
 
+// The seek index a live stream may keep. FFmpeg's demuxers for MP3, AAC and the like add
+// an index entry for every packet, up to 1 MiB by default (about 20 minutes of an MP3
+// station, 38 entries a second), then halve it and fill it again. A live stream never
+// seeks, so that memory would only grow for the first 20 minutes of every station.
+constexpr unsigned kLiveIndexBytes = 64 * sizeof(AVIndexEntry);
+
 bool HasFormat(const AVFormatContext* fmt, const char* name) {
   // Demuxer names are lists like "mov,mp4,m4a,3gp,3g2,mj2".
   const std::string names = fmt->iformat->name;
@@ -267,6 +273,7 @@ void FfDecoder::ReadAhead(double seconds) {
 int FfDecoder::Setup(const std::string& path, bool live) {
   // A network stream must not wait for seconds of data before the format is known.
   if (path.empty()) fmt_->max_analyze_duration = AV_TIME_BASE / 2;
+  if (path.empty()) fmt_->max_index_size = kLiveIndexBytes;
   if (avformat_find_stream_info(fmt_, nullptr) < 0) return kErrFileForm;
   const AVCodec* codec = nullptr;
   stream_ = av_find_best_stream(fmt_, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
