@@ -128,34 +128,49 @@ std::vector<size_t> WindowsWith(const std::vector<float>& s, double hz, int rate
   return hits;
 }
 
+// The two tones of the station: A (440 Hz) and B (1000 Hz), MP3 files in `dir` that
+// carry no tag and no header frame.
+::testing::AssertionResult MakeTones(const ztest::TempDir& dir, int aSeconds, int bSeconds) {
+  for (const auto& [name, hz, seconds] : {std::tuple{"A.mp3", 440, aSeconds}, std::tuple{"B.mp3", 1000, bSeconds}}) {
+    std::string err;
+    if (ztest::RunWithInput({"/usr/bin/ffmpeg", "-nostdin", "-v", "error", "-f", "lavfi", "-i",
+                             "sine=frequency=" + std::to_string(hz) + ":sample_rate=44100:duration=" +
+                                 std::to_string(seconds),
+                             "-ac", "2", "-c:a", "libmp3lame", "-b:a", "128k", "-write_xing", "0", "-id3v2_version",
+                             "0", dir.File(name)},
+                            "", &err) != 0)
+      return ::testing::AssertionFailure() << "ffmpeg: " << err;
+  }
+  return ::testing::AssertionSuccess();
+}
+
+// Starts the station (alignserver.py: A, then B; with `titles`, a new title every half
+// of A's length); its port, empty when it did not start.
+std::string StartAlignServer(Child& server, const ztest::TempDir& dir, bool titles) {
+  const std::string portFile = dir.File("port");
+  std::vector<std::string> argv = {"/usr/bin/python3", ZOVALIS_ALIGN_SERVER, portFile, dir.File("A.mp3"),
+                                   dir.File("B.mp3")};
+  if (titles) argv.push_back("titles");
+  if (!server.Start(argv, {}, "")) return {};
+  std::string port;
+  for (int i = 0; i < 100 && port.empty(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    port = ztest::ReadFile(portFile);
+  }
+  return port;
+}
+
 TEST(RecordingAlignment, CutsOnTheExactSampleAndTitlesWhenHeard) {
   ztest::TempDir dir;
-  for (const auto& [name, hz, seconds] : {std::tuple{"A.mp3", 440, 6}, std::tuple{"B.mp3", 1000, 40}}) {
-    std::string err;
-    ASSERT_EQ(ztest::RunWithInput({"/usr/bin/ffmpeg", "-nostdin", "-v", "error", "-f", "lavfi", "-i",
-                                   "sine=frequency=" + std::to_string(hz) + ":sample_rate=44100:duration=" +
-                                       std::to_string(seconds),
-                                   "-ac", "2", "-c:a", "libmp3lame", "-b:a", "128k", "-write_xing", "0",
-                                   "-id3v2_version", "0", dir.File(name)},
-                                  "", &err),
-              0)
-        << err;
-  }
+  ASSERT_TRUE(MakeTones(dir, 6, 40));
   ztest::PulseDaemon pulse;
   std::string error;
   ASSERT_TRUE(pulse.Start(&error)) << error;
   for (const std::string& e : pulse.ClientEnv()) putenv(strdup(e.c_str()));
 
   Child server;
-  const std::string portFile = dir.File("port");
-  ASSERT_TRUE(server.Start({"/usr/bin/python3", ZOVALIS_ALIGN_SERVER, portFile, dir.File("A.mp3"), dir.File("B.mp3")},
-                           {}, ""));
-  std::string port;
-  for (int i = 0; i < 100 && port.empty(); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    port = ztest::ReadFile(portFile);
-  }
-  ASSERT_FALSE(port.empty());
+  const std::string port = StartAlignServer(server, dir, false);
+  ASSERT_FALSE(port.empty()) << "the station server did not start";
 
   ASSERT_TRUE(Init(-1, 44100, OutputKind::Pulse)) << ErrorGetCode();
   // The monitor capture, with its timeline tied to the clock by the arrival of its bytes.
@@ -245,27 +260,10 @@ TEST(RecordingAlignment, CutsOnTheExactSampleAndTitlesWhenHeard) {
 // back to the same file after a while: one file, every decoded frame in it.
 TEST(RecordingAlignment, AFileNobodyCutsGoesOnWithoutAGap) {
   ztest::TempDir dir;
-  for (const auto& [name, hz, seconds] : {std::tuple{"A.mp3", 440, 4}, std::tuple{"B.mp3", 1000, 40}}) {
-    std::string err;
-    ASSERT_EQ(ztest::RunWithInput({"/usr/bin/ffmpeg", "-nostdin", "-v", "error", "-f", "lavfi", "-i",
-                                   "sine=frequency=" + std::to_string(hz) + ":sample_rate=44100:duration=" +
-                                       std::to_string(seconds),
-                                   "-ac", "2", "-c:a", "libmp3lame", "-b:a", "128k", "-write_xing", "0",
-                                   "-id3v2_version", "0", dir.File(name)},
-                                  "", &err),
-              0)
-        << err;
-  }
+  ASSERT_TRUE(MakeTones(dir, 4, 40));
   Child server;
-  const std::string portFile = dir.File("port");
-  ASSERT_TRUE(server.Start({"/usr/bin/python3", ZOVALIS_ALIGN_SERVER, portFile, dir.File("A.mp3"), dir.File("B.mp3")},
-                           {}, ""));
-  std::string port;
-  for (int i = 0; i < 100 && port.empty(); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    port = ztest::ReadFile(portFile);
-  }
-  ASSERT_FALSE(port.empty());
+  const std::string port = StartAlignServer(server, dir, false);
+  ASSERT_FALSE(port.empty()) << "the station server did not start";
   ASSERT_TRUE(Init(-1, 44100, OutputKind::Null)) << ErrorGetCode();
   const Handle h = StreamCreateURL("http://127.0.0.1:" + port + "/");
   ASSERT_NE(h, 0u) << ErrorGetCode();
@@ -307,27 +305,10 @@ TEST(RecordingAlignment, AFileNobodyCutsGoesOnWithoutAGap) {
 // within 30 ms in length, and the same samples.
 TEST(RecordingAlignment, TheSongPlayingIsSavedFromItsFirstSample) {
   ztest::TempDir dir;
-  for (const auto& [name, hz, seconds] : {std::tuple{"A.mp3", 440, 6}, std::tuple{"B.mp3", 1000, 40}}) {
-    std::string err;
-    ASSERT_EQ(ztest::RunWithInput({"/usr/bin/ffmpeg", "-nostdin", "-v", "error", "-f", "lavfi", "-i",
-                                   "sine=frequency=" + std::to_string(hz) + ":sample_rate=44100:duration=" +
-                                       std::to_string(seconds),
-                                   "-ac", "2", "-c:a", "libmp3lame", "-b:a", "128k", "-write_xing", "0",
-                                   "-id3v2_version", "0", dir.File(name)},
-                                  "", &err),
-              0)
-        << err;
-  }
+  ASSERT_TRUE(MakeTones(dir, 6, 40));
   Child server;
-  const std::string portFile = dir.File("port");
-  ASSERT_TRUE(server.Start(
-      {"/usr/bin/python3", ZOVALIS_ALIGN_SERVER, portFile, dir.File("A.mp3"), dir.File("B.mp3"), "titles"}, {}, ""));
-  std::string port;
-  for (int i = 0; i < 100 && port.empty(); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    port = ztest::ReadFile(portFile);
-  }
-  ASSERT_FALSE(port.empty());
+  const std::string port = StartAlignServer(server, dir, true);
+  ASSERT_FALSE(port.empty()) << "the station server did not start";
   ASSERT_TRUE(Init(-1, 44100, OutputKind::Null)) << ErrorGetCode();
   const Handle h = StreamCreateURL("http://127.0.0.1:" + port + "/");
   ASSERT_NE(h, 0u) << ErrorGetCode();
@@ -425,28 +406,10 @@ TEST_P(RunOfCuts, EveryFileBetweenTwoTitlesHoldsExactlyTheSoundBetweenThem) {
   const CutFormat& format = GetParam();
   ztest::TempDir dir;
   // A lasts 4 s: with "titles" a new title comes every 2 s of sound.
-  for (const auto& [name, hz, seconds] : {std::tuple{"A.mp3", 440, 4}, std::tuple{"B.mp3", 1000, 60}}) {
-    std::string err;
-    ASSERT_EQ(ztest::RunWithInput({"/usr/bin/ffmpeg", "-nostdin", "-v", "error", "-f", "lavfi", "-i",
-                                   "sine=frequency=" + std::to_string(hz) + ":sample_rate=44100:duration=" +
-                                       std::to_string(seconds),
-                                   "-ac", "2", "-c:a", "libmp3lame", "-b:a", "128k", "-write_xing", "0",
-                                   "-id3v2_version", "0", dir.File(name)},
-                                  "", &err),
-              0)
-        << err;
-  }
+  ASSERT_TRUE(MakeTones(dir, 4, 60));
   Child server;
-  const std::string portFile = dir.File("port");
-  ASSERT_TRUE(server.Start({"/usr/bin/python3", ZOVALIS_ALIGN_SERVER, portFile, dir.File("A.mp3"),
-                            dir.File("B.mp3"), "titles"},
-                           {}, ""));
-  std::string port;
-  for (int i = 0; i < 100 && port.empty(); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    port = ztest::ReadFile(portFile);
-  }
-  ASSERT_FALSE(port.empty());
+  const std::string port = StartAlignServer(server, dir, true);
+  ASSERT_FALSE(port.empty()) << "the station server did not start";
   ASSERT_TRUE(Init(-1, 44100, OutputKind::Null)) << ErrorGetCode();
   EncodeSetProgramFolder(ZOVALIS_PROGRAM_DIR);
   const Handle h = StreamCreateURL("http://127.0.0.1:" + port + "/");
